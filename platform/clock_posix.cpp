@@ -1,0 +1,25 @@
+// Local time from the C library on the host.
+#include <sys/time.h>
+
+#include <ctime>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+LocalDateTime LocalNow() {
+  timeval now;
+  gettimeofday(&now, nullptr);
+  std::tm local{};
+  const std::time_t seconds = now.tv_sec;
+  localtime_r(&seconds, &local);
+  return {local.tm_year + 1900,
+          local.tm_mon + 1,
+          local.tm_mday,
+          local.tm_hour,
+          local.tm_min,
+          local.tm_sec,
+          static_cast<int>(now.tv_usec / 1000)};
+}
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// A file written from scratch and then put in place of another in one step, so that a failed
+// write never leaves a half-written file where a complete one used to be.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+enum class TCreateResult { Created, AlreadyExists, Failed };
+
+// Owner of a newly created file, open for reading and writing and shared with nobody while it is
+// written (Windows: CREATE_NEW with no sharing; POSIX: O_CREAT | O_EXCL and an exclusive flock).
+// The destructor closes the file; it never removes it.
+class TOutputFile {
+ public:
+  TOutputFile() = default;
+  ~TOutputFile();
+  TOutputFile(const TOutputFile&) = delete;
+  TOutputFile& operator=(const TOutputFile&) = delete;
+
+  // `corePath` must not exist yet. On Failed the system's error code is left for LastErrorCode().
+  TCreateResult CreateNew(const std::string& corePath);
+
+  // true only when every byte was written.
+  bool Write(const void* data, std::size_t size);
+
+  // Pushes the written bytes to the medium (FlushFileBuffers / fsync).
+  bool Flush();
+
+  // Closes the file; false when the system reports a failure while closing.
+  bool Close();
+
+ private:
+#ifdef _WIN32
+  void* handle_ = reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));  // INVALID_HANDLE_VALUE
+#else
+  int descriptor_ = -1;
+#endif
+};
+
+// Puts `source` in place of `target` in one step, replacing a `target` that exists (Windows:
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; POSIX: rename). On failure
+// the system's error code is left for LastErrorCode() and both files are as they were.
+bool ReplaceFile(const std::string& source, const std::string& target);
+
+// Deletes a file; false when it could not be deleted.
+bool RemoveFile(const std::string& corePath);
+
+// The running process's id, for names that other processes will not pick.
+unsigned long CurrentProcessId();
+
+// Tests only: from now on all TOutputFile writes together may write at most `bytes` more bytes,
+// as on a medium that is about to be full. NoWriteLimit lifts the limit.
+inline constexpr std::size_t NoWriteLimit = static_cast<std::size_t>(-1);
+void SetWriteLimitForTesting(std::size_t bytes);
+
+namespace detail {
+// How many of `size` bytes the test limit lets through; takes them off the limit.
+std::size_t TakeFromWriteLimit(std::size_t size);
+}  // namespace detail
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// Output files on the host; core paths are mapped to POSIX paths here.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/output_file.h"
+#include "platform/path.h"
+
+namespace platform {
+
+TOutputFile::~TOutputFile() { Close(); }
+
+TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
+  Close();
+  const std::string native = NativePath(corePath);
+  const int fd = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? TCreateResult::AlreadyExists : TCreateResult::Failed;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    close(fd);
+    unlink(native.c_str());
+    errno = error;
+    return TCreateResult::Failed;
+  }
+  descriptor_ = fd;
+  return TCreateResult::Created;
+}
+
+bool TOutputFile::Write(const void* data, std::size_t size) {
+  if (descriptor_ < 0) return false;
+  const char* bytes = static_cast<const char*>(data);
+  std::size_t allowed = detail::TakeFromWriteLimit(size);
+  while (allowed > 0) {
+    const ssize_t written = write(descriptor_, bytes, allowed);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    allowed -= static_cast<std::size_t>(written);
+    size -= static_cast<std::size_t>(written);
+  }
+  return size == 0;
+}
+
+bool TOutputFile::Flush() { return descriptor_ >= 0 && fsync(descriptor_) == 0; }
+
+bool TOutputFile::Close() {
+  if (descriptor_ < 0) return true;
+  const bool closed = close(descriptor_) == 0;
+  descriptor_ = -1;
+  return closed;
+}
+
+bool ReplaceFile(const std::string& source, const std::string& target) {
+  return std::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& corePath) { return unlink(NativePath(corePath).c_str()) == 0; }
+
+unsigned long CurrentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+// Output files on Windows.
+#include <windows.h>
+
+#include "platform/output_file.h"
+
+namespace platform {
+
+TOutputFile::~TOutputFile() { Close(); }
+
+TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
+  Close();
+  HANDLE file = CreateFileA(corePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
+               ? TCreateResult::AlreadyExists
+               : TCreateResult::Failed;
+  }
+  handle_ = file;
+  return TCreateResult::Created;
+}
+
+bool TOutputFile::Write(const void* data, std::size_t size) {
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  const char* bytes = static_cast<const char*>(data);
+  std::size_t allowed = detail::TakeFromWriteLimit(size);
+  while (allowed > 0) {
+    const DWORD chunk = allowed > 0x40000000u ? 0x40000000u : static_cast<DWORD>(allowed);
+    DWORD written = 0;
+    if (!WriteFile(handle_, bytes, chunk, &written, nullptr) || written == 0) return false;
+    bytes += written;
+    allowed -= written;
+    size -= written;
+  }
+  return size == 0;
+}
+
+bool TOutputFile::Flush() {
+  return handle_ != INVALID_HANDLE_VALUE && FlushFileBuffers(handle_) != FALSE;
+}
+
+bool TOutputFile::Close() {
+  if (handle_ == INVALID_HANDLE_VALUE) return true;
+  const bool closed = CloseHandle(handle_) != FALSE;
+  handle_ = INVALID_HANDLE_VALUE;
+  return closed;
+}
+
+bool ReplaceFile(const std::string& source, const std::string& target) {
+  return MoveFileExA(source.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool RemoveFile(const std::string& corePath) { return DeleteFileA(corePath.c_str()) != FALSE; }
+
+unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace platform
