@@ -1,0 +1,71 @@
+// Folder listing on the host: readdir over the POSIX form of the core path. A leading dot marks a
+// hidden entry, as it does for the host's own tools.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "platform/folder_enumeration.h"
+#include "platform/path.h"
+
+namespace platform {
+
+struct FolderEnumeration::Handle {
+  DIR* dir = nullptr;
+  ~Handle() {
+    if (dir != nullptr) closedir(dir);
+  }
+};
+
+FolderEnumeration::FolderEnumeration(const std::string& folder)
+    : handle_(std::make_unique<Handle>()), folder_(NativePath(folder)) {
+  handle_->dir = opendir(folder_.c_str());
+  if (handle_->dir == nullptr) {
+    handle_.reset();
+    state_ = EnumerationState::Unreadable;
+    return;
+  }
+  state_ = EnumerationState::Listing;
+}
+
+FolderEnumeration::~FolderEnumeration() = default;
+
+bool FolderEnumeration::Next(FolderEntry& entry) {
+  while (handle_) {
+    const dirent* found = readdir(handle_->dir);
+    if (found == nullptr) break;
+    if (found->d_name[0] == '.') continue;
+
+    bool isFolder = false;
+    if (found->d_type == DT_DIR) {
+      isFolder = true;
+    } else if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+      // Links are followed: a link to a folder is a folder, a dangling link a file that will
+      // fail to open.
+      struct stat info;
+      const std::string path = folder_ + "/" + found->d_name;
+      if (stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+          isFolder = true;
+        } else if (!S_ISREG(info.st_mode)) {
+          continue;
+        }
+      }
+    } else if (found->d_type != DT_REG) {
+      continue;
+    }
+    entry.Name = found->d_name;
+    entry.IsFolder = isFolder;
+    return true;
+  }
+  handle_.reset();
+  return false;
+}
+
+bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
+  struct stat info;
+  if (stat(NativePath(folder + "\\").c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  identity.Volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.Index = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
+}  // namespace platform
