@@ -1,0 +1,38 @@
+// The main window's layout as data: one row per control, positions in pixels at 96 DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+enum TLayoutParent { OnForm = -1, OnTabSheetMake = 0, OnTabSheetCheck = 1, OnTabSheet1 = 2 };
+
+enum TLayoutFont {
+  FormFont,  // "MS Sans Serif" 8 pt, the form's font
+  PaneFont,  // the working panes' font
+};
+
+struct TControlSpec {
+  const char* className;
+  const char* text;
+  int left, top, width, height;  // at 96 DPI, relative to the parent's client area
+  DWORD style;                   // besides WS_CHILD | WS_VISIBLE
+  int id;
+  TLayoutParent parent;
+  TLayoutFont font = FormFont;
+};
+
+// Client size of the form at 96 DPI.
+constexpr int kFormClientWidth = 524;
+constexpr int kFormClientHeight = 371;
+
+// Tab captions, in page order.
+extern const char* const kPageCaptions[3];
+
+// Rows in creation order, which within a parent is also the tab order.
+extern const TControlSpec kLayout[];
+extern const std::size_t kLayoutSize;
+
+// The window caption and the help text of the about page.
+extern const char* const kFormCaption;
+extern const char* const kAboutText;

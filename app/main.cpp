@@ -1,0 +1,55 @@
+// Hashtally's start and end: common controls and OLE, the locale's date-time settings, the main
+// form, and the message loop with its idle moment. The process ends when the main window closes.
+#include <commctrl.h>
+#include <ole2.h>
+#include <windows.h>
+
+#include <exception>
+
+#include "app/main_form.h"
+#include "catalogue/date_time_text.h"
+
+namespace {
+
+// OLE for the shell's folder tree (drag and drop, context menus) for the life of the process.
+class TOleSession {
+ public:
+  TOleSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  TOleSession(const TOleSession&) = delete;
+  TOleSession& operator=(const TOleSession&) = delete;
+  ~TOleSession() {
+    if (initialised_) OleUninitialize();
+  }
+
+ private:
+  bool initialised_;
+};
+
+// Runs until the main window is gone. Whenever the queue has run empty the form gets its idle
+// moment; then the loop sleeps until input arrives (also input that was looked at but not taken).
+int RunMessageLoop(TForm1& form) {
+  for (;;) {
+    form.ProcessMessages();
+    if (form.QuitReceived()) return 0;
+    form.ApplicationEvents1Idle();
+    if (form.QuitReceived()) return 0;
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  TOleSession ole;
+  try {
+    LoadDateTimeSettings();
+    TForm1 form(instance);
+    form.Create(showCommand);
+    return RunMessageLoop(form);
+  } catch (const std::exception& error) {
+    MessageBoxA(nullptr, error.what(), "Hashtally", MB_OK | MB_ICONSTOP);
+    return 1;
+  }
+}

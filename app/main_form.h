@@ -1,0 +1,114 @@
+// The main form: the window with its make, check and about pages, the status line and the stop
+// button; start-up, the automatic check, and the two runs wired to the buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/gui_helpers.h"
+#include "app/text_pane.h"
+#include "catalogue/run_view.h"
+#include "widgets/select_folder_dialog.h"
+#include "widgets/version_info.h"
+
+class TForm1 {
+ public:
+  explicit TForm1(HINSTANCE instance);
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+  ~TForm1();
+
+  // Creates the window from the layout table, runs FormCreate and shows it.
+  void Create(int showCommand);
+  HWND Handle() const { return handle_; }
+
+  // The application's idle moment: the message queue has run empty.
+  void ApplicationEvents1Idle();
+
+  // Lets all pending window messages run (the runs call it once per entry).
+  void ProcessMessages();
+  // A WM_QUIT was taken from the queue inside ProcessMessages; the main loop ends on it.
+  bool QuitReceived() const { return quitReceived_; }
+
+ private:
+  // One adapter per working pane, so the make and check passes each write into their own pane.
+  class TPaneRunView : public TRunView {
+   public:
+    TPaneRunView(TForm1& form, TTextPane& pane) : form_(form), pane_(pane) {}
+    void ClearPane() override { pane_.Clear(); }
+    void AppendLine(const std::string& line) override { pane_.AppendLine(line); }
+    void SetStatus(const std::string& text) override;
+    void ProcessMessages() override { form_.ProcessMessages(); }
+    bool AbortRequested() const override { return form_.AbortRequested; }
+    void ClearAbortRequest() override { form_.AbortRequested = false; }
+    void ShowNoFilesBox() override;
+    void SetMakeRunning(bool running) override { form_.SetMakeRunning(running); }
+    void SetCheckRunning(bool running) override { form_.SetCheckRunning(running); }
+
+   private:
+    TForm1& form_;
+    TTextPane& pane_;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static void RegisterClasses(HINSTANCE instance);
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  LRESULT OnNotify(const NMHDR& header);
+  void OnActivate(int state);
+  LRESULT OnCtlColor(HDC dc, HWND control);
+  void OnClose();
+  void OnDestroy();
+  void OnSettingChange();
+
+  // Event handlers.
+  void FormCreate();
+  void ButtonScanFolderClick();
+  void ButtonGoClick();
+  void ButtonFindCheckFileClick();
+  void ButtonAbortClick();
+
+  // Runs one handler under the application-level error handler; a close requested meanwhile
+  // takes effect when it has returned.
+  template <typename Handler>
+  void RunHandler(Handler handler);
+  void ShowException(const char* message);
+
+  void CreateControls();
+  void ShowPage(int index);
+  void SetPageControlEnabled(bool enabled);
+  void SetEnabled(HWND control, bool enabled);
+  void SetMakeRunning(bool running);
+  void SetCheckRunning(bool running);
+  bool ExecuteOpenDialog();
+  HWND Control(int id) const;
+
+  HINSTANCE instance_;
+  HWND handle_ = nullptr;
+  HWND pageControl_ = nullptr;
+  std::array<HWND, 3> pages_{};
+  HWND lastFocus_ = nullptr;  // restored when the window is activated again
+  int dpi_ = 96;
+  gui::TGdiObject formFont_;
+  gui::TGdiObject paneFont_;
+  TTextPane memoMake_;
+  TTextPane memoCheck_;
+  TPaneRunView makeView_{*this, memoMake_};
+  TPaneRunView checkView_{*this, memoCheck_};
+
+  widgets::TVersionInfo VersionInfo1;
+  widgets::TSelectFolderDialog SelectFolderDialog1;
+  std::string openDialogFileName_;  // the open dialog's file name: the checkfile used last
+
+  std::string ScanFolder;
+  bool AbortRequested = false;
+  bool AutoCheckPending = false;
+
+  int handlerDepth_ = 0;      // handlers running (a run pumps messages, so they can nest)
+  bool terminating_ = false;  // the window was asked to close while a handler ran
+  bool quitReceived_ = false;
+};

@@ -1,0 +1,384 @@
+// Starts the real hashtally.exe under the system (Wine in the Windows build) and drives its
+// window from outside: start-up, the automatic check, check and make runs, stop, close, errors.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/app/program_driver.h"
+
+using namespace driver;
+
+namespace {
+
+const char kCheckfile[] = "HTSUM-sums.MD5";
+const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
+
+// MD5 test-suite strings and their digests.
+const char kAbc[] = "abc";
+const char kAbcMd5[] = "900150983cd24fb0d6963f7d28e17f72";
+const char kMessageDigest[] = "message digest";
+const char kMessageDigestMd5[] = "f96b697d7cb7938d525a2f31aaf161d0";
+
+std::string PaneText(const TProgram& program, int id) { return program.Text(id); }
+
+std::string LastLine(const std::string& text) { return Lines(text).back(); }
+
+// A folder holding a copy of the program.
+struct TProgramFolder {
+  TTempFolder folder;
+  std::string program = folder / "hashtally.exe";
+  TProgramFolder() { CopyFileA(BuiltProgramPath().c_str(), program.c_str(), FALSE); }
+};
+
+// The make run's expected pane lines and checkfile entry lines for a tree whose folders and files
+// are all plain (nothing hidden), in the order the file system lists them.
+void ExpectedWalk(const std::string& folder, std::vector<std::string>& pane,
+                  std::vector<std::string>& entries, const std::string& root) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == ".." || name == kCheckfile) continue;
+    const std::string path = folder + "\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      pane.push_back("文件夹: " + path);
+      ExpectedWalk(path, pane, entries, root);
+    } else {
+      pane.push_back("文件: " + name);
+      if (entry.nFileSizeLow == 0 && entry.nFileSizeHigh == 0)
+        pane.push_back("无法读取文件");  // an empty file cannot be digested
+      else
+        entries.push_back(SystemMd5(path) + "|" + path.substr(root.size() + 1));
+    }
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+}
+
+// Many small files in a few folders, so that a make run lasts long enough to be watched.
+void WriteManyFiles(const std::string& root, int folders, int filesPerFolder) {
+  for (int f = 0; f < folders; ++f) {
+    const std::string folder = root + "\\many" + std::to_string(f);
+    MakeFolder(folder);
+    for (int i = 0; i < filesPerFolder; ++i)
+      WriteFile(folder + "\\file" + std::to_string(i) + ".dat", std::to_string(i));
+  }
+}
+
+// Waits for a message box captioned "Hashtally" and returns it.
+HWND WaitForBox(const TProgram& program) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = program.FindDialog("Hashtally")) != nullptr; });
+  return box;
+}
+
+// The file name box of the open dialog.
+HWND FileNameBox(HWND dialog) {
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) {  // cmb13
+    if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
+  }
+  return GetDlgItem(dialog, 0x480);  // edt1
+}
+
+HWND WaitForOpenDialog(const TProgram& program) {
+  HWND dialog = nullptr;
+  WaitUntil([&] {
+    dialog = program.FindDialog();
+    return dialog && FileNameBox(dialog) && IsWindowVisible(dialog);
+  });
+  return dialog;
+}
+
+}  // namespace
+
+TEST(StartUp, WithoutCheckfileShowsMakePageWithProgramFolder) {
+  TProgramFolder setup;
+  TProgram program(setup.program, setup.folder.Path());
+
+  EXPECT_EQ(0, program.SelectedPage());
+  EXPECT_TRUE(program.Visible(IdTabSheetMake));
+  EXPECT_FALSE(program.Visible(IdTabSheetCheck));
+  EXPECT_EQ(setup.folder.Path() + "\\", program.Text(IdButtonScanFolder));
+  EXPECT_EQ("", program.Text(IdLabelStatus));
+  EXPECT_EQ("Hashtally 版本 0.2.1.10", program.Text(IdLabel2));
+  EXPECT_EQ("选择文件夹,点击 \"开始\" ,制作检查文件,用于对比.", PaneText(program, IdMemoMake));
+  EXPECT_EQ("点击 \"打开检查文件\" 开始对比现有文件\r\nHashtally 检查文件.",
+            PaneText(program, IdMemoCheck));
+  EXPECT_EQ(0u, WindowText(program.Window()).find("Hashtally"));
+  EXPECT_TRUE(program.Idle());
+
+  const LONG style = GetWindowLongA(program.Window(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  EXPECT_TRUE(GetWindowLongA(program.Control(IdMemoMake), GWL_STYLE) & ES_READONLY);
+  EXPECT_TRUE(GetWindowLongA(program.Control(IdMemoCheck), GWL_STYLE) & ES_READONLY);
+
+  // Every control where the layout puts it, scaled from 96 DPI to the system's.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  auto scale = [dpi](int value) { return MulDiv(value, dpi, 96); };
+  RECT client;
+  GetClientRect(program.Window(), &client);
+  EXPECT_EQ(scale(524), client.right);
+  EXPECT_EQ(scale(371), client.bottom);
+  struct Place {
+    int id, left, top, width, height;
+  };
+  const Place places[] = {
+      {IdPageControl1, 8, 8, 505, 305},      {IdButtonScanFolder, 8, 24, 481, 25},
+      {IdButtonGo, 8, 56, 75, 25},           {IdMemoMake, 8, 88, 481, 185},
+      {IdButtonFindCheckFile, 8, 8, 97, 25}, {IdMemoCheck, 8, 40, 481, 233},
+      {IdLabelStatus, 8, 320, 321, 41},      {IdButtonAbort, 380, 320, 80, 42},
+  };
+  for (const Place& place : places) {
+    const HWND control = program.Control(place.id);
+    RECT bounds;
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
+    EXPECT_EQ(scale(place.left), bounds.left) << place.id;
+    EXPECT_EQ(scale(place.top), bounds.top) << place.id;
+    EXPECT_EQ(scale(place.width), bounds.right - bounds.left) << place.id;
+    EXPECT_EQ(scale(place.height), bounds.bottom - bounds.top) << place.id;
+  }
+
+  program.Close();
+  EXPECT_TRUE(program.Exited(15000));
+}
+
+TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
+  TProgramFolder setup;
+  const std::string& root = setup.folder.Path();
+  WriteFile(setup.folder / "a.txt", kAbc);
+  WriteFile(setup.folder / "b.txt", "changed");
+  WriteFile(setup.folder / kCheckfile, std::string(";one\r\n;two\r\n;three\r\n") + kAbcMd5 +
+                                           "|a.txt\r\n" + kMessageDigestMd5 + "|b.txt\r\n");
+  TProgram program(setup.program, root);
+
+  const std::string summary = "1 文件的MD5值不匹配!文件已经被损坏或修改";
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Enabled(IdButtonFindCheckFile) &&
+           LastLine(PaneText(program, IdMemoCheck)) == summary;
+  }));
+  EXPECT_EQ(1, program.SelectedPage());
+  EXPECT_TRUE(program.Visible(IdTabSheetCheck));
+  EXPECT_FALSE(program.Visible(IdTabSheetMake));
+  const std::vector<std::string> expected = {
+      kAutoCheckLine,
+      "对比MD5检查文件在   " + root + "\\" + kCheckfile,
+      "OK: " + root + "\\a.txt",
+      "错误:MD5的总和不匹配  " + root + "\\b.txt. 预期:     " + kMessageDigestMd5 +
+          " 计算:       " + SystemMd5(setup.folder / "b.txt"),
+      "操作完成",
+      "",
+      "*** 以下文件经过对比,没有匹配:",
+      root + "\\b.txt",
+      "***",
+      "2 文件对比",
+      summary,
+  };
+  EXPECT_EQ(expected, Lines(PaneText(program, IdMemoCheck)));
+  EXPECT_TRUE(program.Idle());
+  EXPECT_EQ("", program.Text(IdLabelStatus));
+
+  // The automatic path is taken once: the next press opens the dialog; cancelling it leaves the
+  // pane empty and the window idle.
+  program.Click(IdButtonFindCheckFile);
+  const HWND dialog = WaitForOpenDialog(program);
+  ASSERT_NE(nullptr, dialog);
+  PressButton(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  EXPECT_EQ("", PaneText(program, IdMemoCheck));
+  EXPECT_TRUE(program.Idle());
+}
+
+TEST(CheckRun, ChosenThroughTheOpenDialog) {
+  TProgramFolder setup;
+  TTempFolder data;
+  MakeFolder(data / "sub");
+  WriteFile(data / "a.txt", kAbc);
+  WriteFile(data / "sub\\m.txt", kMessageDigest);
+  WriteFile(data / kCheckfile, std::string(";h\r\n;h\r\n;h\r\n") + kAbcMd5 + "|a.txt\r\n" +
+                                   kMessageDigestMd5 + "|sub\\m.txt\r\n");
+  TProgram program(setup.program, setup.folder.Path());
+
+  program.ClickPageTab(1);
+  ASSERT_TRUE(
+      WaitUntil([&] { return program.SelectedPage() == 1 && program.Visible(IdTabSheetCheck); }));
+  EXPECT_FALSE(program.Visible(IdTabSheetMake));
+
+  program.Click(IdButtonFindCheckFile);
+  HWND dialog = WaitForOpenDialog(program);
+  ASSERT_NE(nullptr, dialog);
+  const std::string checkfile = data / kCheckfile;
+  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(checkfile.c_str()));
+  PressButton(GetDlgItem(dialog, IDOK));
+
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Idle() && LastLine(PaneText(program, IdMemoCheck)) == "一切正常!"; }));
+  const std::vector<std::string> expected = {
+      "对比MD5检查文件在   " + checkfile,
+      "OK: " + data.Path() + "\\a.txt",
+      "OK: " + data.Path() + "\\sub\\m.txt",
+      "操作完成",
+      "",
+      "2 文件对比",
+      "一切正常!",
+  };
+  EXPECT_EQ(expected, Lines(PaneText(program, IdMemoCheck)));
+
+  // The dialog keeps the checkfile used last in its name box.
+  program.Click(IdButtonFindCheckFile);
+  dialog = WaitForOpenDialog(program);
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_NE(std::string::npos, WindowText(FileNameBox(dialog)).find(kCheckfile));
+  PressButton(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+}
+
+TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
+  TProgramFolder setup;
+  const std::string& root = setup.folder.Path();
+  WriteFile(setup.folder / "a.txt", kAbc);
+  WriteFile(setup.folder / "empty.txt", "");
+  WriteFile(setup.folder / "htsum-sums.md5", "other letter case: an ordinary file");
+  MakeFolder(setup.folder / "sub");
+  WriteFile(setup.folder / "sub\\m.txt", kMessageDigest);
+  WriteFile(setup.folder / "sub\\HTSUM-sums.MD5", "skipped at every depth");
+  MakeFolder(setup.folder / "sub\\empty folder");
+  TProgram program(setup.program, root);
+
+  std::vector<std::string> pane, entries;
+  ExpectedWalk(root, pane, entries, root);
+  pane.push_back("操作完成.  检查文件保存为 " + root + "\\" + kCheckfile);
+
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(setup.folder / kCheckfile); }));
+  ASSERT_TRUE(WaitUntil([&] { return LastLine(PaneText(program, IdMemoMake)) == pane.back(); }));
+  EXPECT_EQ(pane, Lines(PaneText(program, IdMemoMake)));
+  EXPECT_EQ("", program.Text(IdLabelStatus));
+  EXPECT_EQ(root + "\\", program.Text(IdButtonScanFolder));  // the caption keeps its backslash
+
+  std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));
+  ASSERT_GE(written.size(), 4u);
+  EXPECT_EQ("", written.back());  // every line ends with CR LF
+  written.pop_back();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(';', written[i][0]) << written[i];
+  EXPECT_NE(std::string::npos, written[0].find("0.2.1.10"));
+  EXPECT_EQ(entries, std::vector<std::string>(written.begin() + 3, written.end()));
+  EXPECT_NE(entries.end(),
+            std::find(entries.begin(), entries.end(), std::string(kAbcMd5) + "|a.txt"));
+}
+
+TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
+  TProgramFolder setup;
+  WriteManyFiles(setup.folder.Path(), 4, 1500);
+  TProgram program(setup.program, setup.folder.Path());
+
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Running(); }));
+  EXPECT_FALSE(program.Enabled(IdPageControl1));
+  EXPECT_FALSE(program.Enabled(IdButtonGo));
+  EXPECT_FALSE(program.Enabled(IdButtonScanFolder));
+  EXPECT_FALSE(program.Enabled(IdTabSheetMake));  // every control on the pages is inert
+  program.ClickPageTab(1);
+  program.Click(IdButtonGo);  // a second run cannot start
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Text(IdLabelStatus).find("文件进度:") != std::string::npos; }));
+  EXPECT_EQ(0, program.SelectedPage());
+
+  program.Click(IdButtonAbort);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }));
+  EXPECT_EQ("用户中止操作.", LastLine(PaneText(program, IdMemoMake)));
+  EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
+  EXPECT_EQ("", program.Text(IdLabelStatus));
+  EXPECT_EQ(0, program.SelectedPage());
+
+  // Idle again: the tabs switch.
+  program.ClickPageTab(2);
+  EXPECT_TRUE(
+      WaitUntil([&] { return program.SelectedPage() == 2 && program.Visible(IdTabSheet1); }));
+}
+
+TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
+  TProgramFolder setup;
+  WriteManyFiles(setup.folder.Path(), 2, 1500);
+  TProgram program(setup.program, setup.folder.Path());
+
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Running(); }));
+  program.Close();
+  ASSERT_TRUE(program.Exited(120000));
+  const std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));
+  // Three header lines, 3000 files and the program itself, and the empty rest after the last break.
+  EXPECT_EQ(3u + 3000u + 1u + 1u, written.size());
+}
+
+TEST(MakeRun, UnwritableCheckfileGivesErrorBoxAndLeavesTheOldOne) {
+  TProgramFolder setup;
+  WriteFile(setup.folder / "a.txt", kAbc);
+  const std::string checkfile = setup.folder / kCheckfile;
+  WriteFile(checkfile, "old checkfile\r\n");
+  TProgram program(setup.program, setup.folder.Path());
+  ASSERT_TRUE(WaitUntil([&] { return program.Enabled(IdButtonFindCheckFile) && program.Idle(); }));
+  program.ClickPageTab(0);
+  ASSERT_TRUE(WaitUntil([&] { return program.SelectedPage() == 0; }));
+
+  HANDLE held = CreateFileA(checkfile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  program.Click(IdButtonGo);
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(HasIconChild(box));
+  bool namesCheckfile = false;
+  for (const std::string& text : ChildTexts(box, "Static"))
+    namesCheckfile = namesCheckfile || text.find(kCheckfile) != std::string::npos;
+  EXPECT_TRUE(namesCheckfile);
+  PressButton(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  CloseHandle(held);
+  EXPECT_EQ("old checkfile\r\n", ReadFile(checkfile));
+
+  // The program keeps running: the same run now succeeds.
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && ReadFile(checkfile)[0] == ';'; }));
+}
+
+TEST(FolderChooser, CancelKeepsTheFolderAndTheDrivesNodeLeavesNothingToScan) {
+  TProgramFolder setup;
+  TProgram program(setup.program, setup.folder.Path());
+  const std::string folder = program.Text(IdButtonScanFolder);
+
+  program.Click(IdButtonScanFolder);
+  HWND chooser = nullptr;
+  ASSERT_TRUE(
+      WaitUntil([&] { return (chooser = program.FindDialog("Browse for Folder")) != nullptr; }));
+  PressButton(FindChildByText(chooser, "Button", "Cancel"));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  EXPECT_EQ(folder, program.Text(IdButtonScanFolder));
+
+  // OK on the first node, the computer's drives, which has no file-system path.
+  program.Click(IdButtonScanFolder);
+  ASSERT_TRUE(
+      WaitUntil([&] { return (chooser = program.FindDialog("Browse for Folder")) != nullptr; }));
+  PressButton(FindChildByText(chooser, "Button", "OK"));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  EXPECT_EQ("", program.Text(IdButtonScanFolder));
+
+  program.Click(IdButtonGo);
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  const std::vector<std::string> texts = ChildTexts(box, "Static");
+  EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "No files to work with!"));
+  EXPECT_FALSE(HasIconChild(box));
+  EXPECT_FALSE(program.Enabled(IdButtonGo));  // the run is still on while the box is up
+  PressButton(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
+}

@@ -1,0 +1,317 @@
+// Drives a running hashtally.exe from another process; see program_driver.h.
+#include "tests/app/program_driver.h"
+
+#include <commctrl.h>
+#include <wincrypt.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace driver {
+
+namespace {
+
+constexpr DWORD kSendTimeout = 20000;  // a run pumps its messages once per entry
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeout, &result);
+  return static_cast<LRESULT>(result);
+}
+
+struct TChildSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChildId(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<TChildSearch*>(data);
+  if (GetDlgCtrlID(child) == search->id) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct TDialogSearch {
+  DWORD processId;
+  HWND mainWindow;
+  std::string caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<TDialogSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId || window == search->mainWindow || !IsWindowVisible(window))
+    return TRUE;
+  if (!search->caption.empty() && WindowText(window) != search->caption) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+struct TChildTexts {
+  std::string className;
+  std::vector<std::pair<HWND, std::string>> found;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+  auto* collect = reinterpret_cast<TChildTexts*>(data);
+  char name[64] = {};
+  GetClassNameA(child, name, sizeof(name));
+  if (lstrcmpiA(name, collect->className.c_str()) == 0)
+    collect->found.emplace_back(child, WindowText(child));
+  return TRUE;
+}
+
+}  // namespace
+
+std::string BuiltProgramPath() {
+  std::string path = HT_HASHTALLY_EXE;  // as the build tool names it: a POSIX or Windows path
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (!path.empty() && path[0] == '\\') path = "Z:" + path;  // Wine's drive for the host's root
+  return path;
+}
+
+TTempFolder::TTempFolder() {
+  static int counter = 0;
+  char base[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof(base), base);
+  std::string root = base;
+  if (!root.empty() && root.back() == '\\') root.pop_back();
+  for (;;) {
+    path_ = root + "\\ht-app-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create " + path_);
+  }
+  // The program reports the paths it was started with; use the folder's long form.
+  char longPath[4096] = {};
+  if (GetLongPathNameA(path_.c_str(), longPath, sizeof(longPath))) path_ = longPath;
+}
+
+TTempFolder::~TTempFolder() { RemoveTree(path_); }
+
+void WriteFile(const std::string& path, const std::string& content) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+  DWORD written = 0;
+  ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string content(GetFileSize(file, nullptr), '\0');
+  DWORD read = 0;
+  ::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+  CloseHandle(file);
+  content.resize(read);
+  return content;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(child);
+      else
+        DeleteFileA(child.c_str());
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+std::string SystemMd5(const std::string& path) {
+  const std::string content = ReadFile(path);
+  HCRYPTPROV provider = 0;
+  HCRYPTHASH hash = 0;
+  std::string text;
+  if (CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+    if (CryptCreateHash(provider, CALG_MD5, 0, 0, &hash)) {
+      BYTE digest[16];
+      DWORD size = sizeof(digest);
+      if (CryptHashData(hash, reinterpret_cast<const BYTE*>(content.data()),
+                        static_cast<DWORD>(content.size()), 0) &&
+          CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
+        static const char hex[] = "0123456789abcdef";
+        for (DWORD i = 0; i < size; ++i) {
+          text += hex[digest[i] >> 4];
+          text += hex[digest[i] & 15];
+        }
+      }
+      CryptDestroyHash(hash);
+    }
+    CryptReleaseContext(provider, 0);
+  }
+  return text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      return lines;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+TProgram::TProgram(const std::string& programPath, const std::string& workingFolder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  std::string commandLine = "\"" + programPath + "\"";
+  if (!CreateProcessA(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.c_str(), &startup, &process_))
+    throw std::runtime_error("cannot start " + programPath);
+  WaitUntil([this] {
+    HWND candidate = nullptr;
+    while ((candidate = FindWindowExA(nullptr, candidate, HT_MAIN_WINDOW_CLASS, nullptr))) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(candidate, &owner);
+      if (owner == process_.dwProcessId && IsWindowVisible(candidate)) {
+        window_ = candidate;
+        return true;
+      }
+    }
+    return Exited();
+  });
+  if (!window_) throw std::runtime_error("no main window from " + programPath);
+}
+
+TProgram::~TProgram() {
+  if (!Exited()) {
+    // Dismiss whatever box is up, then close; end the process only if that does not work.
+    for (int i = 0; i < 5 && !Exited(); ++i) {
+      if (HWND dialog = FindDialog()) PostMessageA(dialog, WM_CLOSE, 0, 0);
+      Close();
+      if (Exited(2000)) break;
+    }
+    if (!Exited()) TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 10000);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+bool TProgram::Exited(DWORD waitMilliseconds) const {
+  return WaitForSingleObject(process_.hProcess, waitMilliseconds) == WAIT_OBJECT_0;
+}
+
+HWND TProgram::Control(int id) const {
+  TChildSearch search{id, nullptr};
+  EnumChildWindows(window_, MatchChildId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TProgram::Text(int id) const { return WindowText(Control(id)); }
+bool TProgram::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+bool TProgram::Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+
+int TProgram::SelectedPage() const {
+  return static_cast<int>(Send(Control(IdPageControl1), TCM_GETCURSEL, 0, 0));
+}
+
+void TProgram::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+void TProgram::Close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
+
+void TProgram::ClickPageTab(int index) const {
+  // The header's rectangle lives in the program's memory: ask for it into a block there.
+  const HWND tabs = Control(IdPageControl1);
+  void* remote =
+      VirtualAllocEx(process_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  RECT header{};
+  if (remote) {
+    Send(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
+    SIZE_T read = 0;
+    ReadProcessMemory(process_.hProcess, remote, &header, sizeof(header), &read);
+    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  }
+  const LPARAM point =
+      MAKELPARAM((header.left + header.right) / 2, (header.top + header.bottom) / 2);
+  PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageA(tabs, WM_LBUTTONUP, 0, point);
+}
+
+bool TProgram::Idle() const {
+  return Enabled(IdButtonGo) && Enabled(IdButtonScanFolder) && Enabled(IdButtonFindCheckFile) &&
+         Enabled(IdPageControl1) && Enabled(IdTabSheetMake) && !Enabled(IdButtonAbort);
+}
+
+HWND TProgram::FindDialog(const std::string& caption) const {
+  TDialogSearch search{process_.dwProcessId, window_, caption, nullptr};
+  EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string WindowText(HWND window) {
+  if (!window) return std::string();
+  const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied =
+      Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return text;
+}
+
+std::vector<std::string> ChildTexts(HWND dialog, const char* className) {
+  TChildTexts collect{className, {}};
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&collect));
+  std::vector<std::string> texts;
+  for (const auto& child : collect.found) texts.push_back(child.second);
+  return texts;
+}
+
+HWND FindChildByText(HWND dialog, const char* className, const std::string& text) {
+  TChildTexts collect{className, {}};
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&collect));
+  for (const auto& child : collect.found)
+    if (child.second == text) return child.first;
+  return nullptr;
+}
+
+bool HasIconChild(HWND dialog) {
+  TChildTexts collect{"Static", {}};
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&collect));
+  for (const auto& child : collect.found)
+    if ((GetWindowLongA(child.first, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+        IsWindowVisible(child.first))
+      return true;
+  return false;
+}
+
+void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+}  // namespace driver

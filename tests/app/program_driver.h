@@ -1,0 +1,89 @@
+// Drives a running hashtally.exe from another process: starts a copy of it, finds its window and
+// controls, reads texts, presses buttons and waits for states with a bounded timeout.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/window_ids.h"
+
+namespace driver {
+
+// Path of the freshly built hashtally.exe, in Windows form.
+std::string BuiltProgramPath();
+
+// A new empty folder under the temporary folder, removed with everything in it at the end.
+class TTempFolder {
+ public:
+  TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+  ~TTempFolder();
+  const std::string& Path() const { return path_; }  // no trailing backslash
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+void MakeFolder(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Lower-case hexadecimal MD5 of a file's bytes, computed by the system's cryptographic provider.
+std::string SystemMd5(const std::string& path);
+
+// Splits a pane's or file's text at CR LF.
+std::vector<std::string> Lines(const std::string& text);
+
+// Polls `condition` until it holds or `timeout` passes; true when it held.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+// A copy of the program started in `workingFolder`; closed (or, failing that, ended) when it goes.
+class TProgram {
+ public:
+  TProgram(const std::string& programPath, const std::string& workingFolder);
+  TProgram(const TProgram&) = delete;
+  TProgram& operator=(const TProgram&) = delete;
+  ~TProgram();
+
+  HWND Window() const { return window_; }
+  DWORD ProcessId() const { return process_.dwProcessId; }
+  bool Exited(DWORD waitMilliseconds = 0) const;
+
+  HWND Control(int id) const;
+  std::string Text(int id) const;
+  bool Enabled(int id) const;
+  bool Visible(int id) const;
+  int SelectedPage() const;
+  void Click(int id) const;  // posted, so a modal box it opens does not block the caller
+  void Close() const;        // WM_CLOSE to the main window
+  // Clicks the header of page `index` of the tab control as the mouse would.
+  void ClickPageTab(int index) const;
+  // The idle state: start, folder, open and tab controls usable, stop disabled.
+  bool Idle() const;
+  bool Running() const { return Enabled(IdButtonAbort); }
+
+  // A top-level dialog window of this process other than the main window, or null.
+  HWND FindDialog(const std::string& caption = std::string()) const;
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND window_ = nullptr;
+};
+
+std::string WindowText(HWND window);
+// Texts of a dialog's child windows of class `className` ("Static", "Button", "Edit").
+std::vector<std::string> ChildTexts(HWND dialog, const char* className);
+HWND FindChildByText(HWND dialog, const char* className, const std::string& text);
+bool HasIconChild(HWND dialog);
+void PressButton(HWND button);
+
+}  // namespace driver
