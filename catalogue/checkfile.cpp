@@ -99,7 +99,7 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
   if (!file.Write(text.data(), text.size()) || !file.Flush() || !file.Close()) {
     throw ECheckfileError("Stream write error");
   }
-  if (!platform::ReplaceFile(temporary.Path(), target)) {
+  if (!platform::ReplaceFileInOneStep(temporary.Path(), target)) {
     error = platform::LastErrorCode();
     throw ECheckfileError(SystemFailureMessage("Cannot create file", target, error));
   }

@@ -40,10 +40,11 @@ class TOutputFile {
 #endif
 };
 
-// Puts `source` in place of `target` in one step, replacing a `target` that exists (Windows:
+// Puts `source` in place of `target` in one step (not named ReplaceFile: <windows.h> makes that a
+// macro), replacing a `target` that exists (Windows:
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; POSIX: rename). On failure
 // the system's error code is left for LastErrorCode() and both files are as they were.
-bool ReplaceFile(const std::string& source, const std::string& target);
+bool ReplaceFileInOneStep(const std::string& source, const std::string& target);
 
 // Deletes a file; false when it could not be deleted.
 bool RemoveFile(const std::string& corePath);

@@ -53,7 +53,7 @@ bool TOutputFile::Close() {
   return closed;
 }
 
-bool ReplaceFile(const std::string& source, const std::string& target) {
+bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
   return std::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
 }
 

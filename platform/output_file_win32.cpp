@@ -47,7 +47,7 @@ bool TOutputFile::Close() {
   return closed;
 }
 
-bool ReplaceFile(const std::string& source, const std::string& target) {
+bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
   return MoveFileExA(source.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }

@@ -1,0 +1,43 @@
+// Arbitrary bytes as a checkfile: the line splitter, the entry reader and the base-folder rule
+// must never read out of bounds, and what they return must obey the checkfile's rules.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "catalogue/checkfile.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string content(reinterpret_cast<const char*>(data), size);
+
+  std::size_t lineBytes = 0;
+  for (const std::string& line : SplitCheckfileText(content)) {
+    Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+    lineBytes += line.size();
+    Require(lineBytes <= size);
+
+    TCheckfileEntry entry;
+    if (ParseCheckfileEntry(line, entry)) {
+      Require(line.size() >= 34 && line[0] != ';' && line[32] == '|');
+      Require(entry.ExpectedDigest == line.substr(0, 32));
+      Require(!entry.Name.empty() && entry.Name.size() <= MaxCheckfileName);
+      Require(line.compare(33, entry.Name.size(), entry.Name) == 0);
+    } else {
+      Require(line.empty() || line[0] == ';' || line.size() < 34 || line[32] != '|');
+    }
+  }
+
+  // The same bytes as a checkfile path.
+  const std::string base = CheckfileBaseFolder(content);
+  Require(base.size() <= content.size());
+  Require(content.compare(0, base.size(), base) == 0);
+  Require(base.empty() || base.back() == '\\' || base.back() == ':');
+  return 0;
+}
