@@ -1,0 +1,37 @@
+// Owner of one file opened for reading while other readers may share it but no writer may: the
+// digest service reads every file through it. The handle is closed when the owner goes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens the file at the core path `path`. Fails for a missing file, a folder, a file another
+  // program holds open for writing (Windows) or under an exclusive lock (POSIX), and when access
+  // is denied. A file already open is closed first.
+  bool Open(const std::string& path);
+  bool IsOpen() const;
+  void Close();
+
+  bool Size(uint64_t& size) const;
+  bool Seek(uint64_t offset);
+  // Reads up to `capacity` bytes at the current position; `got` is 0 at the end of the file.
+  bool Read(void* buffer, uint32_t capacity, uint32_t& got);
+
+ private:
+#ifdef _WIN32
+  void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
+#else
+  int fd_ = -1;
+#endif
+};
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+// Read-sharing file handles of the Windows file services.
+#include <windows.h>
+
+#include "platform/input_file.h"
+
+namespace platform {
+
+InputFile::~InputFile() { Close(); }
+
+bool InputFile::Open(const std::string& path) {
+  Close();
+  handle_ =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  return IsOpen();
+}
+
+bool InputFile::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+void InputFile::Close() {
+  if (IsOpen()) CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+}
+
+bool InputFile::Size(uint64_t& size) const {
+  LARGE_INTEGER value;
+  if (!IsOpen() || !GetFileSizeEx(handle_, &value) || value.QuadPart < 0) return false;
+  size = static_cast<uint64_t>(value.QuadPart);
+  return true;
+}
+
+bool InputFile::Seek(uint64_t offset) {
+  if (!IsOpen() || offset > static_cast<uint64_t>(INT64_MAX)) return false;
+  LARGE_INTEGER distance;
+  distance.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(handle_, distance, nullptr, FILE_BEGIN) != 0;
+}
+
+bool InputFile::Read(void* buffer, uint32_t capacity, uint32_t& got) {
+  got = 0;
+  if (!IsOpen()) return false;
+  DWORD read = 0;
+  if (!ReadFile(handle_, buffer, capacity, &read, nullptr)) return false;
+  got = read;
+  return true;
+}
+
+}  // namespace platform
