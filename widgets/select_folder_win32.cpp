@@ -1,0 +1,531 @@
+// The folder chooser's component classes and its modal window.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <utility>
+
+#include "widgets/com_ptr_win32.h"
+#include "widgets/select_folder.h"
+#include "widgets/select_folder_dialog_res.h"
+#include "widgets/shell_locator_win32.h"
+#include "widgets/shorten_path.h"
+
+namespace widgets {
+
+namespace {
+
+const char kFormClass[] = "HashtallySelectFolderForm";
+
+// Layout of the window at 96 pixels per inch.
+const int kClientWidth = 358;
+const int kClientHeight = 325;
+const int kMinWidth = 366;
+const int kMinHeight = 340;
+const int kButtonPanelHeight = 29;
+
+struct TControlRow {
+  const char* className;
+  int id;
+  RECT bounds;  // left, top, right, bottom
+  DWORD style;
+};
+
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+void RegisterFormClass(WNDPROC procedure) {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kFormClass;
+  if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw std::runtime_error(SystemErrorText(GetLastError()));
+  registered = true;
+}
+
+RECT WindowRectIn(HWND child, HWND parent) {
+  RECT bounds;
+  GetWindowRect(child, &bounds);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
+  return bounds;
+}
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string text(length + 1, '\0');
+  const int copied = GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? copied : 0);
+  return text;
+}
+
+// Keeps the owner disabled while the modal window runs; on every way out it enables the owner
+// again before the window is hidden, so that activation returns to the owner.
+class TModalScope {
+ public:
+  TModalScope(HWND owner, HWND window)
+      : owner_(owner && IsWindowEnabled(owner) ? owner : nullptr), window_(window) {
+    if (owner_) EnableWindow(owner_, FALSE);
+  }
+  ~TModalScope() {
+    if (owner_) EnableWindow(owner_, TRUE);
+    if (IsWindowVisible(window_)) ShowWindow(window_, SW_HIDE);
+    if (owner_) SetActiveWindow(owner_);
+  }
+  TModalScope(const TModalScope&) = delete;
+  TModalScope& operator=(const TModalScope&) = delete;
+
+ private:
+  HWND owner_;
+  HWND window_;
+};
+
+// Shows the hourglass for the lifetime of the object and puts the remembered cursor back.
+class TWaitCursor {
+ public:
+  TWaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)))) {}
+  ~TWaitCursor() { SetCursor(previous_); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+}  // namespace
+
+// ---- TSelectFolderForm ----
+
+TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(SystemDpi()) {
+  RegisterFormClass(StaticWindowProc);
+  const DWORD style = (WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX) | WS_CLIPCHILDREN;
+  RECT outer = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+  AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME);
+  hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kFormClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                          outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
+                          GetModuleHandleA(nullptr), this);
+  if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  try {
+    FormCreate();
+  } catch (...) {
+    DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    throw;
+  }
+}
+
+TSelectFolderForm::~TSelectFolderForm() {
+  if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+  if (font_) DeleteObject(font_);
+}
+
+void TSelectFolderForm::FormCreate() {
+  const TControlRow rows[] = {
+      {"BUTTON", idNewFolder, {8, 4, 8 + 101, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
+      {"BUTTON", idDeleteFolder, {117, 4, 117 + 68, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
+      {"BUTTON", IDOK, {12, 2, 12 + 75, 2 + 23}, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
+      {"BUTTON", IDCANCEL, {92, 2, 92 + 75, 2 + 23}, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
+  };
+  HWND* handles[] = {&btnNewFolder_, &btnDeleteFolder_, &okBtn_, &cancelBtn_};
+  // The tree comes first in tab order.
+  ShellTree.Create(hwnd_, idShellTree, {Scale(8), Scale(32), Scale(8 + 341), Scale(32 + 241)});
+  for (std::size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+    const TControlRow& row = rows[i];
+    *handles[i] = CreateWindowExA(
+        0, row.className, "", WS_CHILD | row.style, Scale(row.bounds.left), Scale(row.bounds.top),
+        Scale(row.bounds.right - row.bounds.left), Scale(row.bounds.bottom - row.bounds.top), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), GetModuleHandleA(nullptr), nullptr);
+    if (!*handles[i]) throw std::runtime_error(SystemErrorText(GetLastError()));
+  }
+  statusBar_ =
+      CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
+                      Scale(19), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idStatusBar)),
+                      GetModuleHandleA(nullptr), nullptr);
+  if (!statusBar_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
+  ShellTree.SetShowRoot(true);
+  SetFontName("MS Sans Serif");
+  FormResize();
+}
+
+LRESULT CALLBACK TSelectFolderForm::StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                                     LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    // The form object comes with the create parameters; every later message is forwarded to it.
+    auto* created =
+        static_cast<TSelectFolderForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    created->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* form = reinterpret_cast<TSelectFolderForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+  // Nothing may unwind through the system's frames: keep the exception for the modal loop.
+  try {
+    return form->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    if (!form->pending_) form->pending_ = std::current_exception();
+    form->modalResult_ = IDCANCEL;
+    return 0;
+  }
+}
+
+LRESULT TSelectFolderForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      FormResize();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      info->ptMinTrackSize.x = Scale(kMinWidth);
+      info->ptMinTrackSize.y = Scale(kMinHeight);
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (ShellTree.HandleNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
+      break;
+    }
+    case WM_CONTEXTMENU:
+      if (ShellTree.HandleContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_CLOSE:
+      modalResult_ = IDCANCEL;
+      return 0;
+  }
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void TSelectFolderForm::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      modalResult_ = id;
+      break;
+    case idNewFolder:
+      CreateBtnClick();
+      break;
+    case idDeleteFolder:
+      DeleteBtnClick();
+      break;
+  }
+}
+
+void TSelectFolderForm::SetFontName(const std::string& name) {
+  HFONT font = CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str());
+  if (!font) return;
+  for (HWND child :
+       {ShellTree.Handle(), okBtn_, cancelBtn_, btnNewFolder_, btnDeleteFolder_, statusBar_})
+    if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (font_) DeleteObject(font_);
+  font_ = font;
+}
+
+void TSelectFolderForm::SetWidth(int width) {
+  RECT bounds;
+  GetWindowRect(hwnd_, &bounds);
+  SetWindowPos(hwnd_, nullptr, 0, 0, width, bounds.bottom - bounds.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSelectFolderForm::SetHeight(int height) {
+  RECT bounds;
+  GetWindowRect(hwnd_, &bounds);
+  SetWindowPos(hwnd_, nullptr, 0, 0, bounds.right - bounds.left, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TWindowState TSelectFolderForm::WindowState() const {
+  // Before it is shown and after it is hidden, the window keeps the state it was given or had.
+  if (!IsWindowVisible(hwnd_)) return windowState_;
+  if (IsZoomed(hwnd_)) return TWindowState::wsMaximized;
+  if (IsIconic(hwnd_)) return TWindowState::wsMinimized;
+  return TWindowState::wsNormal;
+}
+
+std::string TSelectFolderForm::Caption() const { return WindowText(hwnd_); }
+
+void TSelectFolderForm::SetCaption(const std::string& caption) {
+  SetWindowTextA(hwnd_, caption.c_str());
+}
+
+void TSelectFolderForm::SetStatusText(const std::string& text) {
+  statusText_ = text;
+  SendMessageA(statusBar_, SB_SETTEXTA, SB_SIMPLEID | SBT_NOBORDERS,
+               reinterpret_cast<LPARAM>(statusText_.c_str()));
+}
+
+int TSelectFolderForm::MeasureText(const std::string& text) const {
+  HDC dc = GetDC(hwnd_);
+  if (!dc) return 0;
+  HGDIOBJ previous = SelectObject(dc, font_);
+  SIZE extent = {};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(hwnd_, dc);
+  return extent.cx;
+}
+
+void TSelectFolderForm::LoadCaptions() {
+  SetWindowTextA(okBtn_, LoadResourceString(IDS_SFD_OK).c_str());
+  SetWindowTextA(cancelBtn_, LoadResourceString(IDS_SFD_CANCEL).c_str());
+  SetWindowTextA(btnNewFolder_, LoadResourceString(IDS_SFD_CREATE_FOLDER).c_str());
+  SetWindowTextA(btnDeleteFolder_, LoadResourceString(IDS_SFD_DELETE).c_str());
+  if (Caption().empty()) SetCaption(LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+}
+
+void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
+  options_ = options;
+  const auto has = [options](TSelectFolderDialogOption option) {
+    return (options & SelectFolderOption(option)) != 0;
+  };
+  const std::pair<TShellTreeOption, TSelectFolderDialogOption> mapping[] = {
+      {stoOleDrag, sfdoOleDrag},
+      {stoOleDrop, sfdoOleDrop},
+      {stoIncludeNonFolders, sfdoIncludeNonFolders},
+      {stoVirtualFolders, sfdoVirtualFolders},
+      {stoContextMenus, sfdoContextMenus},
+      {stoShowHidden, sfdoShowHidden},
+  };
+  TShellTreeOptions treeOptions = ShellTree.Options();
+  for (const auto& [treeOption, dialogOption] : mapping) {
+    if (has(dialogOption))
+      treeOptions |= ShellTreeOption(treeOption);
+    else
+      treeOptions &= ~ShellTreeOption(treeOption);
+  }
+  ShellTree.SetOptions(treeOptions);
+
+  const int show = has(sfdoCreateDeleteButtons) ? SW_SHOW : SW_HIDE;
+  ShowWindow(btnNewFolder_, show);
+  ShowWindow(btnDeleteFolder_, show);
+  newFolderImage_ = has(sfdoCreateFolderIcon) ? 0 : -1;
+  deleteFolderImage_ = has(sfdoDeleteFolderIcon) ? 2 : -1;
+  buttonsFlat_ = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
+  for (HWND button : {btnNewFolder_, btnDeleteFolder_}) {
+    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
+    SetWindowLongPtrA(button, GWL_STYLE, buttonsFlat_ ? style | BS_FLAT : style & ~BS_FLAT);
+  }
+  ShellTree.SetReadOnly(has(sfdoReadOnly));
+  FormResize();
+}
+
+void TSelectFolderForm::FormResize() {
+  if (!ShellTree.Handle() || !statusBar_) return;
+  SendMessageA(statusBar_, WM_SIZE, 0, 0);  // the status bar docks itself to the bottom
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  RECT outer;
+  GetWindowRect(hwnd_, &outer);
+  const RECT status = WindowRectIn(statusBar_, hwnd_);
+  const int panelTop = status.top - Scale(kButtonPanelHeight);
+
+  int treeTop = Scale(8);
+  if (IsWindowVisible(btnNewFolder_))
+    treeTop = WindowRectIn(btnNewFolder_, hwnd_).bottom + Scale(4);
+  else if (IsWindowVisible(btnDeleteFolder_))
+    treeTop = WindowRectIn(btnDeleteFolder_, hwnd_).bottom + Scale(4);
+  const RECT tree = WindowRectIn(ShellTree.Handle(), hwnd_);
+  const int treeRight = tree.left + (outer.right - outer.left) - Scale(24);
+  const int treeBottom = panelTop - Scale(4);
+  MoveWindow(ShellTree.Handle(), tree.left, treeTop, treeRight - tree.left, treeBottom - treeTop,
+             TRUE);
+
+  const RECT cancel = WindowRectIn(cancelBtn_, hwnd_);
+  const RECT ok = WindowRectIn(okBtn_, hwnd_);
+  const int cancelWidth = cancel.right - cancel.left;
+  const int okWidth = ok.right - ok.left;
+  const int cancelLeft = client.right - Scale(8) - cancelWidth;
+  const int buttonTop = panelTop + Scale(2);
+  MoveWindow(cancelBtn_, cancelLeft, buttonTop, cancelWidth, cancel.bottom - cancel.top, TRUE);
+  MoveWindow(okBtn_, cancelLeft - Scale(8) - okWidth, buttonTop, okWidth, ok.bottom - ok.top, TRUE);
+
+  const HTREEITEM selected = ShellTree.Selected();
+  if (ShellTree.HasFolderData(selected)) {
+    RECT statusClient;
+    GetClientRect(statusBar_, &statusClient);
+    SetStatusText(ShortenPath(
+        ShellTree.NodePath(selected), [this](const std::string& text) { return MeasureText(text); },
+        statusClient.right - Scale(20)));
+  }
+}
+
+void TSelectFolderForm::ShellTreeChange(HTREEITEM node) {
+  if (!ShellTree.HasFolderData(node)) return;
+  const std::string path = ShellTree.NodePath(node);
+  const bool hasPath = !path.empty();
+  RECT statusClient;
+  GetClientRect(statusBar_, &statusClient);
+  SetStatusText(ShortenPath(
+      path, [this](const std::string& text) { return MeasureText(text); },
+      statusClient.right - Scale(20)));
+  EnableWindow(btnNewFolder_, hasPath);
+  EnableWindow(btnDeleteFolder_, hasPath && ShellTree.AbsoluteIndex(node) != 0);
+  if (OnSelChange) OnSelChange(*this, ShellTree.NodeIdList(node));
+}
+
+void TSelectFolderForm::CreateBtnClick() { ShellTree.CreateNewFolder(); }
+
+void TSelectFolderForm::DeleteBtnClick() {
+  ShellTree.InvokeVerb(ShellTree.Selected(), "delete");
+  ShellTree.Refresh();
+}
+
+void TSelectFolderForm::CentreOnScreen() {
+  RECT bounds;
+  GetWindowRect(hwnd_, &bounds);
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(owner_ ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSelectFolderForm::DoShow() {
+  CentreOnScreen();
+  SetFontName(LoadResourceString(IDS_SFD_FONT_NAME));
+  ShellTree.SetOptions(ShellTree.Options() | ShellTreeOption(stoAutoFill));
+  ShellTree.Fill();
+  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+  LoadCaptions();
+  const int show = windowState_ == TWindowState::wsMaximized   ? SW_SHOWMAXIMIZED
+                   : windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                                                               : SW_SHOWNORMAL;
+  ShowWindow(hwnd_, show);
+  UpdateWindow(hwnd_);
+  SetFocus(ShellTree.Handle());
+  if (OnFormShow) OnFormShow(*this);
+}
+
+void TSelectFolderForm::DoHide() {
+  ShowWindow(hwnd_, SW_HIDE);
+  if (OnFormClose) OnFormClose(*this);
+}
+
+int TSelectFolderForm::ShowModal() {
+  modalResult_ = 0;
+  pending_ = nullptr;
+  {
+    TModalScope scope(owner_, hwnd_);
+    DoShow();
+    MSG message;
+    while (modalResult_ == 0 && !pending_) {
+      const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      if (got == 0) {  // the application is quitting: pass the request on and close
+        PostQuitMessage(static_cast<int>(message.wParam));
+        modalResult_ = IDCANCEL;
+        break;
+      }
+      if (got < 0) {
+        modalResult_ = IDCANCEL;
+        break;
+      }
+      // While a folder name is being edited, Enter and Esc belong to the edit box.
+      const bool editing = TreeView_GetEditControl(ShellTree.Handle()) != nullptr;
+      if (!editing && IsDialogMessageA(hwnd_, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+    windowState_ = WindowState();
+  }
+  DoHide();
+  return modalResult_;
+}
+
+// ---- TShellDialog ----
+
+bool TShellDialog::Execute() {
+  if (busy_) throw EDialogError(std::string(ClassName()) + " already executing");
+  busy_ = true;
+  struct TBusyReset {
+    bool& busy;
+    ~TBusyReset() { busy = false; }
+  } reset{busy_};
+  return RunDialog();
+}
+
+void TShellDialog::DoInitialized() {
+  if (OnInitialized) OnInitialized(*this);
+}
+
+// ---- TCustomSelectFolderDialog ----
+
+std::unique_ptr<TSelectFolderForm> TCustomSelectFolderDialog::CreateDialogForm() {
+  return std::make_unique<TSelectFolderForm>(owner_);
+}
+
+void TCustomSelectFolderDialog::InitDialogForm(TSelectFolderForm& form) {
+  form.OnSelChange = OnSelChange;
+  form.OnFormShow = OnFormShow;
+  form.OnFormClose = OnFormClose;
+  form.ShellTree.OnAddItem = OnAddItem;
+  form.SetStatusText(std::string());
+  if (FormWidth > 0) form.SetWidth(FormWidth);
+  if (FormHeight > 0) form.SetHeight(FormHeight);
+  form.SetWindowState(FormWindowState);
+  form.ApplyOptions(Options);
+  form.SetCaption(!Title.empty() ? Title : LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  form.ShellTree.SetBaseFolder(BaseFolder);
+  form.ShellTree.SetCurrentFolder(chosenFolder_);
+}
+
+void TCustomSelectFolderDialog::ReadDialogForm(TSelectFolderForm& form) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(form.Handle(), &placement)) {
+    FormWidth = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
+    FormHeight = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
+  }
+  FormWindowState = form.WindowState();
+  if (form.ModalResult() == IDOK) chosenFolder_ = form.ShellTree.CurrentFolder();
+}
+
+bool TCustomSelectFolderDialog::RunDialog() {
+  if (form_) throw EDialogError("TSelectFolderDialog form already active");
+  TWaitCursor cursor;
+  TComInit com;  // released after the window and everything it holds of the shell
+  std::unique_ptr<TSelectFolderForm> form = CreateDialogForm();
+  struct TFormReset {
+    TSelectFolderForm*& form;
+    ~TFormReset() { form = nullptr; }
+  } reset{form_};
+  InitDialogForm(*form);
+  form_ = form.get();
+  DoInitialized();
+  const bool ok = form->ShowModal() == IDOK;
+  ReadDialogForm(*form);
+  return ok;
+}
+
+std::string TCustomSelectFolderDialog::SelectedPath() const {
+  TComInit com;
+  const TItemIdList folder = LocatorIdList(chosenFolder_);
+  return IdListPath(folder.Get());
+}
+
+}  // namespace widgets

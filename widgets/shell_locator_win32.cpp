@@ -1,0 +1,77 @@
+// Resolves locators through the shell (SHGetSpecialFolderLocation) and copies item-ID lists into
+// the locator's byte form.
+#include "widgets/shell_locator_win32.h"
+
+// clang-format off
+#include <windows.h>
+#include <shlobj.h>
+// clang-format on
+
+#include <cstring>
+#include <stdexcept>
+
+namespace widgets {
+
+std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = length ? std::string(text, length) : std::string();
+  if (text) LocalFree(text);
+  while (!result.empty() &&
+         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    result.pop_back();
+  if (result.empty()) {
+    char number[32];
+    wsprintfA(number, "0x%08lX", static_cast<unsigned long>(code));
+    result = number;
+  }
+  return result;
+}
+
+std::string LoadResourceString(UINT id) {
+  char buffer[1024] = "";
+  const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+  return std::string(buffer, length > 0 ? length : 0);
+}
+
+TItemIdList LocatorIdList(const TShellLocator& locator) {
+  TItemIdList list;
+  if (locator.IsSpecialFolder()) {
+    const HRESULT hr = SHGetSpecialFolderLocation(nullptr, locator.SpecialFolderCode(), list.Put());
+    if (FAILED(hr) || !list) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+    return list;
+  }
+  const std::string& bytes = locator.IdListBytes();
+  // The list's bytes followed by the two zero bytes of the terminating ID.
+  auto* memory = static_cast<BYTE*>(CoTaskMemAlloc(bytes.size() + 2));
+  if (!memory) throw std::bad_alloc();
+  std::memcpy(memory, bytes.data(), bytes.size());
+  memory[bytes.size()] = 0;
+  memory[bytes.size() + 1] = 0;
+  *list.Put() = reinterpret_cast<LPITEMIDLIST>(memory);
+  return list;
+}
+
+TShellLocator LocatorFromIdList(LPCITEMIDLIST idList) {
+  if (!idList) return TShellLocator();
+  const UINT size = ILGetSize(idList);  // includes the terminating ID
+  const UINT listBytes = size >= 2 ? size - 2 : 0;
+  return TShellLocator::FromIdListBytes(
+      std::string(reinterpret_cast<const char*>(idList), listBytes));
+}
+
+std::string IdListPath(LPCITEMIDLIST idList) {
+  if (!idList) return std::string();
+  char path[MAX_PATH] = "";
+  if (!SHGetPathFromIDListA(idList, path)) {
+    // The empty list is the desktop, whose folder is the user's desktop directory.
+    if (idList->mkid.cb != 0 ||
+        !SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE))
+      return std::string();
+  }
+  return path;
+}
+
+}  // namespace widgets

@@ -1,0 +1,32 @@
+// The shell side of TShellLocator: resolving it to an item-ID list and back, and reading the
+// file-system path of a list.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "widgets/com_ptr_win32.h"
+#include "widgets/shell_locator.h"
+
+namespace widgets {
+
+// The absolute item-ID list the locator names (a fresh copy); the empty locator gives the empty
+// list, the desktop. Raises std::runtime_error with the system's text when a special-folder code
+// cannot be resolved.
+TItemIdList LocatorIdList(const TShellLocator& locator);
+
+// A locator holding a copy of `idList` (null gives the empty locator).
+TShellLocator LocatorFromIdList(LPCITEMIDLIST idList);
+
+// File-system path of an absolute item-ID list; empty text when it has none. A drive root keeps
+// its backslash (C:\), other folders have none.
+std::string IdListPath(LPCITEMIDLIST idList);
+
+// The system's message text for an error code or HRESULT, without the trailing line break.
+std::string SystemErrorText(DWORD code);
+
+// A string resource of the program's module; empty when it has none.
+std::string LoadResourceString(UINT id);
+
+}  // namespace widgets

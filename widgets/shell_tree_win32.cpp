@@ -1,0 +1,475 @@
+// The shell folder tree: tree-view items over item-ID lists. Every node owns its absolute list;
+// folders are bound through the desktop folder when their children are read.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <windowsx.h>
+// clang-format on
+
+#include <stdexcept>
+
+#include "platform/text.h"
+#include "widgets/select_folder_dialog_res.h"
+#include "widgets/shell_locator_win32.h"
+#include "widgets/shell_tree.h"
+
+namespace widgets {
+
+struct TShellTree::TNode {
+  TItemIdList absolute;
+  bool filled = false;
+};
+
+namespace {
+
+std::string StrRetText(STRRET& value, LPCITEMIDLIST relative) {
+  char buffer[MAX_PATH] = "";
+  if (FAILED(StrRetToBufA(&value, relative, buffer, sizeof buffer))) return std::string();
+  return buffer;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return platform::EndsWithCharacter(folder, '\\') ? folder + name : folder + "\\" + name;
+}
+
+std::wstring Widen(const std::string& text) {
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(length, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+// The list of the item's parent folder (the desktop's empty list for a top-level item).
+TItemIdList ParentIdList(LPCITEMIDLIST absolute) {
+  TItemIdList parent(ILClone(absolute));
+  if (parent) ILRemoveLastID(parent.Get());
+  return parent;
+}
+
+}  // namespace
+
+TShellTree::TShellTree() = default;
+
+TShellTree::~TShellTree() {
+  // The window goes with its parent; the nodes and the desktop folder go here.
+  nodes_.clear();
+  desktop_.Reset();
+}
+
+void TShellTree::Create(HWND parent, int id, const RECT& bounds) {
+  hwnd_ = CreateWindowExA(
+      WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_SHOWSELALWAYS |
+          (readOnly_ ? 0 : TVS_EDITLABELS),
+      bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
+  SHFILEINFOA info = {};
+  const auto images = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (images) TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL);
+}
+
+void TShellTree::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  if (!hwnd_) return;
+  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  style = readOnly ? style & ~TVS_EDITLABELS : style | TVS_EDITLABELS;
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+}
+
+void TShellTree::SetShowRoot(bool showRoot) {
+  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  style = showRoot ? style | TVS_LINESATROOT : style & ~TVS_LINESATROOT;
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+}
+
+TShellTree::TNode* TShellTree::NodeOf(HTREEITEM item) const {
+  if (!item || !hwnd_) return nullptr;
+  TVITEMA tvi = {};
+  tvi.mask = TVIF_PARAM | TVIF_HANDLE;
+  tvi.hItem = item;
+  if (!TreeView_GetItem(hwnd_, &tvi)) return nullptr;
+  return reinterpret_cast<TNode*>(tvi.lParam);
+}
+
+HTREEITEM TShellTree::Selected() const { return hwnd_ ? TreeView_GetSelection(hwnd_) : nullptr; }
+
+HTREEITEM TShellTree::RootItem() const { return hwnd_ ? TreeView_GetRoot(hwnd_) : nullptr; }
+
+bool TShellTree::HasFolderData(HTREEITEM item) const { return NodeOf(item) != nullptr; }
+
+std::string TShellTree::NodePath(HTREEITEM item) const {
+  const TNode* node = NodeOf(item);
+  return node ? IdListPath(node->absolute.Get()) : std::string();
+}
+
+LPCITEMIDLIST TShellTree::NodeIdList(HTREEITEM item) const {
+  const TNode* node = NodeOf(item);
+  return node ? node->absolute.Get() : nullptr;
+}
+
+int TShellTree::AbsoluteIndex(HTREEITEM item) const {
+  if (!item) return -1;
+  // Count the loaded nodes before `item` in pre-order, collapsed branches included.
+  int index = 0;
+  HTREEITEM current = RootItem();
+  while (current) {
+    if (current == item) return index;
+    ++index;
+    HTREEITEM next = TreeView_GetChild(hwnd_, current);
+    while (!next && current) {
+      next = TreeView_GetNextSibling(hwnd_, current);
+      if (!next) current = TreeView_GetParent(hwnd_, current);
+    }
+    current = next;
+  }
+  return -1;
+}
+
+TComPtr<IShellFolder> TShellTree::BindFolder(LPCITEMIDLIST absolute) const {
+  TComPtr<IShellFolder> folder;
+  if (!absolute || absolute->mkid.cb == 0) return desktop_;
+  const HRESULT hr = desktop_->BindToObject(absolute, nullptr, IID_IShellFolder, folder.PutVoid());
+  if (FAILED(hr) || !folder) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+  return folder;
+}
+
+HTREEITEM TShellTree::InsertNode(HTREEITEM parent, TItemIdList absolute, const std::string& text,
+                                 bool hasChildren) {
+  SHFILEINFOA info = {};
+  SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute.Get()), 0, &info, sizeof info,
+                 SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  const int image = info.iIcon;
+  SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute.Get()), 0, &info, sizeof info,
+                 SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+  nodes_.push_back(std::make_unique<TNode>());
+  TNode* node = nodes_.back().get();
+  node->absolute = std::move(absolute);
+
+  TVINSERTSTRUCTA insert = {};
+  insert.hParent = parent ? parent : TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  insert.item.pszText = const_cast<char*>(text.c_str());
+  insert.item.lParam = reinterpret_cast<LPARAM>(node);
+  insert.item.cChildren = hasChildren ? 1 : 0;
+  insert.item.iImage = image;
+  insert.item.iSelectedImage = info.iIcon;
+  return TreeView_InsertItem(hwnd_, &insert);
+}
+
+void TShellTree::FillChildren(HTREEITEM item) {
+  TNode* node = NodeOf(item);
+  if (!node || node->filled) return;
+  node->filled = true;
+  TComPtr<IShellFolder> folder = BindFolder(node->absolute.Get());
+
+  SHCONTF flags = SHCONTF_FOLDERS;
+  if (options_ & ShellTreeOption(stoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
+  if (options_ & ShellTreeOption(stoShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
+  TComPtr<IEnumIDList> items;
+  const HRESULT hr = folder->EnumObjects(hwnd_, flags, items.Put());
+  bool any = false;
+  if (hr == S_OK && items) {
+    TItemIdList relative;
+    while (items->Next(1, relative.Put(), nullptr) == S_OK) {
+      LPCITEMIDLIST child = relative.Get();
+      SFGAOF attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR;
+      if (FAILED(folder->GetAttributesOf(1, &child, &attributes))) continue;
+      const bool isFolder = (attributes & SFGAO_FOLDER) != 0;
+      if (!(options_ & ShellTreeOption(stoVirtualFolders)) &&
+          !(attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)))
+        continue;
+      if (!isFolder && !(options_ & ShellTreeOption(stoIncludeNonFolders))) continue;
+      TItemIdList absolute(ILCombine(node->absolute.Get(), child));
+      if (!absolute) continue;
+      bool canAdd = true;
+      if (OnAddItem) OnAddItem(*this, absolute.Get(), canAdd);
+      if (!canAdd) continue;
+      STRRET name = {};
+      if (FAILED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER, &name))) continue;
+      InsertNode(item, std::move(absolute), StrRetText(name, child), isFolder);
+      any = true;
+    }
+  }
+  if (any) {
+    // Order as the shell orders the folder's items.
+    TVSORTCB sort = {};
+    sort.hParent = item;
+    sort.lParam = reinterpret_cast<LPARAM>(folder.Get());
+    sort.lpfnCompare = CompareNodes;
+    TreeView_SortChildrenCB(hwnd_, &sort, FALSE);
+  } else {
+    TVITEMA tvi = {};
+    tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    tvi.hItem = item;
+    tvi.cChildren = 0;
+    TreeView_SetItem(hwnd_, &tvi);
+  }
+}
+
+int CALLBACK TShellTree::CompareNodes(LPARAM first, LPARAM second, LPARAM folder) {
+  auto* shellFolder = reinterpret_cast<IShellFolder*>(folder);
+  const HRESULT order =
+      shellFolder->CompareIDs(0, ILFindLastID(reinterpret_cast<TNode*>(first)->absolute.Get()),
+                              ILFindLastID(reinterpret_cast<TNode*>(second)->absolute.Get()));
+  return FAILED(order) ? 0 : static_cast<short>(HRESULT_CODE(order));
+}
+
+void TShellTree::EnsureChildren(HTREEITEM item) { FillChildren(item); }
+
+HTREEITEM TShellTree::FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const {
+  // The child that is `absolute` itself or one of its ancestors.
+  for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
+       child = TreeView_GetNextSibling(hwnd_, child)) {
+    const TNode* node = NodeOf(child);
+    if (node && (ILIsEqual(node->absolute.Get(), absolute) ||
+                 ILIsParent(node->absolute.Get(), absolute, FALSE)))
+      return child;
+  }
+  return nullptr;
+}
+
+void TShellTree::SelectFolder(LPCITEMIDLIST target) {
+  HTREEITEM item = RootItem();
+  if (target) {
+    const TNode* root = NodeOf(item);
+    if (root && ILIsParent(root->absolute.Get(), target, FALSE)) {
+      for (;;) {
+        const TNode* node = NodeOf(item);
+        if (!node || ILIsEqual(node->absolute.Get(), target)) break;
+        FillChildren(item);
+        HTREEITEM child = FindChild(item, target);
+        if (!child) break;
+        item = child;
+      }
+    }
+  }
+  if (item) {
+    TreeView_SelectItem(hwnd_, item);
+    TreeView_EnsureVisible(hwnd_, item);
+  }
+}
+
+void TShellTree::Fill() {
+  if (!desktop_) {
+    const HRESULT hr = SHGetDesktopFolder(desktop_.Put());
+    if (FAILED(hr)) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+  }
+  TreeView_DeleteAllItems(hwnd_);
+  nodes_.clear();
+
+  TItemIdList base = LocatorIdList(baseFolder_);
+  BindFolder(base.Get());  // raises when the base folder cannot be opened
+  SHFILEINFOA info = {};
+  SHGetFileInfoA(reinterpret_cast<LPCSTR>(base.Get()), 0, &info, sizeof info,
+                 SHGFI_PIDL | SHGFI_DISPLAYNAME);
+  HTREEITEM root = InsertNode(nullptr, std::move(base), info.szDisplayName, true);
+  FillChildren(root);
+  TreeView_Expand(hwnd_, root, TVE_EXPAND);
+
+  if (currentFolder_.IsEmpty()) {
+    SelectFolder(nullptr);
+  } else {
+    TItemIdList current = LocatorIdList(currentFolder_);
+    SelectFolder(current.Get());
+  }
+}
+
+void TShellTree::Refresh() {
+  if (!desktop_) return Fill();
+  Fill();
+}
+
+bool TShellTree::CreateNewFolder() {
+  HTREEITEM parent = Selected();
+  const std::string folder = NodePath(parent);
+  if (folder.empty()) return false;
+
+  const std::string baseName = LoadResourceString(IDS_SFD_NEW_FOLDER);
+  std::string name = baseName;
+  for (int number = 2;
+       GetFileAttributesA(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
+    char suffix[32];
+    wsprintfA(suffix, " (%d)", number);
+    name = baseName + suffix;
+  }
+  const std::string path = JoinPath(folder, name);
+  if (!CreateDirectoryA(path.c_str(), nullptr)) {
+    const std::string error = SystemErrorText(GetLastError());
+    const std::string format = LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
+    DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
+                             reinterpret_cast<DWORD_PTR>(name.c_str())};
+    char* text = nullptr;
+    FormatMessageA(
+        FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        format.c_str(), 0, 0, reinterpret_cast<char*>(&text), 0,
+        reinterpret_cast<va_list*>(arguments));
+    const std::string message = text ? text : error;
+    if (text) LocalFree(text);
+    const HWND owner = GetAncestor(hwnd_, GA_ROOT);
+    char caption[256] = "";
+    GetWindowTextA(owner, caption, sizeof caption);
+    MessageBoxA(owner, message.c_str(), caption, MB_OK | MB_ICONERROR);
+    return false;
+  }
+  SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path.c_str(), nullptr);
+
+  // Read the parent's children again so the new folder takes its place among them.
+  TNode* node = NodeOf(parent);
+  for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
+       child = TreeView_GetChild(hwnd_, parent))
+    TreeView_DeleteItem(hwnd_, child);
+  node->filled = false;
+  TVITEMA tvi = {};
+  tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  tvi.hItem = parent;
+  tvi.cChildren = 1;
+  TreeView_SetItem(hwnd_, &tvi);
+  FillChildren(parent);
+  TreeView_Expand(hwnd_, parent, TVE_EXPAND);
+  for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
+       child = TreeView_GetNextSibling(hwnd_, child)) {
+    if (lstrcmpiA(NodePath(child).c_str(), path.c_str()) == 0) {
+      TreeView_SelectItem(hwnd_, child);
+      TreeView_EnsureVisible(hwnd_, child);
+      if (!readOnly_) {
+        SetFocus(hwnd_);
+        TreeView_EditLabel(hwnd_, child);
+      }
+      break;
+    }
+  }
+  return true;
+}
+
+bool TShellTree::InvokeVerb(HTREEITEM item, const char* verb) {
+  const TNode* node = NodeOf(item);
+  if (!node || node->absolute.Get()->mkid.cb == 0) return false;
+  TItemIdList parentList = ParentIdList(node->absolute.Get());
+  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
+  TComPtr<IContextMenu> menu;
+  if (SUCCEEDED(
+          parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) &&
+      menu) {
+    // Some menus only accept their verbs after the menu has been built.
+    HMENU popup = CreatePopupMenu();
+    menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
+    CMINVOKECOMMANDINFO command = {};
+    command.cbSize = sizeof command;
+    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
+    command.lpVerb = verb;
+    command.nShow = SW_SHOWNORMAL;
+    const HRESULT hr = menu->InvokeCommand(&command);
+    DestroyMenu(popup);
+    if (SUCCEEDED(hr)) return true;
+  }
+  // The shell offered no such verb on this item: a folder on disk can still be deleted directly.
+  const std::string path = IdListPath(node->absolute.Get());
+  if (lstrcmpA(verb, "delete") != 0 || path.empty()) return false;
+  std::string from = path + '\0';  // double-zero terminated list
+  SHFILEOPSTRUCTA operation = {};
+  operation.hwnd = GetAncestor(hwnd_, GA_ROOT);
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_ALLOWUNDO;
+  return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+bool TShellTree::RenameNode(HTREEITEM item, const char* newName) {
+  TNode* node = NodeOf(item);
+  if (!node || !newName || !*newName || item == RootItem()) return false;
+  TItemIdList parentList = ParentIdList(node->absolute.Get());
+  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  const std::wstring wide = Widen(newName);
+  TItemIdList renamed;
+  if (FAILED(parent->SetNameOf(GetAncestor(hwnd_, GA_ROOT), ILFindLastID(node->absolute.Get()),
+                               wide.c_str(), SHGDN_INFOLDER, renamed.Put())) ||
+      !renamed)
+    return false;
+  node->absolute = TItemIdList(ILCombine(parentList.Get(), renamed.Get()));
+  currentFolder_ = LocatorFromIdList(node->absolute.Get());
+  if (OnChange && item == Selected()) OnChange(item);
+  return true;
+}
+
+bool TShellTree::HandleNotify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != hwnd_) return false;
+  switch (header.code) {
+    case TVN_ITEMEXPANDINGA: {
+      const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+      if (view.action & TVE_EXPAND) FillChildren(view.itemNew.hItem);
+      result = FALSE;
+      return true;
+    }
+    case TVN_SELCHANGEDA: {
+      const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+      const TNode* node = NodeOf(view.itemNew.hItem);
+      if (node) currentFolder_ = LocatorFromIdList(node->absolute.Get());
+      if (OnChange) OnChange(view.itemNew.hItem);
+      result = 0;
+      return true;
+    }
+    case TVN_BEGINLABELEDITA: {
+      const auto& edit = reinterpret_cast<const NMTVDISPINFOA&>(header);
+      result = readOnly_ || edit.item.hItem == RootItem() || NodePath(edit.item.hItem).empty();
+      return true;
+    }
+    case TVN_ENDLABELEDITA: {
+      const auto& edit = reinterpret_cast<const NMTVDISPINFOA&>(header);
+      result = edit.item.pszText && RenameNode(edit.item.hItem, edit.item.pszText);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool TShellTree::HandleContextMenu(HWND window, LPARAM position) {
+  if (window != hwnd_ || !(options_ & ShellTreeOption(stoContextMenus))) return false;
+  POINT point = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  HTREEITEM item = nullptr;
+  if (point.x == -1 && point.y == -1) {  // from the keyboard: the selected node
+    item = Selected();
+    RECT bounds;
+    if (!item || !TreeView_GetItemRect(hwnd_, item, &bounds, TRUE)) return true;
+    point = {bounds.left, bounds.bottom};
+    ClientToScreen(hwnd_, &point);
+  } else {
+    TVHITTESTINFO hit = {};
+    hit.pt = point;
+    ScreenToClient(hwnd_, &hit.pt);
+    item = TreeView_HitTest(hwnd_, &hit);
+  }
+  const TNode* node = NodeOf(item);
+  if (!node || node->absolute.Get()->mkid.cb == 0) return true;
+  TItemIdList parentList = ParentIdList(node->absolute.Get());
+  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
+  TComPtr<IContextMenu> menu;
+  if (FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) ||
+      !menu)
+    return true;
+  HMENU popup = CreatePopupMenu();
+  const UINT first = 1;
+  menu->QueryContextMenu(popup, 0, first, 0x7FFF, readOnly_ ? CMF_NORMAL : CMF_CANRENAME);
+  const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
+                                     GetAncestor(hwnd_, GA_ROOT), nullptr);
+  if (chosen >= first) {
+    CMINVOKECOMMANDINFO command = {};
+    command.cbSize = sizeof command;
+    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
+    command.lpVerb = MAKEINTRESOURCEA(chosen - first);
+    command.nShow = SW_SHOWNORMAL;
+    if (SUCCEEDED(menu->InvokeCommand(&command))) Refresh();
+  }
+  DestroyMenu(popup);
+  return true;
+}
+
+}  // namespace widgets
