@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+namespace widgets {
+
 const char* const TVersionInfo::Keys[TVersionInfo::KeyCount] = {
     "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
     "LegalTrademarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments"};
@@ -53,3 +55,5 @@ void TVersionInfo::ReadVersionInfo() {
   }
   versionTable_ = std::move(table);
 }
+
+}  // namespace widgets

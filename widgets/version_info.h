@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace widgets {
+
 class TVersionInfo {
  public:
   static constexpr int KeyCount = 10;
@@ -57,3 +59,5 @@ std::unique_ptr<TVersionBlock> OpenVersionBlock(const std::string& path);
 
 // Full path of the running program's executable.
 std::string RunningExecutablePath();
+
+}  // namespace widgets

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+namespace widgets {
 namespace {
 
 bool Read16(const std::string& bytes, std::size_t offset, std::uint16_t& value) {
@@ -247,3 +248,5 @@ bool QueryVersionValue(const std::string& block, const std::string& subBlock,
   }
   return true;
 }
+
+}  // namespace widgets

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace widgets {
+
 // The VS_VERSIONINFO block of a PE image (the first RT_VERSION resource, name 1 preferred, first
 // language); false when the image has none or is not a PE image.
 bool ExtractVersionResource(const std::string& image, std::string& block);
@@ -19,3 +21,5 @@ struct TVersionValue {
 // components separated by backslashes (empty ones skipped), keys compared without regard to the
 // case of ASCII letters. "\" alone is the root's fixed-size part. false when there is no such node.
 bool QueryVersionValue(const std::string& block, const std::string& subBlock, TVersionValue& value);
+
+}  // namespace widgets

@@ -11,6 +11,7 @@
 #include "widgets/version_info.h"
 #include "widgets/version_info_parser.h"
 
+namespace widgets {
 namespace {
 
 // UTF-16 to GBK; a character GBK cannot hold becomes "?", as the Windows conversion does.
@@ -92,3 +93,5 @@ std::string RunningExecutablePath() {
   if (length <= 0) return platform::CorePath("/proc/self/exe");
   return platform::CorePath(std::string(path, static_cast<std::size_t>(length)));
 }
+
+}  // namespace widgets

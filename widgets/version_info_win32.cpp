@@ -6,6 +6,7 @@
 
 #include "widgets/version_info.h"
 
+namespace widgets {
 namespace {
 
 class TWin32VersionBlock : public TVersionBlock {
@@ -59,3 +60,5 @@ std::string RunningExecutablePath() {
   path[MAX_PATH] = '\0';
   return path;
 }
+
+}  // namespace widgets

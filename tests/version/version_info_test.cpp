@@ -18,6 +18,12 @@
 
 namespace {
 
+using widgets::ExtractVersionResource;
+using widgets::QueryVersionValue;
+using widgets::RunningExecutablePath;
+using widgets::TVersionInfo;
+using widgets::TVersionValue;
+
 using TTable = std::vector<std::string>;
 
 const TTable kNotAvailable(TVersionInfo::KeyCount, "Value Not Available");
