@@ -1,0 +1,235 @@
+// The check pass over real temporary trees and hand-made checkfiles: the result lines in file
+// order, the sorted block, the counts, stopping, a moved tree, and a checkfile that is missing.
+#include "catalogue/check_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
+#include "catalogue/checkfile.h"
+#include "catalogue/make_pass.h"
+#include "tests/passes/recording_view.h"
+#include "tests/passes/test_tree.h"
+
+namespace {
+
+const std::string kCompared = " 文件对比";
+const std::string kFailed = " 无法进行对比,文件无法打开或不存在";
+const std::string kMismatched = " 文件的MD5值不匹配!文件已经被损坏或修改";
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string MismatchLine(const std::string& path, const std::string& expected,
+                         const std::string& computed) {
+  return "错误:MD5的总和不匹配  " + path + ". 预期:     " + expected + " 计算:       " + computed;
+}
+
+// Writes `names` into `folder` and a checkfile listing them with their digests (changed by
+// `storedForm`), among lines the reader passes over.
+void WriteTreeAndCheckfile(const std::string& folder, const std::vector<std::string>& names,
+                           const std::function<std::string(std::string)>& storedForm) {
+  std::string text = "; MD5 sums\r\n; Free from: nowhere\r\n; 1/2/2026\r\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string path = folder + "\\" + names[i];
+    testtree::WriteBytes(path, "content of " + names[i]);
+    text += storedForm(testtree::PeerDigest(path)) + "|" + names[i] + "\r\n";
+    if (i == 0) text += "\r\nnot an entry line\r\n0123456789abcdef0123456789abcdef  a.txt\r\n";
+  }
+  testtree::WriteBytes(folder + "\\" + CheckfileName, text);
+}
+
+struct Scenario {
+  const char* title;
+  std::vector<std::string> names;
+  bool capitalDigests;
+  std::function<void(const std::string& folder)> change;
+  // The pane after the checkfile line; `d(name)` is the original digest, `n(name)` the one now.
+  std::function<std::vector<std::string>(const std::string& folder,
+                                         const std::function<std::string(std::string)>& d,
+                                         const std::function<std::string(std::string)>& n)>
+      expected;
+};
+
+TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
+  const std::vector<std::string> abc = {"a.txt", "b.txt", "c.txt"};
+  const Scenario scenarios[] = {
+      {"all unchanged", abc, false, [](const std::string&) {},
+       [](const std::string& r, auto, auto) {
+         return std::vector<std::string>{"OK: " + r + "\\a.txt",
+                                         "OK: " + r + "\\b.txt",
+                                         "OK: " + r + "\\c.txt",
+                                         "操作完成",
+                                         "",
+                                         "3" + kCompared,
+                                         "一切正常!"};
+       }},
+      {"one changed, one deleted", abc, false,
+       [](const std::string& r) {
+         testtree::WriteBytes(r + "\\b.txt", "changed");
+         testtree::RemoveFile(r + "\\c.txt");
+       },
+       [](const std::string& r, auto d, auto n) {
+         return std::vector<std::string>{"OK: " + r + "\\a.txt",
+                                         MismatchLine(r + "\\b.txt", d("b.txt"), n("b.txt")),
+                                         "错误:  无法打开文件 (" + r + "\\c.txt)",
+                                         "操作完成",
+                                         "",
+                                         "*** 以下文件经过对比,没有匹配:",
+                                         r + "\\b.txt",
+                                         "***",
+                                         "2" + kCompared,
+                                         "1" + kFailed,
+                                         "1" + kMismatched};
+       }},
+      {"all missing", abc, false,
+       [](const std::string& r) {
+         for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+           testtree::RemoveFile(r + "\\" + name);
+         }
+       },
+       [](const std::string& r, auto, auto) {
+         return std::vector<std::string>{"错误:  无法打开文件 (" + r + "\\a.txt)",
+                                         "错误:  无法打开文件 (" + r + "\\b.txt)",
+                                         "错误:  无法打开文件 (" + r + "\\c.txt)",
+                                         "操作完成",
+                                         "",
+                                         "没有文件进行对比",
+                                         "3" + kFailed};
+       }},
+      {"capital digests never match",
+       {"c.txt", "a.txt"},
+       true,
+       [](const std::string&) {},
+       [](const std::string& r, auto d, auto n) {
+         return std::vector<std::string>{MismatchLine(r + "\\c.txt", Upper(d("c.txt")), n("c.txt")),
+                                         MismatchLine(r + "\\a.txt", Upper(d("a.txt")), n("a.txt")),
+                                         "操作完成",
+                                         "",
+                                         "*** 以下文件经过对比,没有匹配:",
+                                         r + "\\a.txt",
+                                         r + "\\c.txt",
+                                         "***",
+                                         "2" + kCompared,
+                                         "2" + kMismatched};
+       }},
+      // Byte order would put B and C before a; the block ignores letter case.
+      {"sorted block ignores letter case",
+       {"C.txt", "a.txt", "B.txt"},
+       false,
+       [](const std::string& r) {
+         for (const char* name : {"C.txt", "a.txt", "B.txt"}) {
+           testtree::WriteBytes(r + "\\" + name, "changed");
+         }
+       },
+       [](const std::string& r, auto d, auto n) {
+         return std::vector<std::string>{MismatchLine(r + "\\C.txt", d("C.txt"), n("C.txt")),
+                                         MismatchLine(r + "\\a.txt", d("a.txt"), n("a.txt")),
+                                         MismatchLine(r + "\\B.txt", d("B.txt"), n("B.txt")),
+                                         "操作完成",
+                                         "",
+                                         "*** 以下文件经过对比,没有匹配:",
+                                         r + "\\a.txt",
+                                         r + "\\B.txt",
+                                         r + "\\C.txt",
+                                         "***",
+                                         "3" + kCompared,
+                                         "3" + kMismatched};
+       }},
+  };
+
+  for (const Scenario& s : scenarios) {
+    SCOPED_TRACE(s.title);
+    testtree::TempFolder tree("check");
+    const std::string r = tree.Path();
+    WriteTreeAndCheckfile(
+        r, s.names, [&](std::string digest) { return s.capitalDigests ? Upper(digest) : digest; });
+    std::map<std::string, std::string> before;
+    for (const std::string& name : s.names) before[name] = testtree::PeerDigest(r + "\\" + name);
+    s.change(r);
+    const auto original = [&](std::string name) { return before[name]; };
+    const auto now = [&](std::string name) { return testtree::PeerDigest(r + "\\" + name); };
+
+    RecordingView view;
+    view.abortFlag = true;  // left over from an earlier stop; a new run clears it
+    const std::string checkfile = r + "\\" + CheckfileName;
+    TCheckPass(view).Run(checkfile);
+
+    std::vector<std::string> expected = {"对比MD5检查文件在   " + checkfile};
+    for (const std::string& line : s.expected(r, original, now)) expected.push_back(line);
+    EXPECT_EQ(view.pane, expected);
+    // Only accepted entry lines pump; the header, blank and malformed lines do not.
+    EXPECT_EQ(view.pumps, static_cast<int>(s.names.size()));
+    EXPECT_FALSE(view.checkRunning);
+    EXPECT_EQ(view.status, "");
+  }
+}
+
+TEST(CheckPass, ShowsProgressBeforeEachFileAndStopsBeforeTheNext) {
+  testtree::TempFolder tree("check-stop");
+  const std::string r = tree.Path();
+  WriteTreeAndCheckfile(r, {"a.txt", "b.txt", "c.txt"}, [](std::string d) { return d; });
+
+  RecordingView view;
+  view.pressStopWhen = [&](const std::string& status) {
+    return status == "文件对比: 1; 对比: " + r + "\\b.txt";
+  };
+  const std::string checkfile = r + "\\" + CheckfileName;
+  TCheckPass(view).Run(checkfile);
+
+  EXPECT_EQ(view.pane, (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
+                                                 "OK: " + r + "\\a.txt", "用户操作已中止"}));
+  const std::vector<std::string> head = {"ClearAbort", "CheckRunning",
+                                         "Line 对比MD5检查文件在   " + checkfile,
+                                         "Status 文件对比: 0; 对比: " + r + "\\a.txt", "Pump"};
+  ASSERT_GE(view.calls.size(), head.size());
+  EXPECT_EQ(std::vector<std::string>(view.calls.begin(), view.calls.begin() + head.size()), head);
+  const std::vector<std::string> tail = {"Line 用户操作已中止", "Status ", "CheckIdle"};
+  EXPECT_EQ(std::vector<std::string>(view.calls.end() - tail.size(), view.calls.end()), tail);
+}
+
+TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
+  testtree::TempFolder tree("check-moved");
+  const std::string r = tree.Path();
+  testtree::MakeFolder(r + "\\before");
+  testtree::MakeFolder(r + "\\before\\sub");
+  testtree::WriteBytes(r + "\\before\\top.txt", "top");
+  testtree::WriteBytes(r + "\\before\\sub\\inner.txt", "inner");
+  RecordingView maker;
+  std::string scanFolder = r + "\\before";
+  TMakePass(maker, "0.2.1.10").Run(scanFolder);
+  testtree::MoveFolder(r + "\\before", r + "\\after");
+
+  RecordingView view;
+  TCheckPass(view).Run(r + "\\after\\" + CheckfileName);
+
+  std::vector<std::string> pane(view.pane.begin() + 1, view.pane.end());
+  std::sort(pane.begin(), pane.begin() + 2);
+  EXPECT_EQ(pane, (std::vector<std::string>{"OK: " + r + "\\after\\sub\\inner.txt",
+                                            "OK: " + r + "\\after\\top.txt", "操作完成", "",
+                                            "2" + kCompared, "一切正常!"}));
+}
+
+TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
+  testtree::TempFolder tree("check-missing");
+  const std::string path = tree.Path() + "\\" + CheckfileName;
+
+  RecordingView view;
+  try {
+    TCheckPass(view).Run(path);
+    ADD_FAILURE() << "no error for a missing checkfile";
+  } catch (const ECheckfileError& error) {
+    EXPECT_EQ(std::string(error.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u)
+        << error.what();
+  }
+  EXPECT_TRUE(view.pane.empty());
+  EXPECT_FALSE(view.checkRunning);
+  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.calls.back(), "CheckIdle");
+}
+
+}  // namespace

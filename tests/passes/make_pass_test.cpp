@@ -1,0 +1,373 @@
+// The make pass over real temporary trees: what gets listed and digested, the pane and status
+// texts in their order, stopping, the cases where nothing is written, and the failures.
+#include "catalogue/make_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "tests/passes/recording_view.h"
+#include "tests/passes/test_tree.h"
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;  // relative path, digest
+
+const std::string kVersion = "0.2.1.10";
+const std::string kZhongwen = "\xD6\xD0\xCE\xC4.txt";  // 中文.txt in GBK
+const std::string kJou = "\x81\x5C";                   // 乗: its second byte is a backslash
+
+// The checkfile's entry lines as (relative path, digest), in file order; header lines skipped.
+Entries ReadEntries(const std::string& folder) {
+  std::string bytes;
+  EXPECT_TRUE(testtree::ReadBytes(folder + "\\" + CheckfileName, bytes));
+  Entries entries;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    const std::string line = bytes.substr(start, end - start);
+    start = end == std::string::npos ? bytes.size() : end + 2;
+    if (line.empty() || line[0] == ';') continue;
+    entries.emplace_back(line.substr(33), line.substr(0, 32));
+  }
+  return entries;
+}
+
+std::map<std::string, std::string> Sorted(const Entries& entries) {
+  return std::map<std::string, std::string>(entries.begin(), entries.end());
+}
+
+std::string DoneLine(const std::string& folder) {
+  return "操作完成.  检查文件保存为 " + folder + "\\" + CheckfileName;
+}
+
+std::size_t CountOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+TEST(MakePass, ListsEveryVisibleFileWithItsDigest) {
+  testtree::TempFolder tree("make-tree");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\a.txt", "alpha");
+  testtree::WriteBytes(r + "\\" + kZhongwen, "zhongwen");
+  testtree::WriteBytes(r + "\\" + CheckfileName, "an earlier checkfile");
+  const std::string hiddenFile = r + "\\" + testtree::HiddenName("hidden.txt");
+  testtree::WriteBytes(hiddenFile, "hidden");
+  testtree::MarkHiddenOrSystem(hiddenFile, false);
+  testtree::MakeFolder(r + "\\sub");
+  std::string binary;
+  for (int i = 0; i < 10000; ++i) binary += static_cast<char>((i * 7) & 0xFF);
+  testtree::WriteBytes(r + "\\sub\\b.bin", binary);
+  testtree::WriteBytes(r + "\\sub\\" + CheckfileName, "a checkfile one level down");
+  testtree::MakeFolder(r + "\\sub\\deeper");
+  testtree::WriteBytes(r + "\\sub\\deeper\\c.txt", "charlie");
+  // Beside no checkfile: on Windows the two names are one file.
+  testtree::WriteBytes(r + "\\sub\\deeper\\htsum-sums.md5", "another letter case, a plain file");
+  testtree::MakeFolder(r + "\\empty");
+  testtree::MakeFolder(r + "\\other");
+  testtree::MakeFolder(r + "\\other\\" + CheckfileName);
+  testtree::WriteBytes(r + "\\other\\" + CheckfileName + "\\inside.txt", "never listed");
+  const std::string hiddenFolder = r + "\\" + testtree::HiddenName("hiddendir");
+  testtree::MakeFolder(hiddenFolder);
+  testtree::WriteBytes(hiddenFolder + "\\x.txt", "never listed");
+  testtree::MarkHiddenOrSystem(hiddenFolder, false);
+#ifdef _WIN32
+  testtree::WriteBytes(r + "\\system.txt", "system");
+  testtree::MarkHiddenOrSystem(r + "\\system.txt", true);
+  testtree::MakeFolder(r + "\\systemdir");
+  testtree::WriteBytes(r + "\\systemdir\\y.txt", "never listed");
+  testtree::MarkHiddenOrSystem(r + "\\systemdir", true);
+#endif
+
+  RecordingView view;
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  const std::vector<std::string> files = {"a.txt", kZhongwen, "sub\\deeper\\htsum-sums.md5",
+                                          "sub\\b.bin", "sub\\deeper\\c.txt"};
+  std::map<std::string, std::string> expected;
+  for (const std::string& file : files) expected[file] = testtree::PeerDigest(r + "\\" + file);
+  const Entries entries = ReadEntries(r);
+  EXPECT_EQ(Sorted(entries), expected);
+
+  std::vector<std::string> expectedPane = {"文件夹: " + r + "\\sub",
+                                           "文件夹: " + r + "\\sub\\deeper",
+                                           "文件夹: " + r + "\\empty",
+                                           "文件夹: " + r + "\\other",
+                                           "文件: a.txt",
+                                           "文件: " + kZhongwen,
+                                           "文件: htsum-sums.md5",
+                                           "文件: b.bin",
+                                           "文件: c.txt",
+                                           DoneLine(r)};
+  std::vector<std::string> pane = view.pane;
+  ASSERT_FALSE(pane.empty());
+  EXPECT_EQ(pane.back(), DoneLine(r));
+  std::sort(pane.begin(), pane.end());
+  std::sort(expectedPane.begin(), expectedPane.end());
+  EXPECT_EQ(pane, expectedPane);
+
+  // The pane names the files in the walk's order, which is the checkfile's order; every file's
+  // folder line comes before it.
+  std::vector<std::string> fileLines;
+  for (const std::string& line : view.pane) {
+    if (line.rfind("文件: ", 0) == 0) fileLines.push_back(line);
+  }
+  ASSERT_EQ(fileLines.size(), entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string& rel = entries[i].first;
+    const std::size_t slash = rel.rfind('\\');
+    EXPECT_EQ(fileLines[i], "文件: " + rel.substr(slash == std::string::npos ? 0 : slash + 1));
+    if (slash != std::string::npos) {
+      const auto folderLine = std::find(view.pane.begin(), view.pane.end(),
+                                        "文件夹: " + r + "\\" + rel.substr(0, slash));
+      const auto fileLine = std::find(view.pane.begin(), view.pane.end(), fileLines[i]);
+      EXPECT_LT(folderLine, fileLine) << rel;
+    }
+  }
+
+  // One pump per listed entry, skipped checkfile names included, and one before writing:
+  // 6 in the top folder, 3 in sub, 2 in deeper, 1 in other.
+  EXPECT_EQ(view.pumps, 13);
+  EXPECT_FALSE(view.makeRunning);
+  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(scanFolder, r);
+}
+
+// One entry per folder, so the file system's order cannot change the sequence of calls.
+TEST(MakePass, CallsTheViewInOrder) {
+  testtree::TempFolder tree("make-order");
+  const std::string r = tree.Path();
+  testtree::MakeFolder(r + "\\d1");
+  testtree::WriteBytes(r + "\\d1\\f1.txt", "one");
+
+  RecordingView view;
+  view.abortFlag = true;  // left over from an earlier stop; a new run clears it
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  const std::vector<std::string> expected = {
+      "ClearAbort",
+      "MakeRunning",
+      "ClearPane",
+      "Line 文件夹: " + r + "\\d1",
+      "Line 文件: f1.txt",
+      "Status 1 文件进度:\n目标为:" + r + "\\d1",
+      "Pump",
+      "Status 1 文件进度:\n目标为:" + r,
+      "Pump",
+      "Status ",
+      "Status 检查文件生成...",
+      "Pump",
+      "MakeIdle",
+      "Status ",
+      "Line " + DoneLine(r),
+  };
+  EXPECT_EQ(view.calls, expected);
+  EXPECT_EQ(ReadEntries(r).size(), 1u);
+}
+
+TEST(MakePass, StopTwoLevelsDownUnwindsEveryLevelAndWritesNothing) {
+  testtree::TempFolder tree("make-stop");
+  const std::string r = tree.Path();
+  testtree::MakeFolder(r + "\\a");
+  testtree::MakeFolder(r + "\\a\\b");
+  testtree::WriteBytes(r + "\\a\\b\\x.txt", "x");
+  testtree::WriteBytes(r + "\\a\\b\\y.txt", "y");
+
+  RecordingView view;
+  const std::string deepest = r + "\\a\\b";
+  view.pressStopWhen = [&](const std::string& status) {
+    return status == "1 文件进度:\n目标为:" + deepest;
+  };
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  ASSERT_GE(view.pane.size(), 6u);
+  EXPECT_EQ(view.pane[0], "文件夹: " + r + "\\a");
+  EXPECT_EQ(view.pane[1], "文件夹: " + deepest);
+  EXPECT_EQ(CountOf(view.pane, "用户中止操作."), 3u);
+  EXPECT_EQ(view.pane.back(), "用户中止操作.");
+  EXPECT_EQ(view.pane.size(), 6u);
+  EXPECT_FALSE(testtree::Exists(r + "\\" + CheckfileName));
+  EXPECT_EQ(view.noFilesBoxes, 0);
+  EXPECT_FALSE(view.makeRunning);
+  EXPECT_EQ(view.status, "");
+  // The enclosing levels report the emptied collection on their way out.
+  EXPECT_NE(std::find(view.calls.begin(), view.calls.end(), "Status 0 文件进度:\n目标为:" + r),
+            view.calls.end());
+}
+
+TEST(MakePass, NothingToWriteShowsTheBoxAndKeepsAnyOldCheckfile) {
+  testtree::TempFolder tree("make-nothing");
+  const std::string r = tree.Path();
+  const std::string oldBytes = "; an earlier checkfile\r\n0123|kept\r\n";
+  testtree::MakeFolder(r + "\\onlyold");
+  testtree::WriteBytes(r + "\\onlyold\\" + CheckfileName, oldBytes);
+  testtree::MakeFolder(r + "\\empty");
+  testtree::MakeFolder(r + "\\emptysub");
+  testtree::MakeFolder(r + "\\emptysub\\inner");
+
+  struct Case {
+    std::string scanFolder;
+    std::vector<std::string> pane;
+  };
+  const Case cases[] = {
+      {r + "\\onlyold", {}},
+      {r + "\\empty", {}},
+      {r + "\\emptysub", {"文件夹: " + r + "\\emptysub\\inner"}},
+      {r + "\\missing", {"无法读取文件夹"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scanFolder);
+    RecordingView view;
+    std::string scanFolder = c.scanFolder;
+    TMakePass(view, kVersion).Run(scanFolder);
+    EXPECT_EQ(view.pane, c.pane);
+    EXPECT_EQ(view.noFilesBoxes, 1);
+    EXPECT_TRUE(view.boxShownWhileRunning);
+    EXPECT_FALSE(view.makeRunning);
+    EXPECT_EQ(view.status, "");
+  }
+  std::string bytes;
+  EXPECT_TRUE(testtree::ReadBytes(r + "\\onlyold\\" + CheckfileName, bytes));
+  EXPECT_EQ(bytes, oldBytes);
+  EXPECT_FALSE(testtree::Exists(r + "\\empty\\" + CheckfileName));
+}
+
+TEST(MakePass, DropsOneTrailingBackslashButNeverHalfACharacter) {
+  testtree::TempFolder tree("make-trim");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\a.txt", "alpha");
+  const std::string missing = r + "\\missing";
+
+  const std::pair<std::string, std::string> cases[] = {
+      {r + "\\", r},
+      {missing + "\\\\", missing + "\\"},
+      {missing + kJou, missing + kJou},
+      {missing + kJou + "\\", missing + kJou},
+  };
+  for (const auto& [given, kept] : cases) {
+    SCOPED_TRACE(given);
+    RecordingView view;
+    std::string scanFolder = given;
+    TMakePass(view, kVersion).Run(scanFolder);
+    EXPECT_EQ(scanFolder, kept);
+  }
+  EXPECT_EQ(ReadEntries(r).size(), 1u);
+
+#ifdef _WIN32
+  // On Windows the folder can exist: its checkfile lands inside it, not beside it.
+  const std::string jou = r + "\\x" + kJou;
+  testtree::MakeFolder(jou);
+  testtree::WriteBytes(jou + "\\b.txt", "bravo");
+  RecordingView view;
+  std::string scanFolder = jou + "\\";
+  TMakePass(view, kVersion).Run(scanFolder);
+  EXPECT_EQ(scanFolder, jou);
+  EXPECT_EQ(Sorted(ReadEntries(jou)),
+            (std::map<std::string, std::string>{{"b.txt", testtree::PeerDigest(jou + "\\b.txt")}}));
+#endif
+}
+
+TEST(MakePass, FileThatCannotBeOpenedIsReportedAndLeftOut) {
+  testtree::TempFolder tree("make-failed");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\good.txt", "good");
+#ifdef _WIN32
+  const std::string badName = "locked.txt";
+  testtree::WriteBytes(r + "\\" + badName, "held open for writing");
+  testtree::WriteLock lock(r + "\\" + badName);
+  ASSERT_TRUE(lock.Held());
+#else
+  // A link whose target is gone is listed as a file and cannot be opened.
+  const std::string badName = "gone.txt";
+  std::string whyNot;
+  testtree::WriteBytes(r + "\\target.txt", "soon removed");
+  ASSERT_TRUE(testtree::MakeFolderLink(r + "\\" + badName, r + "\\target.txt", whyNot));
+  testtree::RemoveFile(r + "\\target.txt");
+#endif
+
+  RecordingView view;
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  const auto line = std::find(view.pane.begin(), view.pane.end(), "文件: " + badName);
+  ASSERT_NE(line, view.pane.end());
+  ASSERT_NE(line + 1, view.pane.end());
+  EXPECT_EQ(*(line + 1), "无法打开文件");
+  EXPECT_EQ(
+      Sorted(ReadEntries(r)),
+      (std::map<std::string, std::string>{{"good.txt", testtree::PeerDigest(r + "\\good.txt")}}));
+  EXPECT_EQ(view.pane.back(), DoneLine(r));
+}
+
+TEST(MakePass, LinkBackToAnAncestorIsNotFollowedAgain) {
+  testtree::TempFolder tree("make-cycle");
+  const std::string r = tree.Path();
+  testtree::MakeFolder(r + "\\a");
+  testtree::MakeFolder(r + "\\b");
+  testtree::WriteBytes(r + "\\b\\f.txt", "reached twice");
+  std::string whyNot;
+  if (!testtree::MakeFolderLink(r + "\\a\\loop", r, whyNot) ||
+      !testtree::MakeFolderLink(r + "\\a\\tob", r + "\\b", whyNot)) {
+    GTEST_SKIP() << "folder links cannot be made here: " << whyNot;
+  }
+
+  RecordingView view;
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  // A link to a folder outside the walk's own path is descended into like any folder.
+  const std::string digest = testtree::PeerDigest(r + "\\b\\f.txt");
+  EXPECT_EQ(Sorted(ReadEntries(r)),
+            (std::map<std::string, std::string>{{"a\\tob\\f.txt", digest}, {"b\\f.txt", digest}}));
+  EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\a\\loop"), 1u);
+  for (const std::string& line : view.pane) {
+    EXPECT_EQ(line.find(r + "\\a\\loop\\"), std::string::npos) << line;
+  }
+}
+
+TEST(MakePass, FolderThatCannotBeListedSaysSo) {
+  testtree::TempFolder tree("make-unreadable");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\ok.txt", "ok");
+  // Running as an administrator or as root, permissions deny nothing; a path too long for a
+  // folder listing cannot be listed by anyone.
+  const std::string tooLong = testtree::MakeTooDeepChain(r);
+
+  RecordingView view;
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  EXPECT_EQ(CountOf(view.pane, "无法读取文件夹"), 1u);
+  const auto folderLine = std::find(view.pane.begin(), view.pane.end(), "文件夹: " + tooLong);
+  ASSERT_NE(folderLine, view.pane.end());
+  ASSERT_NE(folderLine + 1, view.pane.end());
+  EXPECT_EQ(*(folderLine + 1), "无法读取文件夹");
+  EXPECT_EQ(CountOf(view.pane, "文件: bottom.txt"), 0u);
+  EXPECT_EQ(Sorted(ReadEntries(r)),
+            (std::map<std::string, std::string>{{"ok.txt", testtree::PeerDigest(r + "\\ok.txt")}}));
+}
+
+TEST(MakePass, CheckfileThatCannotBeWrittenThrowsWithTheViewIdle) {
+  testtree::TempFolder tree("make-nowrite");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\a.txt", "alpha");
+  // A folder holding the checkfile's name: the walk passes over it, the writer cannot replace it.
+  testtree::MakeFolder(r + "\\" + CheckfileName);
+
+  RecordingView view;
+  std::string scanFolder = r;
+  EXPECT_THROW(TMakePass(view, kVersion).Run(scanFolder), ECheckfileError);
+  EXPECT_FALSE(view.makeRunning);
+  EXPECT_EQ(view.status, "");
+  EXPECT_EQ(view.pane, (std::vector<std::string>{"文件: a.txt"}));
+  ASSERT_GE(view.calls.size(), 2u);
+  EXPECT_EQ(view.calls[view.calls.size() - 2], "MakeIdle");
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// A run view for tests: logs every call in order, keeps the pane and the status, and presses the
+// stop button from inside the message pump when a chosen status is showing.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue/run_view.h"
+
+class RecordingView : public TRunView {
+ public:
+  std::vector<std::string> calls;  // one text per call, e.g. "Line OK: x", "Pump", "MakeIdle"
+  std::vector<std::string> pane;
+  std::string status;
+  bool abortFlag = false;
+  bool makeRunning = false;
+  bool checkRunning = false;
+  int pumps = 0;
+  int noFilesBoxes = 0;
+  bool boxShownWhileRunning = false;
+  // Asked at every pump with the status showing; true presses stop.
+  std::function<bool(const std::string&)> pressStopWhen;
+
+  void ClearPane() override {
+    calls.push_back("ClearPane");
+    pane.clear();
+  }
+  void AppendLine(const std::string& line) override {
+    calls.push_back("Line " + line);
+    pane.push_back(line);
+  }
+  void SetStatus(const std::string& text) override {
+    calls.push_back("Status " + text);
+    status = text;
+  }
+  void ProcessMessages() override {
+    calls.push_back("Pump");
+    ++pumps;
+    if (pressStopWhen && pressStopWhen(status)) abortFlag = true;
+  }
+  bool AbortRequested() const override { return abortFlag; }
+  void ClearAbortRequest() override {
+    calls.push_back("ClearAbort");
+    abortFlag = false;
+  }
+  void ShowNoFilesBox() override {
+    calls.push_back("NoFilesBox");
+    ++noFilesBoxes;
+    boxShownWhileRunning = makeRunning;
+  }
+  void SetMakeRunning(bool running) override {
+    calls.push_back(running ? "MakeRunning" : "MakeIdle");
+    makeRunning = running;
+  }
+  void SetCheckRunning(bool running) override {
+    calls.push_back(running ? "CheckRunning" : "CheckIdle");
+    checkRunning = running;
+  }
+};
