@@ -1,8 +1,9 @@
 // Hashtally's start and end: common controls and OLE, the locale's date-time settings, the main
 // form, and the message loop with its idle moment. The process ends when the main window closes.
+#include <windows.h>
+// The system headers below need windows.h first.
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <exception>
 

@@ -274,7 +274,9 @@ void TForm1::RunHandler(Handler handler) {
     ShowException(error.what());
   }
   --handlerDepth_;
-  if (handlerDepth_ == 0 && terminating_ && handle_) DestroyWindow(handle_);
+  // The close asked for meanwhile is made again from the message loop, where nothing of the
+  // handler's call chain (the clicked button, say) is still on the stack.
+  if (handlerDepth_ == 0 && terminating_ && handle_) PostMessageA(handle_, WM_CLOSE, 0, 0);
 }
 
 void TForm1::ShowException(const char* message) {

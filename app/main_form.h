@@ -10,7 +10,7 @@
 #include "app/gui_helpers.h"
 #include "app/text_pane.h"
 #include "catalogue/run_view.h"
-#include "widgets/select_folder_dialog.h"
+#include "widgets/select_folder.h"
 #include "widgets/version_info.h"
 
 class TForm1 {
