@@ -27,27 +27,6 @@ struct Descriptor {
   int fd;
 };
 
-TEST(InputFilePosix, ReadsSizesAndPositions) {
-  TempFolder folder;
-  digest_test::WriteBytes(folder.NativePath("f.bin"), digest_test::GeneratedBytes(5000, 1));
-  platform::InputFile file;
-  ASSERT_TRUE(file.Open(folder.CorePath("f.bin")));
-  uint64_t size = 0;
-  ASSERT_TRUE(file.Size(size));
-  EXPECT_EQ(size, 5000u);
-  uint8_t buffer[4096];
-  uint32_t got = 0;
-  ASSERT_TRUE(file.Seek(1000));
-  ASSERT_TRUE(file.Read(buffer, sizeof buffer, got));
-  EXPECT_EQ(got, 4000u);
-  EXPECT_EQ(buffer[0], digest_test::GeneratedBytes(5000, 1)[1000]);
-  ASSERT_TRUE(file.Read(buffer, sizeof buffer, got));
-  EXPECT_EQ(got, 0u);
-  file.Close();
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_FALSE(file.Read(buffer, sizeof buffer, got));
-}
-
 TEST(InputFilePosix, WhatIsNotARegularFileDoesNotOpen) {
   TempFolder folder;
   ASSERT_EQ(::mkdir(folder.NativePath("sub").c_str(), 0755), 0);
