@@ -214,6 +214,28 @@ TEST(CheckfileWriter, WritesHeaderAndEntriesAndReadsThemBack) {
   }
 }
 
+// A folder named in GBK: the checkfile is written into it and its entries are rebuilt from it. On
+// Windows the name ends in a character whose second byte is a backslash; the host cannot reach
+// such a name, as it maps every backslash byte to "/".
+TEST(CheckfileWriter, FolderWithAChineseName) {
+  TTempFolder parent;
+#ifdef _WIN32
+  const std::string folder = parent.Path() + "\\\xd5\xd5\xc6\xac" + kJou;  // 照片乗
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+#else
+  const std::string folder = parent.Path() + "\\\xd5\xd5\xc6\xac";  // 照片
+  fs::create_directory(platform::NativePath(folder));
+#endif
+  WriteCheckfile(folder, "1", kWrittenAt, {{folder + "\\" + kLuan + ".txt", kDigestA}});
+  const std::string checkfile = folder + "\\" + CheckfileName;
+  const std::vector<std::string> lines = LoadCheckfileLines(checkfile);
+  ASSERT_EQ(lines.size(), 4u);
+  TCheckfileEntry entry;
+  ASSERT_TRUE(ParseCheckfileEntry(lines[3], entry));
+  EXPECT_EQ(entry.Name, kLuan + ".txt");
+  EXPECT_EQ(CheckfileBaseFolder(checkfile) + entry.Name, folder + "\\" + kLuan + ".txt");
+}
+
 TEST(CheckfileWriter, CutsRelativePathsAtTheLimit) {
   TTempFolder folder;
   const std::string longName(12000, 'x');
