@@ -157,6 +157,7 @@ void TSelectFolderForm::FormCreate() {
   if (!statusBar_) throw std::runtime_error(SystemErrorText(GetLastError()));
   SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
   ShellTree.SetShowRoot(true);
+  ShellTree.OnChange = [this](HTREEITEM node) { ShellTreeChange(node); };
   SetFontName("MS Sans Serif");
   FormResize();
 }
