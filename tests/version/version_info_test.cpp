@@ -158,7 +158,7 @@ TEST(VersionResourceParser, SurvivesCutAndDamagedInput) {
   }
   // Cutting the image anywhere from its headers to the end of the resource loses the resource.
   std::string cutBlock;
-  for (std::size_t length = 0; length < blockStart + block.size(); length += 7) {
+  for (std::size_t length = 0; length < blockStart + block.size(); length += 61) {
     EXPECT_FALSE(ExtractVersionResource(image.substr(0, length), cutBlock)) << length;
   }
   for (std::size_t i = 0; i < 0x400 && i < image.size(); ++i) {
