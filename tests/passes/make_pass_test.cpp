@@ -169,6 +169,22 @@ TEST(MakePass, CallsTheViewInOrder) {
   EXPECT_EQ(ReadEntries(r).size(), 1u);
 }
 
+TEST(MakePass, StopPressedWhileWritingComesTooLateForThisRun) {
+  testtree::TempFolder tree("make-latestop");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\a.txt", "alpha");
+
+  RecordingView view;
+  view.pressStopWhen = [](const std::string& status) { return status == "检查文件生成..."; };
+  std::string scanFolder = r;
+  TMakePass(view, kVersion).Run(scanFolder);
+
+  EXPECT_EQ(view.pane, (std::vector<std::string>{"文件: a.txt", DoneLine(r)}));
+  EXPECT_EQ(ReadEntries(r).size(), 1u);
+  EXPECT_TRUE(view.abortFlag);  // only the next run clears it
+  EXPECT_FALSE(view.makeRunning);
+}
+
 TEST(MakePass, StopTwoLevelsDownUnwindsEveryLevelAndWritesNothing) {
   testtree::TempFolder tree("make-stop");
   const std::string r = tree.Path();
