@@ -70,7 +70,8 @@ void TMakePass::ReturnToIdle() { view_.SetMakeRunning(false); }
 
 void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& nodes) {
   // A folder reached again through a link or junction while the walk is still inside it would
-  // repeat forever; it contributes nothing, like an unreadable folder.
+  // repeat until the stack runs out; it contributes nothing, and its parent's "文件夹: " line is
+  // all it shows (it can be listed, so it does not claim to be unreadable).
   platform::FolderIdentity identity;
   const bool known = platform::GetFolderIdentity(folder, identity);
   if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end()) return;
