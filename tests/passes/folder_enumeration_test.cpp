@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "tests/passes/test_tree.h"
 
 namespace {
@@ -41,31 +39,6 @@ TEST(FolderIdentity, SameFolderHoweverItIsSpelled) {
   platform::FolderIdentity none;
   EXPECT_FALSE(platform::GetFolderIdentity(r + "\\missing", none));
   EXPECT_FALSE(platform::GetFolderIdentity(r + "\\file.txt", none));
-}
-
-TEST(FolderEnumeration, TellsAnEmptyFolderFromOneThatCannotBeListed) {
-  testtree::TempFolder tree("listing");
-  const std::string r = tree.Path();
-  testtree::MakeFolder(r + "\\empty");
-  testtree::MakeFolder(r + "\\full");
-  testtree::MakeFolder(r + "\\full\\inner");
-  testtree::WriteBytes(r + "\\full\\f.txt", "f");
-
-  platform::FolderEntry entry;
-  platform::FolderEnumeration missing(r + "\\missing");
-  EXPECT_EQ(missing.State(), platform::EnumerationState::Unreadable);
-  EXPECT_FALSE(missing.Next(entry));
-
-  platform::FolderEnumeration empty(r + "\\empty");
-  EXPECT_NE(empty.State(), platform::EnumerationState::Unreadable);
-  EXPECT_FALSE(empty.Next(entry));
-
-  platform::FolderEnumeration full(r + "\\full");
-  EXPECT_EQ(full.State(), platform::EnumerationState::Listing);
-  std::map<std::string, bool> seen;
-  while (full.Next(entry)) seen[entry.Name] = entry.IsFolder;
-  EXPECT_EQ(seen, (std::map<std::string, bool>{{"f.txt", false}, {"inner", true}}));
-  EXPECT_FALSE(full.Next(entry));
 }
 
 }  // namespace
