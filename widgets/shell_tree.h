@@ -101,7 +101,10 @@ class TShellTree {
   HTREEITEM InsertNode(HTREEITEM parent, TItemIdList absolute, const std::string& text,
                        bool hasChildren);
   void FillChildren(HTREEITEM item);
-  TComPtr<IShellFolder> BindFolder(LPCITEMIDLIST absolute) const;
+  // The folder object of an absolute list; null (and the reason in `error`) when it cannot be
+  // opened.
+  TComPtr<IShellFolder> BindFolder(LPCITEMIDLIST absolute, HRESULT* error = nullptr) const;
+  void SetHasChildren(HTREEITEM item, bool hasChildren);
   HTREEITEM FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const;
   void SelectFolder(LPCITEMIDLIST target);
   bool RenameNode(HTREEITEM item, const char* newName);

@@ -130,11 +130,14 @@ int TShellTree::AbsoluteIndex(HTREEITEM item) const {
   return -1;
 }
 
-TComPtr<IShellFolder> TShellTree::BindFolder(LPCITEMIDLIST absolute) const {
-  TComPtr<IShellFolder> folder;
+TComPtr<IShellFolder> TShellTree::BindFolder(LPCITEMIDLIST absolute, HRESULT* error) const {
   if (!absolute || absolute->mkid.cb == 0) return desktop_;
+  TComPtr<IShellFolder> folder;
   const HRESULT hr = desktop_->BindToObject(absolute, nullptr, IID_IShellFolder, folder.PutVoid());
-  if (FAILED(hr) || !folder) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+  if (FAILED(hr) || !folder) {
+    if (error) *error = FAILED(hr) ? hr : E_FAIL;
+    folder.Reset();
+  }
   return folder;
 }
 
@@ -166,7 +169,9 @@ void TShellTree::FillChildren(HTREEITEM item) {
   TNode* node = NodeOf(item);
   if (!node || node->filled) return;
   node->filled = true;
+  // A folder that cannot be opened (no access, vanished) shows as having no subfolders.
   TComPtr<IShellFolder> folder = BindFolder(node->absolute.Get());
+  if (!folder) return SetHasChildren(item, false);
 
   SHCONTF flags = SHCONTF_FOLDERS;
   if (options_ & ShellTreeOption(stoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
@@ -204,12 +209,16 @@ void TShellTree::FillChildren(HTREEITEM item) {
     sort.lpfnCompare = CompareNodes;
     TreeView_SortChildrenCB(hwnd_, &sort, FALSE);
   } else {
-    TVITEMA tvi = {};
-    tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
-    tvi.hItem = item;
-    tvi.cChildren = 0;
-    TreeView_SetItem(hwnd_, &tvi);
+    SetHasChildren(item, false);
   }
+}
+
+void TShellTree::SetHasChildren(HTREEITEM item, bool hasChildren) {
+  TVITEMA tvi = {};
+  tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  tvi.hItem = item;
+  tvi.cChildren = hasChildren ? 1 : 0;
+  TreeView_SetItem(hwnd_, &tvi);
 }
 
 int CALLBACK TShellTree::CompareNodes(LPARAM first, LPARAM second, LPARAM folder) {
@@ -264,7 +273,9 @@ void TShellTree::Fill() {
   nodes_.clear();
 
   TItemIdList base = LocatorIdList(baseFolder_);
-  BindFolder(base.Get());  // raises when the base folder cannot be opened
+  HRESULT error = S_OK;
+  if (!BindFolder(base.Get(), &error))
+    throw std::runtime_error(SystemErrorText(static_cast<DWORD>(error)));
   SHFILEINFOA info = {};
   SHGetFileInfoA(reinterpret_cast<LPCSTR>(base.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_DISPLAYNAME);
@@ -281,7 +292,8 @@ void TShellTree::Fill() {
 }
 
 void TShellTree::Refresh() {
-  if (!desktop_) return Fill();
+  // The current folder follows the selection, so filling again finds it (or its nearest
+  // surviving ancestor).
   Fill();
 }
 
@@ -325,11 +337,7 @@ bool TShellTree::CreateNewFolder() {
        child = TreeView_GetChild(hwnd_, parent))
     TreeView_DeleteItem(hwnd_, child);
   node->filled = false;
-  TVITEMA tvi = {};
-  tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
-  tvi.hItem = parent;
-  tvi.cChildren = 1;
-  TreeView_SetItem(hwnd_, &tvi);
+  SetHasChildren(parent, true);
   FillChildren(parent);
   TreeView_Expand(hwnd_, parent, TVE_EXPAND);
   for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
@@ -354,7 +362,8 @@ bool TShellTree::InvokeVerb(HTREEITEM item, const char* verb) {
   TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
   LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
   TComPtr<IContextMenu> menu;
-  if (SUCCEEDED(
+  if (parent &&
+      SUCCEEDED(
           parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) &&
       menu) {
     // Some menus only accept their verbs after the menu has been built.
@@ -386,6 +395,7 @@ bool TShellTree::RenameNode(HTREEITEM item, const char* newName) {
   if (!node || !newName || !*newName || item == RootItem()) return false;
   TItemIdList parentList = ParentIdList(node->absolute.Get());
   TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  if (!parent) return false;
   const std::wstring wide = Widen(newName);
   TItemIdList renamed;
   if (FAILED(parent->SetNameOf(GetAncestor(hwnd_, GA_ROOT), ILFindLastID(node->absolute.Get()),
@@ -452,7 +462,8 @@ bool TShellTree::HandleContextMenu(HWND window, LPARAM position) {
   TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
   LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
   TComPtr<IContextMenu> menu;
-  if (FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) ||
+  if (!parent ||
+      FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) ||
       !menu)
     return true;
   HMENU popup = CreatePopupMenu();

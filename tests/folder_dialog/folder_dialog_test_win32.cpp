@@ -373,6 +373,44 @@ TEST_F(FolderDialog, CreateAndDeleteButtonsFollowTheirOptions) {
                ClickCancel()}));
 }
 
+TEST_F(FolderDialog, OptionsDecideWhatTheTreeLists) {
+  const std::string hidden = kRoot + "\\hidden";
+  const std::string file = kRoot + "\\file.txt";
+  const std::string other = kRoot + "\\other";
+  ASSERT_TRUE(CreateDirectoryA(hidden.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const widgets::TShellTreeAddItemEvent skipOther = [&](TShellTree&, LPCITEMIDLIST list,
+                                                        bool& canAdd) {
+    if (SamePath(widgets::IdListPath(list), other)) canAdd = false;
+  };
+  const auto option = widgets::SelectFolderOption;
+  const unsigned defaults = widgets::kDefaultSelectFolderOptions;
+  const struct {
+    unsigned options;
+    bool filter;
+    std::vector<std::pair<std::string, bool>> listed;
+  } cases[] = {
+      {defaults, false, {{hidden, true}, {file, false}, {other, true}}},
+      {defaults & ~option(widgets::sfdoShowHidden), false, {{hidden, false}, {other, true}}},
+      {defaults | option(widgets::sfdoIncludeNonFolders), false, {{file, true}}},
+      {defaults, true, {{other, false}, {kRoot + "\\sub", true}}},
+  };
+  for (const auto& c : cases) {
+    TSelectFolderDialog dialog;
+    dialog.BaseFolder = PathLocator(kRoot);
+    dialog.Options = c.options;
+    if (c.filter) dialog.OnAddItem = skipOther;
+    EXPECT_FALSE(
+        RunScript(dialog, {Check([&](TSelectFolderForm& form) {
+                             for (const auto& [path, expected] : c.listed)
+                               EXPECT_EQ(FindNode(form.ShellTree, path) != nullptr, expected)
+                                   << path << " options " << c.options;
+                           }),
+                           ClickCancel()}));
+  }
+}
+
 TEST_F(FolderDialog, NewFolderTakesTheNextFreeName) {
   const std::string parent = kRoot + "\\make";
   dialog_.BaseFolder = PathLocator(parent);
