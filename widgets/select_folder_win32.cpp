@@ -4,6 +4,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <utility>
 
 #include "widgets/com_ptr_win32.h"
@@ -110,8 +111,8 @@ TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(SystemDpi
   RegisterFormClass(StaticWindowProc);
   const DWORD style = (WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX) | WS_CLIPCHILDREN;
   RECT outer = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-  AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME);
-  hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kFormClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  hwnd_ = CreateWindowExA(0, kFormClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
                           GetModuleHandleA(nullptr), this);
   if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
@@ -347,7 +348,10 @@ void TSelectFolderForm::FormResize() {
   else if (IsWindowVisible(btnDeleteFolder_))
     treeTop = WindowRectIn(btnDeleteFolder_, hwnd_).bottom + Scale(4);
   const RECT tree = WindowRectIn(ShellTree.Handle(), hwnd_);
-  const int treeRight = tree.left + (outer.right - outer.left) - Scale(24);
+  // The design's frame was 4 pixels a side, so outer width - 24 left an 8-pixel margin; with
+  // thicker frames the tree would run under the right edge and hide its scroll bar.
+  const int treeRight =
+      std::min<int>(tree.left + (outer.right - outer.left) - Scale(24), client.right - Scale(8));
   const int treeBottom = panelTop - Scale(4);
   MoveWindow(ShellTree.Handle(), tree.left, treeTop, treeRight - tree.left, treeBottom - treeTop,
              TRUE);

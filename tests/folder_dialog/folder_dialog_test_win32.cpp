@@ -328,6 +328,7 @@ TEST_F(FolderDialog, WindowRefusesToShrinkBelowItsMinimum) {
                   EXPECT_EQ(cancel.right, client.right - 8);
                   EXPECT_EQ(ok.right, cancel.left - 8);
                   EXPECT_LT(ChildRect(form.ShellTree.Handle()).bottom, ok.top);
+                  EXPECT_LE(ChildRect(form.ShellTree.Handle()).right, client.right - 8);
                 }),
                 ClickCancel()}));
 }
@@ -429,12 +430,51 @@ TEST_F(FolderDialog, NewFolderTakesTheNextFreeName) {
       EXPECT_TRUE(SamePath(StatusText(form), path));
     };
   };
-  EXPECT_TRUE(RunScript(
-      dialog_, {clickNew, selectedIs(parent + "\\New Folder"), endEditing, Select(parent), clickNew,
-                selectedIs(parent + "\\New Folder (2)"), endEditing, ClickOk()}));
+  // The second new folder is renamed in place, as a user types its name.
+  const TStep typeName = [](TSelectFolderForm& form) {
+    HWND edit = TreeView_GetEditControl(form.ShellTree.Handle());
+    ASSERT_NE(edit, nullptr) << "name not in edit";
+    SetWindowTextA(edit, "Renamed");
+    TreeView_EndEditLabelNow(form.ShellTree.Handle(), FALSE);
+  };
+  EXPECT_TRUE(RunScript(dialog_, {clickNew, selectedIs(parent + "\\New Folder"), endEditing,
+                                  Select(parent), clickNew, selectedIs(parent + "\\New Folder (2)"),
+                                  typeName, selectedIs(parent + "\\Renamed"), ClickOk()}));
   EXPECT_TRUE(FolderExists(parent + "\\New Folder"));
+  EXPECT_FALSE(FolderExists(parent + "\\New Folder (2)"));
+  EXPECT_TRUE(FolderExists(parent + "\\Renamed"));
+  EXPECT_TRUE(SamePath(dialog_.SelectedPath(), parent + "\\Renamed"));
+
+  // Read-only: the folder is made and selected, but its name is not opened for editing.
+  dialog_.Options |= widgets::SelectFolderOption(widgets::sfdoReadOnly);
+  EXPECT_TRUE(RunScript(dialog_, {Select(parent), clickNew, selectedIs(parent + "\\New Folder (2)"),
+                                  [](TSelectFolderForm& form) {
+                                    EXPECT_EQ(TreeView_GetEditControl(form.ShellTree.Handle()),
+                                              nullptr);
+                                  },
+                                  ClickOk()}));
   EXPECT_TRUE(FolderExists(parent + "\\New Folder (2)"));
-  EXPECT_TRUE(SamePath(dialog_.SelectedPath(), parent + "\\New Folder (2)"));
+}
+
+TEST_F(FolderDialog, ContextMenuFollowsItsOption) {
+  // A step finds the shell's menu open (class #32768) and closes it.
+  bool menuShown = false;
+  const TStep openMenu = [](TSelectFolderForm& form) {
+    SendMessageA(form.ShellTree.Handle(), WM_CONTEXTMENU,
+                 reinterpret_cast<WPARAM>(form.ShellTree.Handle()), MAKELPARAM(-1, -1));
+  };
+  const TStep closeMenu = [&](TSelectFolderForm&) {
+    menuShown = FindWindowA("#32768", nullptr) != nullptr &&
+                IsWindowVisible(FindWindowA("#32768", nullptr));
+    EndMenu();
+  };
+  for (const bool menus : {true, false}) {
+    menuShown = false;
+    dialog_.Options = widgets::kDefaultSelectFolderOptions;
+    if (!menus) dialog_.Options &= ~widgets::SelectFolderOption(widgets::sfdoContextMenus);
+    EXPECT_FALSE(RunScript(dialog_, {Select(kRoot), openMenu, closeMenu, ClickCancel()}));
+    EXPECT_EQ(menuShown, menus);
+  }
 }
 
 TEST_F(FolderDialog, DeleteRemovesTheSelectedFolder) {
