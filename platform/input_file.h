@@ -31,6 +31,8 @@ class InputFile {
   void* handle_ = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
 #else
   int fd_ = -1;
+  uint64_t size_ = 0;
+  uint64_t offset_ = 0;
 #endif
 };
 
