@@ -7,6 +7,7 @@
 #include <windowsx.h>
 // clang-format on
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/text.h"
@@ -23,10 +24,13 @@ struct TShellTree::TNode {
 
 namespace {
 
+// The text of a display name; frees whatever the shell allocated for it.
 std::string StrRetText(STRRET& value, LPCITEMIDLIST relative) {
-  char buffer[MAX_PATH] = "";
-  if (FAILED(StrRetToBufA(&value, relative, buffer, sizeof buffer))) return std::string();
-  return buffer;
+  char* text = nullptr;
+  if (FAILED(StrRetToStrA(&value, relative, &text)) || !text) return std::string();
+  std::string result = text;
+  CoTaskMemFree(text);
+  return result;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -269,8 +273,12 @@ void TShellTree::Fill() {
     const HRESULT hr = SHGetDesktopFolder(desktop_.Put());
     if (FAILED(hr)) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
   }
+  // Emptying the tree may move the selection through dying nodes; the folder to select is the one
+  // that was current before.
+  const TShellLocator current = currentFolder_;
   TreeView_DeleteAllItems(hwnd_);
   nodes_.clear();
+  currentFolder_ = current;
 
   TItemIdList base = LocatorIdList(baseFolder_);
   HRESULT error = S_OK;
@@ -283,11 +291,11 @@ void TShellTree::Fill() {
   FillChildren(root);
   TreeView_Expand(hwnd_, root, TVE_EXPAND);
 
-  if (currentFolder_.IsEmpty()) {
+  if (current.IsEmpty()) {
     SelectFolder(nullptr);
   } else {
-    TItemIdList current = LocatorIdList(currentFolder_);
-    SelectFolder(current.Get());
+    const TItemIdList target = LocatorIdList(current);
+    SelectFolder(target.Get());
   }
 }
 
@@ -324,9 +332,10 @@ bool TShellTree::CreateNewFolder() {
     const std::string message = text ? text : error;
     if (text) LocalFree(text);
     const HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    char caption[256] = "";
-    GetWindowTextA(owner, caption, sizeof caption);
-    MessageBoxA(owner, message.c_str(), caption, MB_OK | MB_ICONERROR);
+    std::string caption(GetWindowTextLengthA(owner) + 1, '\0');
+    caption.resize(
+        std::max(GetWindowTextA(owner, &caption[0], static_cast<int>(caption.size())), 0));
+    MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
   SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path.c_str(), nullptr);
