@@ -432,8 +432,9 @@ void TSelectFolderForm::DoHide() {
 }
 
 int TSelectFolderForm::ShowModal() {
+  // Something the window procedure caught while the window was being prepared ends the run now.
+  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
   modalResult_ = 0;
-  pending_ = nullptr;
   {
     TModalScope scope(owner_, hwnd_);
     DoShow();

@@ -36,6 +36,7 @@ using TStep = std::function<void(TSelectFolderForm& form)>;
 // manager on every hide, and a maximised one is restored when X reports its position. This
 // executable asks Wine (its per-program settings) for unmanaged windows before it makes any.
 const bool kUnmanagedWindows = [] {
+  if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return false;
   HKEY key = nullptr;
   if (RegCreateKeyExA(HKEY_CURRENT_USER,
                       "Software\\Wine\\AppDefaults\\folder_dialog_tests.exe\\X11 Driver", 0,
