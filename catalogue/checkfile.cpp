@@ -6,6 +6,7 @@
 
 #include "catalogue/checkfile_io.h"
 #include "catalogue/date_time_text.h"
+#include "platform/input_file.h"
 #include "platform/output_file.h"
 #include "platform/system_error.h"
 
@@ -104,6 +105,25 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
     throw ECheckfileError(SystemFailureMessage("Cannot create file", target, error));
   }
   temporary.Keep();
+}
+
+std::string ReadCheckfileContent(const std::string& path) {
+  // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
+  platform::InputFile file;
+  if (!file.Open(path)) {
+    const unsigned long error = platform::LastErrorCode();
+    throw ECheckfileError(SystemFailureMessage("Cannot open file", path, error));
+  }
+  uint64_t size = 0;
+  if (!file.Size(size)) throw ECheckfileError("Stream read error");
+  // The size as a 32-bit count, read in one read; a file that shrank meanwhile gives what it has.
+  std::string content(static_cast<uint32_t>(size), '\0');
+  uint32_t read = 0;
+  if (!content.empty() && !file.Read(&content[0], static_cast<uint32_t>(content.size()), read)) {
+    throw ECheckfileError("Stream read error");
+  }
+  content.resize(read);
+  return content;
 }
 
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {

@@ -16,7 +16,8 @@ class InputFile {
 
   // Opens the file at the core path `path`. Fails for a missing file, a folder, a file another
   // program holds open for writing (Windows) or under an exclusive lock (POSIX), and when access
-  // is denied. A file already open is closed first.
+  // is denied. A file already open is closed first. On failure the system's last error
+  // (platform::LastErrorCode) says why.
   bool Open(const std::string& path);
   bool IsOpen() const;
   void Close();

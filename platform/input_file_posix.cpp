@@ -25,12 +25,21 @@ bool InputFile::Open(const std::string& path) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
   struct stat info;
-  int locked;
-  do {
-    locked = ::flock(fd, LOCK_SH | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || locked != 0 || info.st_size < 0) {
+  int error = 0;
+  if (::fstat(fd, &info) != 0) {
+    error = errno;
+  } else if (!S_ISREG(info.st_mode) || info.st_size < 0) {
+    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else {
+    int locked;
+    do {
+      locked = ::flock(fd, LOCK_SH | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) error = errno;
+  }
+  if (error != 0) {
     ::close(fd);
+    errno = error;  // the caller reports why the open failed
     return false;
   }
   fd_ = fd;
