@@ -320,6 +320,7 @@ void TForm1::SetPageControlEnabled(bool enabled) {
 void TForm1::SetMakeRunning(bool running) {
   const HWND go = Control(IdButtonGo);
   const HWND abort = Control(IdButtonAbort);
+  memoMake_.SetBatching(running);
   if (running) {
     SetEnabled(go, false);
     SetEnabled(Control(IdButtonScanFolder), false);
@@ -339,6 +340,7 @@ void TForm1::SetMakeRunning(bool running) {
 void TForm1::SetCheckRunning(bool running) {
   const HWND open = Control(IdButtonFindCheckFile);
   const HWND abort = Control(IdButtonAbort);
+  memoCheck_.SetBatching(running);
   if (running) {
     SetPageControlEnabled(false);
     SetEnabled(open, false);
@@ -358,6 +360,7 @@ void TForm1::TPaneRunView::SetStatus(const std::string& text) {
 }
 
 void TForm1::TPaneRunView::ShowNoFilesBox() {
+  pane_.Flush();  // the pane is complete while the box is up
   MessageBoxA(form_.handle_, "No files to work with!", kApplicationTitle, MB_OK);
 }
 

@@ -9,20 +9,35 @@ void TTextPane::Attach(HWND edit) {
   // over 200,000 lines, and none may be lost.
   SendMessageA(edit_, EM_SETLIMITTEXT, 0, 0);
   lineCount_ = 0;
+  pending_.clear();
 }
 
 void TTextPane::Clear() {
+  pending_.clear();
   SetWindowTextA(edit_, "");
   lineCount_ = 0;
 }
 
 void TTextPane::AppendLine(const std::string& line) {
-  // A position past the end is clamped to the end; asking for the text length instead would cost
-  // time in proportion to the text on every line.
-  SendMessageA(edit_, EM_SETSEL, INT_MAX, INT_MAX);
-  const std::string text = lineCount_ == 0 ? line : "\r\n" + line;
-  SendMessageA(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  if (lineCount_ > 0) pending_ += "\r\n";
+  pending_ += line;
   ++lineCount_;
+  if (!batching_ || std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval) Flush();
+}
+
+void TTextPane::Flush() {
+  if (pending_.empty()) return;
+  // A position past the end is clamped to the end; asking for the text length instead would cost
+  // time in proportion to the text on every hand-over.
+  SendMessageA(edit_, EM_SETSEL, INT_MAX, INT_MAX);
+  SendMessageA(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
+  pending_.clear();
+  lastFlush_ = std::chrono::steady_clock::now();
+}
+
+void TTextPane::SetBatching(bool batching) {
+  batching_ = batching;
+  if (!batching_) Flush();
 }
 
 void TTextPane::SetLines(std::initializer_list<std::string> lines) {
@@ -33,6 +48,7 @@ void TTextPane::SetLines(std::initializer_list<std::string> lines) {
     text += line;
     first = false;
   }
+  pending_.clear();
   SetWindowTextA(edit_, text.c_str());
   lineCount_ = lines.size();
 }

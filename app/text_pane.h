@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 
 class TTextPane {
@@ -20,7 +22,18 @@ class TTextPane {
   // Replaces the whole text with the given lines (the pane's initial text).
   void SetLines(std::initializer_list<std::string> lines);
 
+  // While a run is active the lines are handed to the control in batches, a few times a second:
+  // every hand-over scrolls and repaints the pane, which costs far more than the text itself.
+  // Ending the batching hands over what is still held.
+  void SetBatching(bool batching);
+  void Flush();
+
  private:
+  static constexpr std::chrono::milliseconds kBatchInterval{150};
+
   HWND edit_ = nullptr;
   std::size_t lineCount_ = 0;  // lines appended since the last clear; the first has no break
+  bool batching_ = false;
+  std::string pending_;  // text not yet in the control
+  std::chrono::steady_clock::time_point lastFlush_{};
 };

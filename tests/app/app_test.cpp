@@ -76,8 +76,10 @@ HWND WaitForBox(const TProgram& program) {
 
 // The file name box of the open dialog.
 HWND FileNameBox(HWND dialog) {
-  if (HWND combo = GetDlgItem(dialog, 0x47C)) {  // cmb13
+  if (HWND combo = GetDlgItem(dialog, 0x47C)) {  // cmb13, a combo box or an extended one
     if (HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr)) return edit;
+    const HWND inner = FindWindowExA(combo, nullptr, "ComboBox", nullptr);
+    if (HWND edit = FindWindowExA(inner, nullptr, "Edit", nullptr)) return edit;
   }
   return GetDlgItem(dialog, 0x480);  // edt1
 }
@@ -89,6 +91,23 @@ HWND WaitForOpenDialog(const TProgram& program) {
     return dialog && FileNameBox(dialog) && IsWindowVisible(dialog);
   });
   return dialog;
+}
+
+// Types `path` into the open dialog's name box and presses Open. The dialog may still be setting
+// up its box when it first shows, so the typing is repeated until the text stands.
+bool TypeIntoOpenDialog(const TProgram& program, const std::string& path) {
+  return WaitUntil([&] {
+    const HWND dialog = program.FindDialog();
+    if (!dialog) return true;
+    const HWND box = FileNameBox(dialog);
+    if (WindowText(box) != path) {
+      SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    } else {
+      PressButton(GetDlgItem(dialog, IDOK));
+    }
+    Sleep(200);  // pacing only: the dialog gets time to take in the text or the press
+    return false;
+  });
 }
 
 }  // namespace
@@ -215,8 +234,7 @@ TEST(CheckRun, ChosenThroughTheOpenDialog) {
   HWND dialog = WaitForOpenDialog(program);
   ASSERT_NE(nullptr, dialog);
   const std::string checkfile = data / kCheckfile;
-  SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(checkfile.c_str()));
-  PressButton(GetDlgItem(dialog, IDOK));
+  ASSERT_TRUE(TypeIntoOpenDialog(program, checkfile));
 
   ASSERT_TRUE(WaitUntil(
       [&] { return program.Idle() && LastLine(PaneText(program, IdMemoCheck)) == "一切正常!"; }));
@@ -275,7 +293,7 @@ TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
 
 TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
   TProgramFolder setup;
-  WriteManyFiles(setup.folder.Path(), 4, 1500);
+  WriteManyFiles(setup.folder.Path(), 3, 800);
   TProgram program(setup.program, setup.folder.Path());
 
   program.Click(IdButtonGo);
@@ -305,7 +323,7 @@ TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
 
 TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
   TProgramFolder setup;
-  WriteManyFiles(setup.folder.Path(), 2, 1500);
+  WriteManyFiles(setup.folder.Path(), 2, 500);
   TProgram program(setup.program, setup.folder.Path());
 
   program.Click(IdButtonGo);
@@ -313,8 +331,8 @@ TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
   program.Close();
   ASSERT_TRUE(program.Exited(120000));
   const std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));
-  // Three header lines, 3000 files and the program itself, and the empty rest after the last break.
-  EXPECT_EQ(3u + 3000u + 1u + 1u, written.size());
+  // Three header lines, 1000 files and the program itself, and the empty rest after the last break.
+  EXPECT_EQ(3u + 1000u + 1u + 1u, written.size());
 }
 
 TEST(MakeRun, UnwritableCheckfileGivesErrorBoxAndLeavesTheOldOne) {

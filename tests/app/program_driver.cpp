@@ -46,7 +46,15 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
   GetWindowThreadProcessId(window, &owner);
   if (owner != search->processId || window == search->mainWindow || !IsWindowVisible(window))
     return TRUE;
-  if (!search->caption.empty() && WindowText(window) != search->caption) return TRUE;
+  if (search->caption.empty()) {
+    // Without a caption: the system's dialogs (message boxes, the open dialog), not the
+    // tooltips and other helper windows a process may show.
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (lstrcmpA(name, "#32770") != 0) return TRUE;
+  } else if (WindowText(window) != search->caption) {
+    return TRUE;
+  }
   search->found = window;
   return FALSE;
 }
@@ -307,7 +315,7 @@ bool HasIconChild(HWND dialog) {
   EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&collect));
   for (const auto& child : collect.found)
     if ((GetWindowLongA(child.first, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-        IsWindowVisible(child.first))
+        Send(child.first, STM_GETICON, 0, 0) != 0)
       return true;
   return false;
 }

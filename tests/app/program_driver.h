@@ -71,7 +71,8 @@ class TProgram {
   bool Idle() const;
   bool Running() const { return Enabled(IdButtonAbort); }
 
-  // A top-level dialog window of this process other than the main window, or null.
+  // A visible top-level window of this process captioned `caption`; without a caption, a system
+  // dialog (message box, open dialog). Null when there is none.
   HWND FindDialog(const std::string& caption = std::string()) const;
 
  private:
@@ -83,6 +84,7 @@ std::string WindowText(HWND window);
 // Texts of a dialog's child windows of class `className` ("Static", "Button", "Edit").
 std::vector<std::string> ChildTexts(HWND dialog, const char* className);
 HWND FindChildByText(HWND dialog, const char* className, const std::string& text);
+// True when the dialog shows an icon (a message box with MB_ICONSTOP, say).
 bool HasIconChild(HWND dialog);
 void PressButton(HWND button);
 
