@@ -21,6 +21,9 @@ namespace {
 const char* const kApplicationTitle = "Hashtally";
 const char* const kAutoCheckLine = "(Hashtally 检查文件已找到;启动自动检查)  ";
 
+constexpr std::chrono::milliseconds kStatusInterval{100};
+constexpr std::chrono::milliseconds kPumpInterval{10};
+
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -297,6 +300,13 @@ void TForm1::ProcessMessages() {
   }
 }
 
+void TForm1::ProcessMessagesDuringRun() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < kPumpInterval) return;
+  lastPump_ = now;
+  ProcessMessages();
+}
+
 void TForm1::ShowPage(int index) {
   if (SendMessageA(pageControl_, TCM_GETCURSEL, 0, 0) != index)
     SendMessageA(pageControl_, TCM_SETCURSEL, index, 0);
@@ -321,6 +331,8 @@ void TForm1::SetMakeRunning(bool running) {
   const HWND go = Control(IdButtonGo);
   const HWND abort = Control(IdButtonAbort);
   memoMake_.SetBatching(running);
+  runActive_ = running;
+  if (!running) ShowPendingStatus();
   if (running) {
     SetEnabled(go, false);
     SetEnabled(Control(IdButtonScanFolder), false);
@@ -341,6 +353,8 @@ void TForm1::SetCheckRunning(bool running) {
   const HWND open = Control(IdButtonFindCheckFile);
   const HWND abort = Control(IdButtonAbort);
   memoCheck_.SetBatching(running);
+  runActive_ = running;
+  if (!running) ShowPendingStatus();
   if (running) {
     SetPageControlEnabled(false);
     SetEnabled(open, false);
@@ -355,12 +369,25 @@ void TForm1::SetCheckRunning(bool running) {
   }
 }
 
-void TForm1::TPaneRunView::SetStatus(const std::string& text) {
-  gui::SetControlText(form_.Control(IdLabelStatus), text);
+void TForm1::TPaneRunView::SetStatus(const std::string& text) { form_.SetStatusText(text); }
+
+void TForm1::SetStatusText(const std::string& text) {
+  pendingStatus_ = text;
+  statusPending_ = true;
+  if (!runActive_ || std::chrono::steady_clock::now() - statusShown_ >= kStatusInterval)
+    ShowPendingStatus();
+}
+
+void TForm1::ShowPendingStatus() {
+  if (!statusPending_) return;
+  gui::SetControlText(Control(IdLabelStatus), pendingStatus_);
+  statusPending_ = false;
+  statusShown_ = std::chrono::steady_clock::now();
 }
 
 void TForm1::TPaneRunView::ShowNoFilesBox() {
-  pane_.Flush();  // the pane is complete while the box is up
+  pane_.Flush();  // the pane and the status line are complete while the box is up
+  form_.ShowPendingStatus();
   MessageBoxA(form_.handle_, "No files to work with!", kApplicationTitle, MB_OK);
 }
 

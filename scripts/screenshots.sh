@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Takes the README's pictures of the program's three pages (docs/page-*.png): the program runs
+# under Wine with the Simplified-Chinese locale in a private Xvfb, inside a Wine virtual desktop
+# so that Wine draws the window frame itself. A small driver (tests/app/screenshot_tour.cpp) makes
+# a checkfile for a demo folder, opens the about page, changes a file and restarts the program
+# beside its checkfile; the picture of each state is taken with ImageMagick's import.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${HT_BUILD_DIR:-$root/build/win}"
+width=640
+height=480
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target hashtally screenshot_tour
+
+demo=$(mktemp -d /tmp/hashtally-demo.XXXXXX)
+trap 'rm -rf "$demo"' EXIT
+cp "$build/app/hashtally.exe" "$demo/"
+mkdir -p "$demo/照片" "$demo/文档"
+printf 'Shopping list\r\nMilk\r\nBread\r\n' >"$demo/notes.txt"
+head -c 200000 /dev/urandom >"$demo/照片/假日.jpg"
+head -c 50000 /dev/urandom >"$demo/照片/生日.jpg"
+printf '年度报告\r\n' | iconv -f UTF-8 -t GBK >"$demo/文档/报告.txt"
+printf 'a,b,c\r\n1,2,3\r\n' >"$demo/文档/数据.csv"
+
+source "$root/scripts/wine-env.sh"
+unset DISPLAY  # always a private X server of the picture's size
+wine_session_start "$build/wineprefix-shots"
+LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+  /d "${width}x${height}" /f >/dev/null 2>&1
+
+mkdir -p "$root/docs"
+winedemo="Z:${demo//\//\\}"
+while read -r word name; do
+  case "$word" in
+    shot)
+      sleep 1  # the last paint reaches the screen
+      import -window root -crop "${width}x${height}+0+0" +repage "$root/docs/page-$name.png"
+      echo "docs/page-$name.png"
+      touch "$demo/$name.done"
+      ;;
+    done) break ;;
+  esac
+done < <(LC_ALL=zh_CN.UTF-8 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" 2>/dev/null | tr -d '\r')
+wine_session_stop

@@ -1,0 +1,61 @@
+// Walks the program through its three pages for the README's pictures (not a test). For each
+// picture it prints "shot <name>" and waits until the caller has created <folder>\<name>.done.
+//   screenshot_tour.exe <folder holding hashtally.exe and some files>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/window_ids.h"
+#include "tests/app/program_driver.h"
+
+namespace {
+
+void Shot(const std::string& folder, const std::string& name) {
+  std::printf("shot %s\n", name.c_str());
+  std::fflush(stdout);
+  const std::string marker = folder + "\\" + name + ".done";
+  driver::WaitUntil([&] { return driver::FileExists(marker); }, std::chrono::minutes(2));
+  DeleteFileA(marker.c_str());
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string folder = argv[1];
+  const std::string program = folder + "\\hashtally.exe";
+  {
+    driver::TProgram window(program, folder);
+    window.Click(IdButtonGo);
+    driver::WaitUntil([&] {
+      return window.Idle() &&
+             driver::Lines(window.Text(IdMemoMake)).back().find("HTSUM-sums.MD5") !=
+                 std::string::npos;
+    });
+    Shot(folder, "make");
+    window.ClickPageTab(2);
+    driver::WaitUntil([&] { return window.Visible(IdTabSheet1); });
+    Shot(folder, "about");
+    window.Close();
+    window.Exited(10000);
+  }
+  // One file changes after the checkfile was made: the check started beside the program finds it.
+  driver::WriteFile(folder + "\\notes.txt", "changed after the checkfile was made\r\n");
+  {
+    driver::TProgram window(program, folder);
+    driver::WaitUntil([&] {
+      return window.Idle() && EndsWith(window.Text(IdMemoCheck), "文件已经被损坏或修改");
+    });
+    Shot(folder, "check");
+    window.Close();
+    window.Exited(10000);
+  }
+  std::printf("done\n");
+  return 0;
+}
