@@ -67,6 +67,23 @@ std::string ModuleFileName(HMODULE module) {
   }
 }
 
+void FitLabelWidth(HWND label) {
+  const std::string text = ControlText(label);
+  const HDC dc = GetDC(label);
+  if (!dc) return;
+  const HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, previous);
+  ReleaseDC(label, dc);
+  RECT bounds;
+  GetClientRect(label, &bounds);
+  if (extent.cx > bounds.right)
+    SetWindowPos(label, nullptr, 0, 0, extent.cx, bounds.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi) {
   return TGdiObject(CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                 charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

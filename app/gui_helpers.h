@@ -70,6 +70,10 @@ void CentreOnDesktop(HWND window);
 // Full path of a loaded module (the program itself for a null handle), of any length.
 std::string ModuleFileName(HMODULE module);
 
+// Widens (never narrows) a one-line label so that its whole text shows in its font, as a label
+// that sizes itself to its caption does.
+void FitLabelWidth(HWND label);
+
 // Font of the given face and point size at `dpi`.
 TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi);
 

@@ -395,6 +395,7 @@ void TForm1::FormCreate() {
   gui::SetControlText(Control(IdLabelStatus), IdleStatusText());
   const HWND label2 = Control(IdLabel2);
   gui::SetControlText(label2, gui::ControlText(label2) + VersionInfo1.VersionString(2));
+  gui::FitLabelWidth(label2);
 
   const std::string program = gui::ModuleFileName(nullptr);
   const std::size_t folderEnd = platform::FindLastDelimiter(program, "\\:");

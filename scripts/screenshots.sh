@@ -15,7 +15,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-
 cmake --build "$build" --target hashtally screenshot_tour
 
 demo=$(mktemp -d /tmp/hashtally-demo.XXXXXX)
-trap 'rm -rf "$demo"' EXIT
+log=$(mktemp /tmp/hashtally-tour.XXXXXX)
+trap 'rm -rf "$demo" "$log"' EXIT
 cp "$build/app/hashtally.exe" "$demo/"
 mkdir -p "$demo/照片" "$demo/文档"
 printf 'Shopping list\r\nMilk\r\nBread\r\n' >"$demo/notes.txt"
@@ -27,6 +28,7 @@ printf 'a,b,c\r\n1,2,3\r\n' >"$demo/文档/数据.csv"
 source "$root/scripts/wine-env.sh"
 unset DISPLAY  # always a private X server of the picture's size
 wine_session_start "$build/wineprefix-shots"
+trap 'wine_session_stop; rm -rf "$demo" "$log"' EXIT
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
   /d "${width}x${height}" /f >/dev/null 2>&1
@@ -34,6 +36,8 @@ LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Defaul
 mkdir -p "$root/docs"
 winedemo="Z:${demo//\//\\}"
 while read -r word name; do
+  name=${name%$'\r'}
+  word=${word%$'\r'}
   case "$word" in
     shot)
       sleep 1  # the last paint reaches the screen
@@ -43,5 +47,5 @@ while read -r word name; do
       ;;
     done) break ;;
   esac
-done < <(LC_ALL=zh_CN.UTF-8 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" 2>/dev/null | tr -d '\r')
-wine_session_stop
+done < <(LC_ALL=zh_CN.UTF-8 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" 2>"$log")
+[ -s "$log" ] && cat "$log" >&2 || true
