@@ -293,7 +293,7 @@ TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
 
 TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
   TProgramFolder setup;
-  WriteManyFiles(setup.folder.Path(), 3, 800);
+  WriteManyFiles(setup.folder.Path(), 4, 1000);
   TProgram program(setup.program, setup.folder.Path());
 
   program.Click(IdButtonGo);
@@ -304,9 +304,14 @@ TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
   EXPECT_FALSE(program.Enabled(IdTabSheetMake));  // every control on the pages is inert
   program.ClickPageTab(1);
   program.Click(IdButtonGo);  // a second run cannot start
-  ASSERT_TRUE(WaitUntil(
-      [&] { return program.Text(IdLabelStatus).find("文件进度:") != std::string::npos; }));
+  // Two changes of the progress text later the run has let the posted clicks through.
+  for (int change = 0; change < 2; ++change) {
+    const std::string before = program.Text(IdLabelStatus);
+    ASSERT_TRUE(WaitUntil([&] { return program.Text(IdLabelStatus) != before; }));
+  }
+  EXPECT_NE(std::string::npos, program.Text(IdLabelStatus).find("文件进度:"));
   EXPECT_EQ(0, program.SelectedPage());
+  EXPECT_TRUE(program.Running());
 
   program.Click(IdButtonAbort);
   ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }));
@@ -323,7 +328,7 @@ TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
 
 TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
   TProgramFolder setup;
-  WriteManyFiles(setup.folder.Path(), 2, 500);
+  WriteManyFiles(setup.folder.Path(), 2, 1000);
   TProgram program(setup.program, setup.folder.Path());
 
   program.Click(IdButtonGo);
@@ -331,8 +336,8 @@ TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
   program.Close();
   ASSERT_TRUE(program.Exited(120000));
   const std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));
-  // Three header lines, 1000 files and the program itself, and the empty rest after the last break.
-  EXPECT_EQ(3u + 1000u + 1u + 1u, written.size());
+  // Three header lines, 2000 files and the program itself, and the empty rest after the last break.
+  EXPECT_EQ(3u + 2000u + 1u + 1u, written.size());
 }
 
 TEST(MakeRun, UnwritableCheckfileGivesErrorBoxAndLeavesTheOldOne) {
