@@ -98,8 +98,8 @@ HWND WaitForOpenDialog(const TProgram& program) {
 bool TypeIntoOpenDialog(const TProgram& program, const std::string& path) {
   return WaitUntil([&] {
     const HWND dialog = program.FindDialog();
-    if (!dialog) return true;
-    const HWND box = FileNameBox(dialog);
+    const HWND box = dialog ? FileNameBox(dialog) : nullptr;
+    if (!box) return true;  // gone (a message box may have followed it)
     if (WindowText(box) != path) {
       SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     } else {
@@ -256,6 +256,28 @@ TEST(CheckRun, ChosenThroughTheOpenDialog) {
   EXPECT_NE(std::string::npos, WindowText(FileNameBox(dialog)).find(kCheckfile));
   PressButton(GetDlgItem(dialog, IDCANCEL));
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+}
+
+TEST(CheckRun, MissingCheckfileGivesErrorBoxAndTheWindowStaysUsable) {
+  TProgramFolder setup;
+  TProgram program(setup.program, setup.folder.Path());
+  program.ClickPageTab(1);
+  ASSERT_TRUE(WaitUntil([&] { return program.SelectedPage() == 1; }));
+
+  program.Click(IdButtonFindCheckFile);
+  ASSERT_NE(nullptr, WaitForOpenDialog(program));
+  const std::string missing = setup.folder / "missing.MD5";
+  ASSERT_TRUE(TypeIntoOpenDialog(program, missing));
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(HasIconChild(box));
+  bool namesFile = false;
+  for (const std::string& text : ChildTexts(box, "Static"))
+    namesFile = namesFile || text.rfind("Cannot open file \"" + missing + "\"", 0) == 0;
+  EXPECT_TRUE(namesFile);
+  PressButton(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  EXPECT_FALSE(program.Exited());
 }
 
 TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
