@@ -176,9 +176,10 @@ LRESULT CALLBACK TForm1::PageProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = handle_;  // WM_NCDESTROY lets go of handle_ before the default handling
   switch (message) {
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam), HIWORD(wParam));
+      if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
@@ -201,10 +202,10 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       handle_ = nullptr;
       break;
   }
-  return DefWindowProcA(handle_, message, wParam, lParam);
+  return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void TForm1::OnCommand(int id, int /*code*/) {
+void TForm1::OnCommand(int id) {
   // A click that arrives for an inert control (disabled itself, or on a disabled page while a run
   // is active) is not acted on: runs never overlap.
   const HWND control = Control(id);

@@ -62,7 +62,7 @@ class TForm1 {
   static void RegisterClasses(HINSTANCE instance);
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCommand(int id, int code);
+  void OnCommand(int id);
   LRESULT OnNotify(const NMHDR& header);
   void OnActivate(int state);
   LRESULT OnCtlColor(HDC dc, HWND control);

@@ -252,7 +252,7 @@ int TProgram::SelectedPage() const {
   return static_cast<int>(Send(Control(IdPageControl1), TCM_GETCURSEL, 0, 0));
 }
 
-void TProgram::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+void TProgram::Click(int id) const { PressButton(Control(id)); }
 void TProgram::Close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 
 void TProgram::ClickPageTab(int index) const {
@@ -320,6 +320,11 @@ bool HasIconChild(HWND dialog) {
   return false;
 }
 
-void PressButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+void PressButton(HWND button) {
+  // The notification a click sends, posted to the button's parent: unlike a simulated mouse
+  // press it does not depend on the window having the mouse capture.
+  PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
 
 }  // namespace driver

@@ -63,7 +63,7 @@ class TProgram {
   bool Enabled(int id) const;
   bool Visible(int id) const;
   int SelectedPage() const;
-  void Click(int id) const;  // posted, so a modal box it opens does not block the caller
+  void Click(int id) const;  // PressButton on a control of the window
   void Close() const;        // WM_CLOSE to the main window
   // Clicks the header of page `index` of the tab control as the mouse would.
   void ClickPageTab(int index) const;
@@ -86,6 +86,7 @@ std::vector<std::string> ChildTexts(HWND dialog, const char* className);
 HWND FindChildByText(HWND dialog, const char* className, const std::string& text);
 // True when the dialog shows an icon (a message box with MB_ICONSTOP, say).
 bool HasIconChild(HWND dialog);
+// Clicks a button; posted, so a modal box the click opens does not block the caller.
 void PressButton(HWND button);
 
 }  // namespace driver
