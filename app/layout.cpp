@@ -20,7 +20,7 @@ constexpr DWORD kHelpPane =
 
 }  // namespace
 
-const TControlSpec kLayout[] = {
+const TControlRow kLayout[] = {
     // class       text                 left top  width height style   id parent
     {"STATIC", "选择文件夹  : ", 8, 8, 320, 13, kLabel, IdLabel1, OnTabSheetMake},
     {"BUTTON", "点击选择扫描目录", 8, 24, 481, 25, kButton, IdButtonScanFolder, OnTabSheetMake},

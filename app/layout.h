@@ -12,7 +12,7 @@ enum TLayoutFont {
   PaneFont,  // the working panes' font
 };
 
-struct TControlSpec {
+struct TControlRow {
   const char* className;
   const char* text;
   int left, top, width, height;  // at 96 DPI, relative to the parent's client area
@@ -30,7 +30,7 @@ constexpr int kFormClientHeight = 371;
 extern const char* const kPageCaptions[3];
 
 // Rows in creation order, which within a parent is also the tab order.
-extern const TControlSpec kLayout[];
+extern const TControlRow kLayout[];
 extern const std::size_t kLayoutSize;
 
 // The window caption and the help text of the about page.

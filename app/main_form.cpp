@@ -112,14 +112,14 @@ void TForm1::CreateControls() {
   }
 
   for (std::size_t i = 0; i < kLayoutSize; ++i) {
-    const TControlSpec& spec = kLayout[i];
-    const HWND parent = spec.parent == OnForm ? handle_ : pages_[spec.parent];
-    const bool edit = lstrcmpiA(spec.className, "EDIT") == 0;
+    const TControlRow& row = kLayout[i];
+    const HWND parent = row.parent == OnForm ? handle_ : pages_[row.parent];
+    const bool edit = lstrcmpiA(row.className, "EDIT") == 0;
     const HWND control = CreateWindowExA(
-        edit ? WS_EX_CLIENTEDGE : 0, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-        scale(spec.left), scale(spec.top), scale(spec.width), scale(spec.height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
-    const gui::TGdiObject& font = spec.font == PaneFont ? paneFont_ : formFont_;
+        edit ? WS_EX_CLIENTEDGE : 0, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
+        scale(row.left), scale(row.top), scale(row.width), scale(row.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+    const gui::TGdiObject& font = row.font == PaneFont ? paneFont_ : formFont_;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
   // The tab control lies under its pages and is painted clipped by them; it is also last in the
