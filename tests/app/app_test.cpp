@@ -74,6 +74,17 @@ HWND WaitForBox(const TProgram& program) {
   return box;
 }
 
+// Presses a message box's OK button until the box has gone. Under Wine a box that has just become
+// visible may not yet take the click posted to it, so the press is repeated a few times.
+bool CloseBox(HWND box) {
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    PressButton(GetDlgItem(box, IDOK));
+    if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, std::chrono::seconds(5)))
+      return true;
+  }
+  return false;
+}
+
 // The file name box of the open dialog.
 HWND FileNameBox(HWND dialog) {
   if (HWND combo = GetDlgItem(dialog, 0x47C)) {  // cmb13, a combo box or an extended one
@@ -275,7 +286,7 @@ TEST(CheckRun, MissingCheckfileGivesErrorBoxAndTheWindowStaysUsable) {
   for (const std::string& text : ChildTexts(box, "Static"))
     namesFile = namesFile || text.rfind("Cannot open file \"" + missing + "\"", 0) == 0;
   EXPECT_TRUE(namesFile);
-  PressButton(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(CloseBox(box));
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
   EXPECT_FALSE(program.Exited());
 }
@@ -383,8 +394,9 @@ TEST(MakeRun, UnwritableCheckfileGivesErrorBoxAndLeavesTheOldOne) {
   for (const std::string& text : ChildTexts(box, "Static"))
     namesCheckfile = namesCheckfile || text.find(kCheckfile) != std::string::npos;
   EXPECT_TRUE(namesCheckfile);
-  PressButton(GetDlgItem(box, IDOK));
-  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  ASSERT_TRUE(CloseBox(box));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }));
   CloseHandle(held);
   EXPECT_EQ("old checkfile\r\n", ReadFile(checkfile));
 
@@ -393,25 +405,30 @@ TEST(MakeRun, UnwritableCheckfileGivesErrorBoxAndLeavesTheOldOne) {
   ASSERT_TRUE(WaitUntil([&] { return program.Idle() && ReadFile(checkfile)[0] == ';'; }));
 }
 
+// Opens the folder chooser, presses one of its buttons once the window has its captions, and
+// waits until the chooser has closed (it is not a system dialog, so it is looked for by caption).
+void ChooseInFolderChooser(const TProgram& program, const char* buttonText) {
+  const char* const caption = "Browse for Folder";
+  program.Click(IdButtonScanFolder);
+  HWND chooser = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (chooser = program.FindDialog(caption)) != nullptr; }));
+  HWND button = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] { return (button = FindChildByText(chooser, "Button", buttonText)) != nullptr; }));
+  PressButton(button);
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog(caption) == nullptr && program.Idle(); }));
+}
+
 TEST(FolderChooser, CancelKeepsTheFolderAndTheDrivesNodeLeavesNothingToScan) {
   TProgramFolder setup;
   TProgram program(setup.program, setup.folder.Path());
   const std::string folder = program.Text(IdButtonScanFolder);
 
-  program.Click(IdButtonScanFolder);
-  HWND chooser = nullptr;
-  ASSERT_TRUE(
-      WaitUntil([&] { return (chooser = program.FindDialog("Browse for Folder")) != nullptr; }));
-  PressButton(FindChildByText(chooser, "Button", "Cancel"));
-  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  ChooseInFolderChooser(program, "Cancel");
   EXPECT_EQ(folder, program.Text(IdButtonScanFolder));
 
   // OK on the first node, the computer's drives, which has no file-system path.
-  program.Click(IdButtonScanFolder);
-  ASSERT_TRUE(
-      WaitUntil([&] { return (chooser = program.FindDialog("Browse for Folder")) != nullptr; }));
-  PressButton(FindChildByText(chooser, "Button", "OK"));
-  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr; }));
+  ChooseInFolderChooser(program, "OK");
   EXPECT_EQ("", program.Text(IdButtonScanFolder));
 
   program.Click(IdButtonGo);
@@ -421,7 +438,7 @@ TEST(FolderChooser, CancelKeepsTheFolderAndTheDrivesNodeLeavesNothingToScan) {
   EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "No files to work with!"));
   EXPECT_FALSE(HasIconChild(box));
   EXPECT_FALSE(program.Enabled(IdButtonGo));  // the run is still on while the box is up
-  PressButton(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(CloseBox(box));
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
   EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
 }
