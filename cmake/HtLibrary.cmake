@@ -1,0 +1,15 @@
+# ht_add_library(NAME [LIBS lib...]): a static library of the calling folder's sources. Plain *.cpp
+# build everywhere, *_win32.cpp only in the Windows build, *_posix.cpp only in the host build.
+function(ht_add_library name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB common CONFIGURE_DEPENDS ${dir}/*.cpp)
+  list(FILTER common EXCLUDE REGEX "_(win32|posix)\\.cpp$")
+  if(HT_WINDOWS)
+    file(GLOB native CONFIGURE_DEPENDS ${dir}/*_win32.cpp)
+  else()
+    file(GLOB native CONFIGURE_DEPENDS ${dir}/*_posix.cpp)
+  endif()
+  add_library(${name} STATIC ${common} ${native})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
