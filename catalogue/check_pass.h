@@ -6,15 +6,18 @@
 
 #include "catalogue/run_view.h"
 
+// Where the run's checkfile came from: the one beside the program is announced by a line of its
+// own; one chosen in the open dialog, given on the command line or dropped on the window is not.
+enum class TCheckOrigin { Chosen, BesideProgram };
+
 class TCheckPass {
  public:
   // `view` must outlive the pass.
   explicit TCheckPass(TRunView& view);
 
-  // The check run over the chosen checkfile: the window has already cleared the pane and written
-  // the automatic-check line where there is one. Every ending leaves the view idle; a checkfile
-  // that cannot be loaded throws ECheckfileError after that.
-  void Run(const std::string& checkfilePath);
+  // The check run over `checkfilePath`: clears the pane and checks. Every ending leaves the view
+  // idle; a checkfile that cannot be loaded throws ECheckfileError after that.
+  void Run(const std::string& checkfilePath, TCheckOrigin origin);
 
  private:
   TRunView& view_;

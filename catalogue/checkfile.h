@@ -54,6 +54,11 @@ struct TCheckfileEntry {
 // ";", a line shorter than 34 bytes, a line whose byte 33 is not "|".
 bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry);
 
+// True for the lines a checkfile may hold besides its entries: empty lines, lines of blanks and
+// tabs only, and comment lines (";" first, also behind the UTF-8 byte-order mark an editor may
+// put in front of the first line). Any other line the reader rejects is a damaged entry.
+bool IsBlankOrCommentLine(const std::string& line);
+
 // The checkfile's folder as entry names are appended to it: its path up to and including the last
 // backslash or colon (a backslash that is the second byte of a double-byte character does not
 // count); empty when there is none.

@@ -30,6 +30,13 @@ bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry) {
   return true;
 }
 
+bool IsBlankOrCommentLine(const std::string& line) {
+  static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+  const std::size_t start = line.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+  const std::size_t first = line.find_first_not_of(" \t", start);
+  return first == std::string::npos || (first == start && line[first] == ';');
+}
+
 std::string CheckfileBaseFolder(const std::string& path) {
   const std::size_t delimiter = platform::FindLastDelimiter(path, "\\:");
   if (delimiter == std::string::npos) return std::string();

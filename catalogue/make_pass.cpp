@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "catalogue/run_state.h"
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/text.h"
@@ -14,9 +15,12 @@ namespace {
 const char kFolderLine[] = "文件夹: ";
 const char kFileLine[] = "文件: ";
 const char kUnreadableFolderLine[] = "无法读取文件夹";
+const char kUnrepresentableFileLine[] = "文件名含有本机代码页之外的字符,已跳过: ";
+const char kUnrepresentableFolderLine[] = "文件夹名含有本机代码页之外的字符,已跳过: ";
 const char kAbortLine[] = "用户中止操作.";
 const char kWritingStatus[] = "检查文件生成...";
 const char kDoneLine[] = "操作完成.  检查文件保存为 ";
+const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
 const char kIdleStatus[] = "";
 
 // "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder.
@@ -24,49 +28,60 @@ std::string ProgressText(std::size_t count, const std::string& folder) {
   return std::to_string(count) + " 文件进度:" + "\n" + "目标为:" + folder;
 }
 
+bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
+  std::size_t i = 0;
+  for (; i < a.size() && b[i] != '\0'; ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
 }  // namespace
 
 TMakePass::TMakePass(TRunView& view, std::string versionText)
     : view_(view), versionText_(std::move(versionText)) {}
 
-void TMakePass::Run(std::string& scanFolder) {
+std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
-  view_.SetMakeRunning(true);
+  TRunningState running(view_, TRunKind::Make);
+  scanFolder_ = scanFolder;
+  if (platform::EndsWithCharacter(scanFolder_, '\\')) scanFolder_.pop_back();
+  view_.ClearPane();
+  TMD5NodeArray nodes;
+  walkPath_.clear();
+  leftOut_ = 0;
+  if (!scanFolder_.empty()) ScanFolderRecursive(scanFolder_, nodes);
+  view_.SetStatus(kIdleStatus);
+
+  if (view_.AbortRequested()) return scanFolder_;
+  if (nodes.empty()) {
+    view_.ShowNoFilesBox();
+    return scanFolder_;
+  }
+
+  // Shown at once, whatever the status line's repaint rate held back, and kept while writing.
+  view_.SetStatus(kWritingStatus);
+  view_.ShowNow();
   try {
-    // Double-byte aware: a folder ending in a character whose second byte is 0x5C keeps it.
-    if (platform::EndsWithCharacter(scanFolder, '\\')) scanFolder.pop_back();
-    view_.ClearPane();
-    TMD5NodeArray nodes;
-    walkPath_.clear();
-    if (!scanFolder.empty()) ScanFolderRecursive(scanFolder, nodes);
-    view_.SetStatus(kIdleStatus);
-
-    if (view_.AbortRequested()) {
-      ReturnToIdle();
-      return;
-    }
-    if (nodes.empty()) {
-      view_.ShowNoFilesBox();
-      ReturnToIdle();
-      return;
-    }
-
-    view_.SetStatus(kWritingStatus);
-    view_.ProcessMessages();
-    WriteCheckfile(scanFolder, versionText_, platform::LocalNow(), nodes);
-    ReturnToIdle();
-    view_.SetStatus(kIdleStatus);
-    view_.AppendLine(kDoneLine + scanFolder + "\\" + CheckfileName);
+    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), nodes);
   } catch (...) {
-    // The window must not stay locked in its running state after a failed write.
-    walkPath_.clear();
-    ReturnToIdle();
     view_.SetStatus(kIdleStatus);
     throw;
   }
+  running.End();
+  view_.SetStatus(kIdleStatus);
+  view_.AppendLine(kDoneLine + scanFolder_ + "\\" + CheckfileName);
+  if (leftOut_ > 0) view_.AppendLine(std::to_string(leftOut_) + kLeftOutLine);
+  return scanFolder_;
 }
 
-void TMakePass::ReturnToIdle() { view_.SetMakeRunning(false); }
+bool TMakePass::IsPassedOver(const std::string& folder, const std::string& name) const {
+  if (name == "." || name == ".." || name == CheckfileName) return true;
+  // In the scanned folder itself the new checkfile replaces one of any letter case (Windows names
+  // ignore it), so such a file is not listed either: it would be reported as changed ever after.
+  return folder == scanFolder_ && EqualIgnoringAsciiCase(name, CheckfileName);
+}
 
 void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& nodes) {
   // A folder reached again through a link or junction while the walk is still inside it would
@@ -79,6 +94,7 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
   platform::FolderEnumeration listing(folder);
   if (listing.State() == platform::EnumerationState::Unreadable) {
     view_.AppendLine(kUnreadableFolderLine);
+    ++leftOut_;
     return;
   }
   if (listing.State() == platform::EnumerationState::NoEntries) return;
@@ -87,21 +103,18 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
   platform::FolderEntry entry;
   while (listing.Next(entry)) {
     const std::string& name = entry.Name;
-    if (name != "." && name != ".." && name != CheckfileName) {
+    if (entry.Unrepresentable) {
+      // Any name the code page can hold would be a look-alike that might open another file.
+      view_.AppendLine((entry.IsFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine) +
+                       folder + "\\" + name);
+      ++leftOut_;
+    } else if (!IsPassedOver(folder, name)) {
       const std::string path = folder + "\\" + name;
       if (entry.IsFolder) {
         view_.AppendLine(kFolderLine + path);
         ScanFolderRecursive(path, nodes);
       } else {
-        nodes.push_back(TMD5Node{path, std::string()});
-        view_.AppendLine(kFileLine + name);
-        const int32_t result = HashFile(HASH_MD5, nodes.back().FullPath, nodes.back().DigestText);
-        if (result != 0) {
-          std::string message;
-          HashErrorText(result, message);
-          view_.AppendLine(message);
-          nodes.pop_back();
-        }
+        DigestFile(folder, name, nodes);
       }
     }
 
@@ -114,4 +127,21 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
     }
   }
   if (known) walkPath_.pop_back();
+}
+
+void TMakePass::DigestFile(const std::string& folder, const std::string& name,
+                           TMD5NodeArray& nodes) {
+  nodes.push_back(TMD5Node{folder + "\\" + name, std::string()});
+  view_.AppendLine(kFileLine + name);
+  TRunProgress progress(view_);
+  const int32_t result =
+      HashFile(HASH_MD5, nodes.back().FullPath, nodes.back().DigestText, &progress);
+  if (result == HASH_ERR_NONE) return;
+  nodes.pop_back();
+  // A stop inside the file ends the run right after this entry, as a stop between files does.
+  if (result == HASH_ERR_ABANDONED) return;
+  std::string message;
+  HashErrorText(result, message);
+  view_.AppendLine(message);
+  ++leftOut_;
 }

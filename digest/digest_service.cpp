@@ -10,6 +10,9 @@
 namespace {
 
 constexpr uint32_t kReadPiece = 4096;
+// How many bytes of one file are read between two questions to the progress hook: often enough
+// for a window to answer at once even from a slow disc, rarely enough to cost nothing.
+constexpr uint32_t kProgressInterval = 16 * kReadPiece;
 
 const char* const kErrorTexts[] = {
     "没有错误",       // HASH_ERR_NONE
@@ -22,24 +25,99 @@ const char* const kErrorTexts[] = {
 };
 const char kUnknownErrorText[] = "未知错误";
 
-bool IsAssigned(int32_t code) {
-  return code == HASH_MD2 || code == HASH_MD4 || code == HASH_MD5 || code == HASH_ADLER32;
+// One row per algorithm code: how to make, feed, finish and free its state. The service
+// dispatches on the code here and nowhere else.
+struct TAlgorithm {
+  int32_t code;
+  void* (*create)();
+  void (*update)(void* state, const uint8_t* bytes, uint32_t length);
+  void (*final)(void* state, std::string& text);
+  void (*release)(void* state);
+};
+
+template <typename State, void (*Init)(State&)>
+void* Create() {
+  auto* state = new (std::nothrow) State;
+  if (state != nullptr) Init(*state);
+  return state;
+}
+
+template <typename State>
+void Release(void* state) {
+  delete static_cast<State*>(state);
+}
+
+template <TMDTransform Transform>
+void MDUpdateWith(void* state, const uint8_t* bytes, uint32_t length) {
+  MDUpdate(*static_cast<TMDContext*>(state), bytes, length, Transform);
+}
+
+template <TMDTransform Transform>
+void MDFinalWith(void* state, std::string& text) {
+  MDFinal(*static_cast<TMDContext*>(state), Transform, text);
+}
+
+const TAlgorithm kAlgorithms[] = {
+    {HASH_MD2, Create<TMD2Context, MD2Init>,
+     [](void* state, const uint8_t* bytes, uint32_t length) {
+       MD2Update(*static_cast<TMD2Context*>(state), bytes, length);
+     },
+     [](void* state, std::string& text) { MD2Final(*static_cast<TMD2Context*>(state), text); },
+     Release<TMD2Context>},
+    {HASH_MD4, Create<TMDContext, MDInit>, MDUpdateWith<MD4Transform>, MDFinalWith<MD4Transform>,
+     Release<TMDContext>},
+    {HASH_MD5, Create<TMDContext, MDInit>, MDUpdateWith<MD5Transform>, MDFinalWith<MD5Transform>,
+     Release<TMDContext>},
+    {HASH_ADLER32, Create<TAdler32State, Adler32Init>,
+     [](void* state, const uint8_t* bytes, uint32_t length) {
+       Adler32Update(*static_cast<TAdler32State*>(state), bytes, length);
+     },
+     [](void* state, std::string& text) {
+       HexDigits(8, *static_cast<TAdler32State*>(state), text);
+     },
+     Release<TAdler32State>},
+};
+
+// The row of an assigned code; null for every other value.
+const TAlgorithm* FindAlgorithm(int32_t code) {
+  for (const TAlgorithm& algorithm : kAlgorithms) {
+    if (algorithm.code == code) return &algorithm;
+  }
+  return nullptr;
 }
 
 void ReleaseState(TDigestContext* context) {
-  switch (context->Code) {
-    case HASH_MD2:
-      delete static_cast<TMD2Context*>(context->State);
-      break;
-    case HASH_MD4:
-    case HASH_MD5:
-      delete static_cast<TMDContext*>(context->State);
-      break;
-    case HASH_ADLER32:
-      delete static_cast<TAdler32State*>(context->State);
-      break;
-  }
+  if (const TAlgorithm* algorithm = FindAlgorithm(context->Code)) algorithm->release(context->State);
   context->State = nullptr;
+}
+
+enum class TReadOutcome { Complete, Failed, Abandoned };
+
+// Feeds bytes [start, end) of the file to the context in 4096-byte reads. Between reads the
+// progress hook is asked every kProgressInterval bytes whether to go on.
+TReadOutcome ReadRange(TDigestContext* context, const std::string& path, uint64_t start,
+                       uint64_t end, THashProgress* progress) {
+  if (start > end) return TReadOutcome::Failed;
+  platform::InputFile file;
+  if (!file.Open(path) || !file.Seek(start)) return TReadOutcome::Failed;
+  const uint64_t limit = end - start;
+  uint8_t buffer[kReadPiece];
+  uint32_t sinceAsked = 0;
+  for (uint64_t total = 0; total < limit;) {
+    const uint64_t remaining = limit - total;
+    const uint32_t want = remaining < kReadPiece ? static_cast<uint32_t>(remaining) : kReadPiece;
+    uint32_t got = 0;
+    // A read that delivers nothing before the limit means the file ended early: it shrank.
+    if (!file.Read(buffer, want, got) || got == 0) return TReadOutcome::Failed;
+    HashUpdate(context, buffer, got);
+    total += got;
+    sinceAsked += got;
+    if (progress != nullptr && sinceAsked >= kProgressInterval && total < limit) {
+      sinceAsked = 0;
+      if (!progress->KeepReading()) return TReadOutcome::Abandoned;
+    }
+  }
+  return TReadOutcome::Complete;
 }
 
 }  // namespace
@@ -47,75 +125,30 @@ void ReleaseState(TDigestContext* context) {
 int32_t HashInit(TDigestContext* context, int32_t code) {
   if (context == nullptr) return HASH_ERR_NO_CONTEXT;
   context->Code = code;
-  switch (code) {
-    case HASH_MD2: {
-      auto* state = new (std::nothrow) TMD2Context;
-      if (state == nullptr) return HASH_ERR_GET_FAILED;
-      MD2Init(*state);
-      context->State = state;
-      return HASH_ERR_NONE;
-    }
-    case HASH_MD4:
-    case HASH_MD5: {
-      auto* state = new (std::nothrow) TMDContext;
-      if (state == nullptr) return HASH_ERR_GET_FAILED;
-      MDInit(*state);
-      context->State = state;
-      return HASH_ERR_NONE;
-    }
-    case HASH_ADLER32: {
-      auto* state = new (std::nothrow) TAdler32State;
-      if (state == nullptr) return HASH_ERR_GET_FAILED;
-      Adler32Init(*state);
-      context->State = state;
-      return HASH_ERR_NONE;
-    }
-  }
-  return HASH_ERR_UNKNOWN_TYPE;
+  const TAlgorithm* algorithm = FindAlgorithm(code);
+  if (algorithm == nullptr) return HASH_ERR_UNKNOWN_TYPE;
+  void* state = algorithm->create();
+  if (state == nullptr) return HASH_ERR_GET_FAILED;
+  context->State = state;
+  return HASH_ERR_NONE;
 }
 
 int32_t HashUpdate(TDigestContext* context, const void* bytes, uint32_t length) {
   if (context == nullptr) return HASH_ERR_NO_CONTEXT;
   if (context->State == nullptr) return HASH_ERR_NO_STATE;
-  if (!IsAssigned(context->Code)) return HASH_ERR_UNKNOWN_TYPE;
-  if (length == 0) return HASH_ERR_NONE;
-  const auto* data = static_cast<const uint8_t*>(bytes);
-  switch (context->Code) {
-    case HASH_MD2:
-      MD2Update(*static_cast<TMD2Context*>(context->State), data, length);
-      break;
-    case HASH_MD4:
-      MDUpdate(*static_cast<TMDContext*>(context->State), data, length, MD4Transform);
-      break;
-    case HASH_MD5:
-      MDUpdate(*static_cast<TMDContext*>(context->State), data, length, MD5Transform);
-      break;
-    case HASH_ADLER32:
-      Adler32Update(*static_cast<TAdler32State*>(context->State), data, length);
-      break;
-  }
+  const TAlgorithm* algorithm = FindAlgorithm(context->Code);
+  if (algorithm == nullptr) return HASH_ERR_UNKNOWN_TYPE;
+  if (length > 0) algorithm->update(context->State, static_cast<const uint8_t*>(bytes), length);
   return HASH_ERR_NONE;
 }
 
 int32_t HashFinal(TDigestContext* context, std::string& text) {
   if (context == nullptr) return HASH_ERR_NO_CONTEXT;
-  if (!IsAssigned(context->Code)) return HASH_ERR_UNKNOWN_TYPE;
+  const TAlgorithm* algorithm = FindAlgorithm(context->Code);
+  if (algorithm == nullptr) return HASH_ERR_UNKNOWN_TYPE;
   if (context->State == nullptr) return HASH_ERR_NO_STATE;
   std::string digest;
-  switch (context->Code) {
-    case HASH_MD2:
-      MD2Final(*static_cast<TMD2Context*>(context->State), digest);
-      break;
-    case HASH_MD4:
-      MDFinal(*static_cast<TMDContext*>(context->State), MD4Transform, digest);
-      break;
-    case HASH_MD5:
-      MDFinal(*static_cast<TMDContext*>(context->State), MD5Transform, digest);
-      break;
-    case HASH_ADLER32:
-      HexDigits(8, *static_cast<TAdler32State*>(context->State), digest);
-      break;
-  }
+  algorithm->final(context->State, digest);
   text.swap(digest);
   ReleaseState(context);
   return HASH_ERR_NONE;
@@ -129,32 +162,21 @@ int64_t HashFileSize(const std::string& path) {
 }
 
 bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t start, uint64_t end) {
-  if (start > end) return false;
-  platform::InputFile file;
-  if (!file.Open(path) || !file.Seek(start)) return false;
-  const uint64_t limit = end - start;
-  uint8_t buffer[kReadPiece];
-  for (uint64_t total = 0; total < limit;) {
-    const uint64_t remaining = limit - total;
-    const uint32_t want = remaining < kReadPiece ? static_cast<uint32_t>(remaining) : kReadPiece;
-    uint32_t got = 0;
-    // A read that delivers nothing before the limit means the file ended early: it shrank.
-    if (!file.Read(buffer, want, got) || got == 0) return false;
-    HashUpdate(context, buffer, got);
-    total += got;
-  }
-  return true;
+  return ReadRange(context, path, start, end, nullptr) == TReadOutcome::Complete;
 }
 
-int32_t HashFile(int32_t code, const std::string& path, std::string& text) {
+int32_t HashFile(int32_t code, const std::string& path, std::string& text,
+                 THashProgress* progress) {
   TDigestContext context = {nullptr, 0};
   const int64_t size = HashFileSize(path);
   if (size < 0) return HASH_ERR_OPEN_FILE;
   const int32_t rc = HashInit(&context, code);
   if (rc != HASH_ERR_NONE) return rc;
-  if (!HashFileRange(&context, path, 0, static_cast<uint64_t>(size))) {
+  const TReadOutcome outcome =
+      ReadRange(&context, path, 0, static_cast<uint64_t>(size), progress);
+  if (outcome != TReadOutcome::Complete) {
     ReleaseState(&context);
-    return HASH_ERR_READ_FILE;
+    return outcome == TReadOutcome::Abandoned ? HASH_ERR_ABANDONED : HASH_ERR_READ_FILE;
   }
   return HashFinal(&context, text);
 }

@@ -18,6 +18,19 @@ constexpr int32_t HASH_ERR_NO_STATE = 3;
 constexpr int32_t HASH_ERR_READ_FILE = 4;
 constexpr int32_t HASH_ERR_OPEN_FILE = 5;
 constexpr int32_t HASH_ERR_GET_FAILED = 6;
+// HashFile only: the progress hook asked to stop inside the file. Nothing was digested; callers
+// end their run instead of reporting it, so it has no text of its own.
+constexpr int32_t HASH_ERR_ABANDONED = -1;
+
+// Asked now and then while one file is read, so that its caller can let its window answer and
+// notice a stop inside a long file; false abandons the file.
+class THashProgress {
+ public:
+  virtual bool KeepReading() = 0;
+
+ protected:
+  ~THashProgress() = default;
+};
 
 // Owned by the caller and filled with zeros before its first HashInit. State is allocated by
 // HashInit and released by HashFinal; it is null whenever the context holds none.
@@ -39,7 +52,10 @@ int64_t HashFileSize(const std::string& path);
 // opened or positioned, a read fails, or the file ends before `end`.
 bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t start, uint64_t end);
 // The digest text of a whole file: 0, or 1 (unknown code, file present), 4 (read failed or the
-// file shrank while being read), 5 (cannot open).
-int32_t HashFile(int32_t code, const std::string& path, std::string& text);
+// file shrank while being read), 5 (cannot open, or not a disk file), or HASH_ERR_ABANDONED when
+// `progress` said to stop. `progress` (may be null) is asked after every 64 KiB read, never
+// after the last piece.
+int32_t HashFile(int32_t code, const std::string& path, std::string& text,
+                 THashProgress* progress = nullptr);
 
 void HashErrorText(int32_t code, std::string& text);

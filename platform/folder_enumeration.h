@@ -11,6 +11,9 @@ namespace platform {
 struct FolderEntry {
   std::string Name;  // as stored, long form
   bool IsFolder = false;
+  // The stored name has characters the code page cannot hold (Windows): `Name` shows them as the
+  // code page's default character, so the entry cannot be reached by it.
+  bool Unrepresentable = false;
 };
 
 // What became of the attempt to list a folder.
@@ -46,12 +49,17 @@ class FolderEnumeration {
 };
 
 // Which folder a path leads to, after following links and junctions: equal identities mean the
-// same folder however it was reached.
+// same folder however it was reached. The file ID is 128 bits wide where the system has such IDs
+// (Windows' FileIdInfo), else the 64-bit file index or inode in IdLow. A zero ID is unknown and
+// equals nothing, so that a folder is never taken for another one.
 struct FolderIdentity {
   std::uint64_t Volume = 0;
-  std::uint64_t Index = 0;
+  std::uint64_t IdHigh = 0;
+  std::uint64_t IdLow = 0;
+  bool Known() const { return IdHigh != 0 || IdLow != 0; }
   bool operator==(const FolderIdentity& other) const {
-    return Volume == other.Volume && Index == other.Index;
+    return Known() && other.Known() && Volume == other.Volume && IdHigh == other.IdHigh &&
+           IdLow == other.IdLow;
   }
 };
 

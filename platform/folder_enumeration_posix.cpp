@@ -54,6 +54,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
     entry.Name = found->d_name;
     entry.IsFolder = isFolder;
+    entry.Unrepresentable = false;
     return true;
   }
   handle_.reset();
@@ -64,7 +65,8 @@ bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
   struct stat info;
   if (stat(NativePath(folder + "\\").c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
   identity.Volume = static_cast<std::uint64_t>(info.st_dev);
-  identity.Index = static_cast<std::uint64_t>(info.st_ino);
+  identity.IdHigh = 0;
+  identity.IdLow = static_cast<std::uint64_t>(info.st_ino);
   return true;
 }
 

@@ -1,8 +1,10 @@
-// Folder listing on Windows: the find-first/find-next services over Folder\*.*, with the
-// attribute filter applied to every entry they return.
+// Folder listing on Windows: the wide find-first/find-next services over Folder\*.*, with the
+// attribute filter applied to every entry they return. Wide calls reach folders past MAX_PATH;
+// names come back in the code page without best-fit look-alikes.
 #include <windows.h>
 
 #include "platform/folder_enumeration.h"
+#include "platform/wide_path_win32.h"
 
 namespace platform {
 namespace {
@@ -11,6 +13,14 @@ namespace {
 constexpr DWORD kVolumeLabelAttribute = 0x00000008;
 constexpr DWORD kNeverListed =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | kVolumeLabelAttribute;
+
+// The 128-bit file ID query of Windows 8 and later; the program also runs on Windows 7, whose
+// headers (and system) lack it, so it is declared here and its failure falls back to the index.
+constexpr FILE_INFO_BY_HANDLE_CLASS kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+struct FileIdInformation {
+  ULONGLONG VolumeSerialNumber;
+  BYTE Identifier[16];
+};
 
 class FileHandle {
  public:
@@ -30,7 +40,7 @@ class FileHandle {
 
 struct FolderEnumeration::Handle {
   HANDLE find = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAA data{};
+  WIN32_FIND_DATAW data{};
   bool pending = false;  // `data` holds an entry not yet handed out
   ~Handle() {
     if (find != INVALID_HANDLE_VALUE) FindClose(find);
@@ -39,8 +49,7 @@ struct FolderEnumeration::Handle {
 
 FolderEnumeration::FolderEnumeration(const std::string& folder)
     : handle_(std::make_unique<Handle>()), folder_(folder) {
-  const std::string pattern = folder + "\\*.*";
-  handle_->find = FindFirstFileA(pattern.c_str(), &handle_->data);
+  handle_->find = FindFirstFileW(SystemPath(folder + "\\*.*").c_str(), &handle_->data);
   if (handle_->find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     handle_.reset();
@@ -57,13 +66,12 @@ FolderEnumeration::~FolderEnumeration() = default;
 
 bool FolderEnumeration::Next(FolderEntry& entry) {
   while (handle_) {
-    if (!handle_->pending && !FindNextFileA(handle_->find, &handle_->data)) break;
+    if (!handle_->pending && !FindNextFileW(handle_->find, &handle_->data)) break;
     handle_->pending = false;
-    const WIN32_FIND_DATAA& data = handle_->data;
+    const WIN32_FIND_DATAW& data = handle_->data;
     if ((data.dwFileAttributes & kNeverListed) != 0) continue;
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    entry.Name = name;
+    if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
+    entry.Unrepresentable = !CodePageName(data.cFileName, entry.Name);
     entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }
@@ -73,16 +81,29 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
 
 bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
   // The trailing backslash makes "C:" the root of drive C rather than its current directory.
-  const std::string path = folder + "\\";
-  FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+  FileHandle file(CreateFileW(SystemPath(folder + "\\").c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.get(), &info)) return false;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  // The 128-bit ID where the file system has one: the 64-bit index is not unique on every file
+  // system (ReFS).
+  FileIdInformation id{};
+  if (GetFileInformationByHandleEx(file.get(), kFileIdInfo, &id, sizeof id)) {
+    identity.Volume = id.VolumeSerialNumber;
+    identity.IdHigh = 0;
+    identity.IdLow = 0;
+    for (int i = 0; i < 8; ++i) {
+      identity.IdLow |= static_cast<std::uint64_t>(id.Identifier[i]) << (8 * i);
+      identity.IdHigh |= static_cast<std::uint64_t>(id.Identifier[8 + i]) << (8 * i);
+    }
+    if (identity.Known()) return true;
+  }
   identity.Volume = info.dwVolumeSerialNumber;
-  identity.Index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  identity.IdHigh = 0;
+  identity.IdLow = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return true;
 }
 

@@ -1,7 +1,9 @@
-// Read-sharing file handles of the Windows file services.
+// Read-sharing file handles of the Windows file services, through the wide calls so that long
+// paths open too.
 #include <windows.h>
 
 #include "platform/input_file.h"
+#include "platform/wide_path_win32.h"
 
 namespace platform {
 
@@ -9,8 +11,14 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
   Close();
-  handle_ =
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  handle_ = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, 0, nullptr);
+  // Devices (NUL, COM1, CON, CONIN$, \\.\ paths) and pipes open too, but reading them would give
+  // an empty digest or block: only disk files are taken.
+  if (IsOpen() && GetFileType(handle_) != FILE_TYPE_DISK) {
+    Close();
+    SetLastError(ERROR_ACCESS_DENIED);
+  }
   return IsOpen();
 }
 

@@ -1,7 +1,8 @@
-// Output files on Windows.
+// Output files on Windows, through the wide calls so that long paths work too.
 #include <windows.h>
 
 #include "platform/output_file.h"
+#include "platform/wide_path_win32.h"
 
 namespace platform {
 
@@ -9,7 +10,7 @@ TOutputFile::~TOutputFile() { Close(); }
 
 TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
   Close();
-  HANDLE file = CreateFileA(corePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  HANDLE file = CreateFileW(SystemPath(corePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -48,11 +49,13 @@ bool TOutputFile::Close() {
 }
 
 bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
-  return MoveFileExA(source.c_str(), target.c_str(),
+  return MoveFileExW(SystemPath(source).c_str(), SystemPath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool RemoveFile(const std::string& corePath) { return DeleteFileA(corePath.c_str()) != FALSE; }
+bool RemoveFile(const std::string& corePath) {
+  return DeleteFileW(SystemPath(corePath).c_str()) != FALSE;
+}
 
 unsigned long CurrentProcessId() { return GetCurrentProcessId(); }
 

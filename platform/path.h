@@ -13,4 +13,12 @@ std::string NativePath(const std::string& corePath);
 // The inverse, for tests and start-up code that begin from a native path.
 std::string CorePath(const std::string& nativePath);
 
+// What a path names: nothing that can be reached, a file, or a folder (links followed).
+enum class TPathKind { Missing, File, Folder };
+TPathKind GetPathKind(const std::string& corePath);
+
+// `corePath` made absolute against the current folder (as the system resolves it); unchanged
+// when the system cannot resolve it.
+std::string AbsolutePath(const std::string& corePath);
+
 }  // namespace platform

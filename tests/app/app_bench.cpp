@@ -78,8 +78,9 @@ class TQuietView : public TRunView {
   bool AbortRequested() const override { return false; }
   void ClearAbortRequest() override {}
   void ShowNoFilesBox() override {}
-  void SetMakeRunning(bool) override {}
-  void SetCheckRunning(bool) override {}
+  void ShowNow() override {}
+  void SetRunning(TRunKind, bool) override {}
+  void SetProgress(std::size_t, std::size_t) override {}
 };
 
 int BenchMake(int files) {

@@ -30,15 +30,16 @@ std::string MismatchLine(const std::string& path, const std::string& expected,
 }
 
 // Writes `names` into `folder` and a checkfile listing them with their digests (changed by
-// `storedForm`), among lines the reader passes over.
+// `storedForm`), among the lines a checkfile may hold besides its entries: comments (the first
+// behind the byte-order mark an editor adds), an empty line and one of blanks.
 void WriteTreeAndCheckfile(const std::string& folder, const std::vector<std::string>& names,
                            const std::function<std::string(std::string)>& storedForm) {
-  std::string text = "; MD5 sums\r\n; Free from: nowhere\r\n; 1/2/2026\r\n";
+  std::string text = "\xEF\xBB\xBF; MD5 sums\r\n; Free from: nowhere\r\n; 1/2/2026\r\n";
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string path = folder + "\\" + names[i];
     testtree::WriteBytes(path, "content of " + names[i]);
     text += storedForm(testtree::PeerDigest(path)) + "|" + names[i] + "\r\n";
-    if (i == 0) text += "\r\nnot an entry line\r\n0123456789abcdef0123456789abcdef  a.txt\r\n";
+    if (i == 0) text += "\r\n \t \r\n";
   }
   testtree::WriteBytes(folder + "\\" + CheckfileName, text);
 }
@@ -85,6 +86,17 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "2" + kCompared,
                                          "1" + kFailed,
                                          "1" + kMismatched};
+       }},
+      // A file that could not be read is never passed as all well.
+      {"one unreadable, none changed", {"a.txt", "b.txt"}, false,
+       [](const std::string& r) { testtree::RemoveFile(r + "\\b.txt"); },
+       [](const std::string& r, auto, auto) {
+         return std::vector<std::string>{"OK: " + r + "\\a.txt",
+                                         "错误:  无法打开文件 (" + r + "\\b.txt)",
+                                         "操作完成",
+                                         "",
+                                         "1" + kCompared,
+                                         "1" + kFailed};
        }},
       {"all missing", abc, false,
        [](const std::string& r) {
@@ -157,7 +169,7 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
     RecordingView view;
     view.abortFlag = true;  // left over from an earlier stop; a new run clears it
     const std::string checkfile = r + "\\" + CheckfileName;
-    TCheckPass(view).Run(checkfile);
+    TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
 
     std::vector<std::string> expected = {"对比MD5检查文件在   " + checkfile};
     for (const std::string& line : s.expected(r, original, now)) expected.push_back(line);
@@ -179,17 +191,37 @@ TEST(CheckPass, ShowsProgressBeforeEachFileAndStopsBeforeTheNext) {
     return status == "文件对比: 1; 对比: " + r + "\\b.txt";
   };
   const std::string checkfile = r + "\\" + CheckfileName;
-  TCheckPass(view).Run(checkfile);
+  TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
 
   EXPECT_EQ(view.pane, (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
                                                  "OK: " + r + "\\a.txt", "用户操作已中止"}));
-  const std::vector<std::string> head = {"ClearAbort", "CheckRunning",
+  const std::vector<std::string> head = {"ClearPane", "ClearAbort", "CheckRunning",
                                          "Line 对比MD5检查文件在   " + checkfile,
                                          "Status 文件对比: 0; 对比: " + r + "\\a.txt", "Pump"};
   ASSERT_GE(view.calls.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(view.calls.begin(), view.calls.begin() + head.size()), head);
   const std::vector<std::string> tail = {"Line 用户操作已中止", "Status ", "CheckIdle"};
   EXPECT_EQ(std::vector<std::string>(view.calls.end() - tail.size(), view.calls.end()), tail);
+}
+
+// A damaged entry line may stand for a changed file: it is counted, and the run is not all well.
+TEST(CheckPass, DamagedEntryLinesAreCountedAndNeverAllWell) {
+  testtree::TempFolder tree("check-damaged");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\good.txt", "good");
+  testtree::WriteBytes(r + "\\changed.txt", "changed since");
+  const std::string digest = testtree::PeerDigest(r + "\\good.txt");
+  const std::string checkfile = r + "\\" + CheckfileName;
+  testtree::WriteBytes(checkfile, "; header\r\n" + digest + "|good.txt\r\n" +
+                                      digest.substr(1) + "|changed.txt\r\n" +  // a digit short
+                                      digest + "changed.txt\r\n" +            // separator lost
+                                      " ; not a comment\r\n");
+
+  RecordingView view;
+  TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
+  EXPECT_EQ(view.pane, (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
+                                                 "OK: " + r + "\\good.txt", "操作完成", "",
+                                                 "3 行无法识别,未进行对比", "1" + kCompared}));
 }
 
 TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
@@ -201,11 +233,11 @@ TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
   testtree::WriteBytes(r + "\\before\\sub\\inner.txt", "inner");
   RecordingView maker;
   std::string scanFolder = r + "\\before";
-  TMakePass(maker, "0.2.1.10").Run(scanFolder);
+  scanFolder = TMakePass(maker, "0.2.1.10").Run(scanFolder);
   testtree::MoveFolder(r + "\\before", r + "\\after");
 
   RecordingView view;
-  TCheckPass(view).Run(r + "\\after\\" + CheckfileName);
+  TCheckPass(view).Run(r + "\\after\\" + CheckfileName, TCheckOrigin::Chosen);
 
   std::vector<std::string> pane(view.pane.begin() + 1, view.pane.end());
   std::sort(pane.begin(), pane.begin() + 2);
@@ -220,7 +252,7 @@ TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
 
   RecordingView view;
   try {
-    TCheckPass(view).Run(path);
+    TCheckPass(view).Run(path, TCheckOrigin::Chosen);
     ADD_FAILURE() << "no error for a missing checkfile";
   } catch (const ECheckfileError& error) {
     EXPECT_EQ(std::string(error.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u)

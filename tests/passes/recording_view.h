@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/run_view.h"
@@ -18,6 +19,9 @@ class RecordingView : public TRunView {
   bool checkRunning = false;
   int pumps = 0;
   int noFilesBoxes = 0;
+  // Called at every ShowNow with the status showing.
+  std::function<void(const std::string&)> onShowNow;
+  std::vector<std::pair<std::size_t, std::size_t>> progress;  // SetProgress calls
   bool boxShownWhileRunning = false;
   // Asked at every pump with the status showing; true presses stop.
   std::function<bool(const std::string&)> pressStopWhen;
@@ -39,6 +43,11 @@ class RecordingView : public TRunView {
     ++pumps;
     if (pressStopWhen && pressStopWhen(status)) abortFlag = true;
   }
+  void ShowNow() override {
+    calls.push_back("ShowNow");
+    if (onShowNow) onShowNow(status);
+    if (pressStopWhen && pressStopWhen(status)) abortFlag = true;
+  }
   bool AbortRequested() const override { return abortFlag; }
   void ClearAbortRequest() override {
     calls.push_back("ClearAbort");
@@ -49,12 +58,12 @@ class RecordingView : public TRunView {
     ++noFilesBoxes;
     boxShownWhileRunning = makeRunning;
   }
-  void SetMakeRunning(bool running) override {
-    calls.push_back(running ? "MakeRunning" : "MakeIdle");
-    makeRunning = running;
+  void SetRunning(TRunKind kind, bool running) override {
+    const bool make = kind == TRunKind::Make;
+    calls.push_back(std::string(make ? "Make" : "Check") + (running ? "Running" : "Idle"));
+    (make ? makeRunning : checkRunning) = running;
   }
-  void SetCheckRunning(bool running) override {
-    calls.push_back(running ? "CheckRunning" : "CheckIdle");
-    checkRunning = running;
+  void SetProgress(std::size_t done, std::size_t total) override {
+    progress.emplace_back(done, total);
   }
 };

@@ -41,9 +41,11 @@ std::string PeerDigest(const std::string& path);
 // A link at `link` to the folder `target`; false with the reason when the system cannot make one.
 bool MakeFolderLink(const std::string& link, const std::string& target, std::string& whyNot);
 
+#ifndef _WIN32
 // Below `parent`, a chain of folders whose full path exceeds what a folder listing accepts, with
 // one file at its bottom. Returns the path of the first folder of the chain that is too long.
 std::string MakeTooDeepChain(const std::string& parent);
+#endif
 
 // Holds `path` open for writing, as an editor would, until the owner goes away. Windows only.
 class WriteLock {

@@ -1,5 +1,5 @@
-// Temporary trees on Windows, through the system's own calls. Removal and the over-long chain go
-// through the wide functions with the \\?\ prefix, which accept paths beyond MAX_PATH.
+// Temporary trees on Windows, through the system's own calls: the wide functions with the
+// long-path prefix \\?\, which accept paths beyond MAX_PATH. Every path here is absolute.
 // clang-format off
 #include <windows.h>
 #include <wincrypt.h>  // needs the types of windows.h
@@ -80,11 +80,11 @@ TempFolder::TempFolder(const std::string& tag) {
 TempFolder::~TempFolder() { RemoveTreeW(LongForm(path_)); }
 
 void MakeFolder(const std::string& path) {
-  Require(CreateDirectoryA(path.c_str(), nullptr) != 0, "CreateDirectory " + path);
+  Require(CreateDirectoryW(LongForm(path).c_str(), nullptr) != 0, "CreateDirectory " + path);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  Handle file(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   Require(file.get() != INVALID_HANDLE_VALUE, "create " + path);
   DWORD written = 0;
@@ -95,8 +95,8 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 bool ReadBytes(const std::string& path, std::string& bytes) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Handle file(CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
   bytes.clear();
   char buffer[4096];
@@ -108,11 +108,11 @@ bool ReadBytes(const std::string& path, std::string& bytes) {
 }
 
 bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(LongForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveFile(const std::string& path) {
-  Require(DeleteFileA(path.c_str()) != 0, "DeleteFile " + path);
+  Require(DeleteFileW(LongForm(path).c_str()) != 0, "DeleteFile " + path);
 }
 
 void MoveFolder(const std::string& from, const std::string& to) {
@@ -163,24 +163,6 @@ bool MakeFolderLink(const std::string& link, const std::string& target, std::str
     return false;
   }
   return true;
-}
-
-std::string MakeTooDeepChain(const std::string& parent) {
-  std::string core = parent;
-  std::string firstTooLong;
-  for (int level = 0;; ++level) {
-    core += "\\level" + std::to_string(level) + std::string(60, 'd');
-    Require(CreateDirectoryW(LongForm(core).c_str(), nullptr) != 0, "CreateDirectoryW " + core);
-    if (!firstTooLong.empty()) break;  // one level below the first one that is too long
-    // A listing takes the folder, a backslash and the pattern *.* within MAX_PATH.
-    if (core.size() + 4 >= MAX_PATH) firstTooLong = core;
-  }
-  Handle file(CreateFileW(LongForm(core + "\\bottom.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  Require(file.get() != INVALID_HANDLE_VALUE, "bottom file");
-  DWORD written = 0;
-  WriteFile(file.get(), "bottom", 6, &written, nullptr);
-  return firstTooLong;
 }
 
 WriteLock::WriteLock(const std::string& path) {

@@ -1,0 +1,20 @@
+// Paths between the core's code-page bytes and the wide file services of Windows, which take paths
+// up to 32,767 characters where the narrow ones stop at MAX_PATH.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// `corePath` as the wide file services take it. Long paths get the \\?\ (or \\?\UNC\) prefix
+// after being made absolute; short ones are passed on as they are, so they behave exactly as the
+// narrow calls did. Bytes that are not valid in the code page are converted the way the narrow
+// calls convert them, which leads to the same "not found" they gave.
+std::wstring SystemPath(const std::string& corePath);
+
+// A name from a wide listing in the code page. False when a character has no exact form there;
+// `name` then shows it as the code page's default character, never as a look-alike that could
+// name a different file.
+bool CodePageName(const wchar_t* wide, std::string& name);
+
+}  // namespace platform
