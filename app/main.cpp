@@ -4,11 +4,13 @@
 // The system headers below need windows.h first.
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <exception>
 
 #include "app/main_form.h"
 #include "catalogue/date_time_text.h"
+#include "platform/wide_path_win32.h"
 
 namespace {
 
@@ -25,6 +27,17 @@ class TOleSession {
  private:
   bool initialised_;
 };
+
+// The first command-line argument in the code page, empty when there is none. The wide command
+// line is read so that a name the code page cannot hold is not turned into a look-alike.
+std::string CommandLinePath() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string path;
+  if (arguments != nullptr && count > 1) platform::CodePageName(arguments[1], path);
+  LocalFree(arguments);
+  return path;
+}
 
 // Runs until the main window is gone. Whenever the queue has run empty the form gets its idle
 // moment; then the loop sleeps until input arrives (also input that was looked at but not taken).
@@ -46,7 +59,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   TOleSession ole;
   try {
     LoadDateTimeSettings();
-    TForm1 form(instance);
+    TForm1 form(instance, CommandLinePath());
     form.Create(showCommand);
     return RunMessageLoop(form);
   } catch (const std::exception& error) {

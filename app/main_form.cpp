@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "app/layout.h"
@@ -14,12 +15,17 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/start_up.h"
 #include "platform/text.h"
+#include "platform/wide_path_win32.h"
 
 namespace {
 
 const char* const kApplicationTitle = "Hashtally";
-const char* const kAutoCheckLine = "(Hashtally 检查文件已找到;启动自动检查)  ";
+// The version resource's "FileVersion" text is the program's version string.
+constexpr int kFileVersionIndex = 2;
+// CSIDL_DRIVES: the computer's drives, the root of the folder chooser's tree.
+constexpr int kDrivesFolder = 0x11;
 
 constexpr std::chrono::milliseconds kStatusInterval{100};
 constexpr std::chrono::milliseconds kPumpInterval{10};
@@ -29,13 +35,37 @@ constexpr DWORD kFormStyle =
 
 // The status line's idle text: an empty template formatted with the version string and a line
 // feed, which shows nothing.
-std::string IdleStatusText() { return std::string(); }
+const char kIdleStatus[] = "";
+
+// The controls a run disables besides the tab control and its pages: a make run its start and
+// folder buttons, a check run its open button. Stop is enabled instead.
+struct TRunControls {
+  int start;
+  int folder;  // 0: none
+};
+TRunControls RunControls(TRunKind kind) {
+  return kind == TRunKind::Make ? TRunControls{IdButtonGo, IdButtonScanFolder}
+                                : TRunControls{IdButtonFindCheckFile, 0};
+}
+
+// The first of the dropped items, in the code page; false when nothing usable was dropped.
+bool FirstDroppedPath(HDROP drop, std::string& path) {
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  if (length == 0) return false;
+  std::wstring wide(length + 1, L'\0');
+  if (DragQueryFileW(drop, 0, &wide[0], length + 1) == 0) return false;
+  wide.resize(length);
+  // A name the code page cannot hold keeps the default character, so it fails to open with the
+  // usual message instead of opening a look-alike.
+  platform::CodePageName(wide.c_str(), path);
+  return !path.empty();
+}
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance) : instance_(instance) {
-  SelectFolderDialog1.BaseFolder =
-      widgets::TShellLocator::SpecialFolder(0x11);  // the computer's drives
+TForm1::TForm1(HINSTANCE instance, std::string commandLinePath)
+    : instance_(instance), commandLinePath_(std::move(commandLinePath)) {
+  SelectFolderDialog1.BaseFolder = widgets::TShellLocator::SpecialFolder(kDrivesFolder);
 }
 
 TForm1::~TForm1() {
@@ -73,6 +103,8 @@ void TForm1::Create(int showCommand) {
   CreateControls();
   gui::CentreOnDesktop(handle_);
   SelectFolderDialog1.SetOwnerWindow(handle_);
+  taskbar_.Attach(handle_);
+  DragAcceptFiles(handle_, TRUE);
   FormCreate();
   ShowWindow(handle_, showCommand);
   UpdateWindow(handle_);
@@ -191,6 +223,9 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:  // also WM_WININICHANGE, the same message
       OnSettingChange();
       break;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -269,15 +304,32 @@ void TForm1::OnDestroy() { PostQuitMessage(0); }
 
 void TForm1::OnSettingChange() { ReloadDateTimeSettings(); }
 
+void TForm1::OnDropFiles(HDROP drop) {
+  // Refused while a run, a dialog or a box of another handler is active: runs never overlap.
+  std::string path;
+  const bool accepted = handlerDepth_ == 0 && FirstDroppedPath(drop, path);
+  DragFinish(drop);
+  if (accepted) RunHandler([&] { OpenPath(path); });
+}
+
 template <typename Handler>
 void TForm1::RunHandler(Handler handler) {
-  ++handlerDepth_;
-  try {
-    handler();
-  } catch (const std::exception& error) {
-    ShowException(error.what());
+  // The count goes down on every way out, so that a close asked for meanwhile is never lost.
+  struct TDepth {
+    int& depth;
+    explicit TDepth(int& d) : depth(d) { ++depth; }
+    ~TDepth() { --depth; }
+  };
+  {
+    TDepth depth(handlerDepth_);
+    try {
+      handler();
+    } catch (const std::exception& error) {
+      ShowException(error.what());
+    } catch (...) {
+      ShowException("Unexpected error");
+    }
   }
-  --handlerDepth_;
   // The close asked for meanwhile is made again from the message loop, where nothing of the
   // handler's call chain (the clicked button, say) is still on the stack.
   if (handlerDepth_ == 0 && terminating_ && handle_) PostMessageA(handle_, WM_CLOSE, 0, 0);
@@ -305,6 +357,10 @@ void TForm1::ProcessMessagesDuringRun() {
   const auto now = std::chrono::steady_clock::now();
   if (now - lastPump_ < kPumpInterval) return;
   lastPump_ = now;
+  // Inside a long file no new line or status arrives to carry the held-back ones to the screen.
+  memoMake_.FlushIfDue();
+  memoCheck_.FlushIfDue();
+  if (statusPending_ && now - statusShown_ >= kStatusInterval) ShowPendingStatus();
   ProcessMessages();
 }
 
@@ -328,45 +384,30 @@ void TForm1::SetPageControlEnabled(bool enabled) {
   for (HWND page : pages_) SetEnabled(page, enabled);
 }
 
-void TForm1::SetMakeRunning(bool running) {
-  const HWND go = Control(IdButtonGo);
+void TForm1::SetRunning(TRunKind kind, bool running) {
+  const TRunControls controls = RunControls(kind);
+  const HWND start = Control(controls.start);
   const HWND abort = Control(IdButtonAbort);
-  memoMake_.SetBatching(running);
+  (kind == TRunKind::Make ? memoMake_ : memoCheck_).SetBatching(running);
   runActive_ = running;
-  if (!running) ShowPendingStatus();
   if (running) {
-    SetEnabled(go, false);
-    SetEnabled(Control(IdButtonScanFolder), false);
+    SetEnabled(start, false);
+    if (controls.folder != 0) SetEnabled(Control(controls.folder), false);
     SetPageControlEnabled(false);
     SetEnabled(abort, true);
     SetFocus(abort);
+    DragAcceptFiles(handle_, FALSE);
+    if (kind == TRunKind::Make) taskbar_.SetIndeterminate();
   } else {
+    ShowPendingStatus();
     const bool focusLost = GetFocus() == abort || GetFocus() == nullptr || GetFocus() == handle_;
-    SetEnabled(go, true);
+    SetEnabled(start, true);
     SetEnabled(abort, false);
-    SetEnabled(Control(IdButtonScanFolder), true);
+    if (controls.folder != 0) SetEnabled(Control(controls.folder), true);
     SetPageControlEnabled(true);
-    if (focusLost) SetFocus(go);
-  }
-}
-
-void TForm1::SetCheckRunning(bool running) {
-  const HWND open = Control(IdButtonFindCheckFile);
-  const HWND abort = Control(IdButtonAbort);
-  memoCheck_.SetBatching(running);
-  runActive_ = running;
-  if (!running) ShowPendingStatus();
-  if (running) {
-    SetPageControlEnabled(false);
-    SetEnabled(open, false);
-    SetEnabled(abort, true);
-    SetFocus(abort);
-  } else {
-    const bool focusLost = GetFocus() == abort || GetFocus() == nullptr || GetFocus() == handle_;
-    SetPageControlEnabled(true);
-    SetEnabled(open, true);
-    SetEnabled(abort, false);
-    if (focusLost) SetFocus(open);
+    if (focusLost) SetFocus(start);
+    DragAcceptFiles(handle_, TRUE);
+    taskbar_.Clear();
   }
 }
 
@@ -386,6 +427,15 @@ void TForm1::ShowPendingStatus() {
   statusShown_ = std::chrono::steady_clock::now();
 }
 
+void TForm1::TPaneRunView::ShowNow() {
+  pane_.Flush();
+  form_.ShowPendingStatus();
+  // Painted now: the caller may keep the thread busy (writing the checkfile) for a while.
+  UpdateWindow(form_.Control(IdLabelStatus));
+  form_.lastPump_ = std::chrono::steady_clock::now();
+  form_.ProcessMessages();
+}
+
 void TForm1::TPaneRunView::ShowNoFilesBox() {
   pane_.Flush();  // the pane and the status line are complete while the box is up
   form_.ShowPendingStatus();
@@ -393,9 +443,10 @@ void TForm1::TPaneRunView::ShowNoFilesBox() {
 }
 
 void TForm1::FormCreate() {
-  gui::SetControlText(Control(IdLabelStatus), IdleStatusText());
+  gui::SetControlText(Control(IdLabelStatus), kIdleStatus);
   const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2, gui::ControlText(label2) + VersionInfo1.VersionString(2));
+  gui::SetControlText(label2,
+                      gui::ControlText(label2) + VersionInfo1.VersionString(kFileVersionIndex));
   gui::FitLabelWidth(label2);
 
   const std::string program = gui::ModuleFileName(nullptr);
@@ -403,41 +454,68 @@ void TForm1::FormCreate() {
   ScanFolder = folderEnd == std::string::npos ? std::string() : program.substr(0, folderEnd + 1);
   gui::SetControlText(Control(IdButtonScanFolder), ScanFolder);
 
-  const std::string beside = ScanFolder + CheckfileName;
-  const DWORD attributes = GetFileAttributesA(beside.c_str());
-  AutoCheckPending =
-      attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  const TStartPlan plan = PlanStart(ScanFolder, commandLinePath_);
+  AutoCheckPending = plan.Action == TStartPlan::CheckBesideProgram;
+  if (plan.Action == TStartPlan::CheckGiven) givenCheckfile_ = plan.Path;
+  if (plan.Action == TStartPlan::ScanGiven) UseScanFolder(plan.Path);
 }
 
 void TForm1::ApplicationEvents1Idle() {
-  if (!AutoCheckPending) return;
-  RunHandler([this] {
-    ShowPage(1);
-    ButtonFindCheckFileClick();
-  });
-  AutoCheckPending = false;
+  if (AutoCheckPending) {
+    RunHandler([this] {
+      ShowPage(1);
+      ButtonFindCheckFileClick();
+    });
+    AutoCheckPending = false;
+  } else if (!givenCheckfile_.empty()) {
+    const std::string path = std::exchange(givenCheckfile_, std::string());
+    RunHandler([&] { CheckGivenFile(path); });
+  }
 }
 
 void TForm1::ButtonScanFolderClick() {
   if (!SelectFolderDialog1.Execute()) return;
-  gui::SetControlText(Control(IdButtonScanFolder), SelectFolderDialog1.SelectedPath());
-  ScanFolder = SelectFolderDialog1.SelectedPath();
+  UseScanFolder(SelectFolderDialog1.SelectedPath());
+}
+
+void TForm1::UseScanFolder(const std::string& folder) {
+  gui::SetControlText(Control(IdButtonScanFolder), folder);
+  ScanFolder = folder;
 }
 
 void TForm1::ButtonGoClick() {
-  TMakePass(makeView_, VersionInfo1.VersionString(2)).Run(ScanFolder);
+  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(ScanFolder);
 }
 
 void TForm1::ButtonFindCheckFileClick() {
-  memoCheck_.Clear();
+  TCheckOrigin origin = TCheckOrigin::Chosen;
   if (AutoCheckPending) {
     AutoCheckPending = false;
     openDialogFileName_ = ScanFolder + CheckfileName;
-    memoCheck_.AppendLine(kAutoCheckLine);
-  } else if (!ExecuteOpenDialog()) {
-    return;
+    origin = TCheckOrigin::BesideProgram;
+  } else {
+    // Cleared before the dialog shows, so that it stays empty after a cancel too.
+    checkView_.ClearPane();
+    if (!ExecuteOpenDialog()) return;
   }
-  TCheckPass(checkView_).Run(openDialogFileName_);
+  TCheckPass(checkView_).Run(openDialogFileName_, origin);
+}
+
+void TForm1::OpenPath(const std::string& path) {
+  const TStartPlan plan = PlanOpen(path);
+  if (plan.Action == TStartPlan::ScanGiven) {
+    ShowPage(0);
+    UseScanFolder(plan.Path);
+  } else {
+    CheckGivenFile(plan.Path);
+  }
+}
+
+void TForm1::CheckGivenFile(const std::string& path) {
+  // As if chosen in the open dialog: it becomes the dialog's file name.
+  ShowPage(1);
+  openDialogFileName_ = path;
+  TCheckPass(checkView_).Run(openDialogFileName_, TCheckOrigin::Chosen);
 }
 
 void TForm1::ButtonAbortClick() { AbortRequested = true; }

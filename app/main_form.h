@@ -3,12 +3,15 @@
 #pragma once
 
 #include <windows.h>
+// The system header below needs windows.h first.
+#include <shellapi.h>
 
 #include <array>
 #include <chrono>
 #include <string>
 
 #include "app/gui_helpers.h"
+#include "app/taskbar_progress.h"
 #include "app/text_pane.h"
 #include "catalogue/run_view.h"
 #include "widgets/select_folder.h"
@@ -16,7 +19,9 @@
 
 class TForm1 {
  public:
-  explicit TForm1(HINSTANCE instance);
+  // `commandLinePath` is the path the program was started with (empty for none): a checkfile to
+  // check once or a folder to scan.
+  TForm1(HINSTANCE instance, std::string commandLinePath);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
   ~TForm1();
@@ -28,11 +33,12 @@ class TForm1 {
   // The application's idle moment: the message queue has run empty.
   void ApplicationEvents1Idle();
 
-  // Lets all pending window messages run (the runs call it once per entry).
+  // Lets all pending window messages run.
   void ProcessMessages();
-  // The runs' pump, called once per entry: it lets the messages run when some time has passed
-  // since it last did (a hundred times a second), which keeps the window as responsive while
-  // looking at the queue costs a tenth of a millisecond under some systems.
+  // The runs' pump, called once per entry and every 64 KiB inside a long file: it lets the
+  // messages run when some time has passed since it last did (a hundred times a second), which
+  // keeps the window as responsive while looking at the queue costs a tenth of a millisecond
+  // under some systems; it also shows the pane's lines and the status text held back meanwhile.
   void ProcessMessagesDuringRun();
   // A WM_QUIT was taken from the queue inside ProcessMessages; the main loop ends on it.
   bool QuitReceived() const { return quitReceived_; }
@@ -46,11 +52,14 @@ class TForm1 {
     void AppendLine(const std::string& line) override { pane_.AppendLine(line); }
     void SetStatus(const std::string& text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
+    void ShowNow() override;
     bool AbortRequested() const override { return form_.AbortRequested; }
     void ClearAbortRequest() override { form_.AbortRequested = false; }
     void ShowNoFilesBox() override;
-    void SetMakeRunning(bool running) override { form_.SetMakeRunning(running); }
-    void SetCheckRunning(bool running) override { form_.SetCheckRunning(running); }
+    void SetRunning(TRunKind kind, bool running) override { form_.SetRunning(kind, running); }
+    void SetProgress(std::size_t done, std::size_t total) override {
+      form_.taskbar_.SetValue(done, total);
+    }
 
    private:
     TForm1& form_;
@@ -69,6 +78,7 @@ class TForm1 {
   void OnClose();
   void OnDestroy();
   void OnSettingChange();
+  void OnDropFiles(HDROP drop);
 
   // Event handlers.
   void FormCreate();
@@ -76,6 +86,12 @@ class TForm1 {
   void ButtonGoClick();
   void ButtonFindCheckFileClick();
   void ButtonAbortClick();
+
+  // A path handed to the window (dropped): a checkfile is checked, a folder becomes the folder
+  // to scan.
+  void OpenPath(const std::string& path);
+  void CheckGivenFile(const std::string& path);
+  void UseScanFolder(const std::string& folder);
 
   // Runs one handler under the application-level error handler; a close requested meanwhile
   // takes effect when it has returned.
@@ -87,8 +103,7 @@ class TForm1 {
   void ShowPage(int index);
   void SetPageControlEnabled(bool enabled);
   void SetEnabled(HWND control, bool enabled);
-  void SetMakeRunning(bool running);
-  void SetCheckRunning(bool running);
+  void SetRunning(TRunKind kind, bool running);
   bool ExecuteOpenDialog();
   // The status line. While a run is active a new text is shown a few times a second at most
   // (every repaint of the label costs more than digesting a small file); the run's last text is
@@ -98,6 +113,8 @@ class TForm1 {
   HWND Control(int id) const;
 
   HINSTANCE instance_;
+  std::string commandLinePath_;
+  std::string givenCheckfile_;  // from the command line, checked at the first idle moment
   HWND handle_ = nullptr;
   HWND pageControl_ = nullptr;
   std::array<HWND, 3> pages_{};
@@ -114,6 +131,7 @@ class TForm1 {
   TTextPane memoCheck_;
   TPaneRunView makeView_{*this, memoMake_};
   TPaneRunView checkView_{*this, memoCheck_};
+  TTaskbarProgress taskbar_;
 
   widgets::TVersionInfo VersionInfo1;
   widgets::TSelectFolderDialog SelectFolderDialog1;

@@ -22,7 +22,15 @@ void TTextPane::AppendLine(const std::string& line) {
   if (lineCount_ > 0) pending_ += "\r\n";
   pending_ += line;
   ++lineCount_;
-  if (!batching_ || std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval) Flush();
+  if (batching_) {
+    FlushIfDue();
+  } else {
+    Flush();
+  }
+}
+
+void TTextPane::FlushIfDue() {
+  if (std::chrono::steady_clock::now() - lastFlush_ >= kBatchInterval) Flush();
 }
 
 void TTextPane::Flush() {

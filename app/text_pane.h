@@ -27,6 +27,8 @@ class TTextPane {
   // Ending the batching hands over what is still held.
   void SetBatching(bool batching);
   void Flush();
+  // Hands over what is held once the batch interval has passed since the last hand-over.
+  void FlushIfDue();
 
  private:
   static constexpr std::chrono::milliseconds kBatchInterval{150};

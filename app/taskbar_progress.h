@@ -1,0 +1,31 @@
+// The progress of a run on the program's taskbar button, where the system offers it
+// (ITaskbarList3, Windows 7 and later). Where it does not, every call does nothing.
+#pragma once
+
+#include <windows.h>
+// The system header below needs windows.h first.
+#include <shobjidl.h>
+
+#include <cstddef>
+
+#include "widgets/com_ptr_win32.h"
+
+class TTaskbarProgress {
+ public:
+  void Attach(HWND window) { window_ = window; }
+  // A run whose length is not known beforehand (a make run).
+  void SetIndeterminate();
+  // `done` of `total`; only a change the button can show is handed on.
+  void SetValue(std::size_t done, std::size_t total);
+  // Every ending of a run, stop and failure included.
+  void Clear();
+
+ private:
+  // The system's interface, made on first use; null where the system has none.
+  ITaskbarList3* Taskbar();
+
+  HWND window_ = nullptr;
+  widgets::TComPtr<ITaskbarList3> taskbar_;
+  bool asked_ = false;
+  int shownPermille_ = -1;
+};
