@@ -1,4 +1,4 @@
-// The test hook shared by both builds of the output file.
+// The test settings shared by both builds of the output file.
 #include "platform/output_file.h"
 
 #include <algorithm>
@@ -7,12 +7,16 @@
 namespace platform {
 namespace {
 std::atomic<std::size_t> writeLimit{NoWriteLimit};
+std::atomic<void (*)()> writeHook{nullptr};
 }  // namespace
 
 void SetWriteLimitForTesting(std::size_t bytes) { writeLimit = bytes; }
 
+void SetWriteHookForTesting(void (*hook)()) { writeHook = hook; }
+
 namespace detail {
-std::size_t TakeFromWriteLimit(std::size_t size) {
+std::size_t ApplyTestSettings(std::size_t size) {
+  if (void (*hook)() = writeHook.load()) hook();
   std::size_t limit = writeLimit.load();
   for (;;) {
     if (limit == NoWriteLimit) return size;

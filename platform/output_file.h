@@ -57,9 +57,14 @@ unsigned long CurrentProcessId();
 inline constexpr std::size_t NoWriteLimit = static_cast<std::size_t>(-1);
 void SetWriteLimitForTesting(std::size_t bytes);
 
+// Tests only: `hook` (null for none) runs before every TOutputFile write, as on a medium that
+// holds writes up for a while.
+void SetWriteHookForTesting(void (*hook)());
+
 namespace detail {
-// How many of `size` bytes the test limit lets through; takes them off the limit.
-std::size_t TakeFromWriteLimit(std::size_t size);
+// Applies the test settings to a write of `size` bytes: runs the hook, then returns how many of
+// the bytes the limit lets through and takes them off the limit.
+std::size_t ApplyTestSettings(std::size_t size);
 }  // namespace detail
 
 }  // namespace platform

@@ -32,7 +32,7 @@ TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
 bool TOutputFile::Write(const void* data, std::size_t size) {
   if (descriptor_ < 0) return false;
   const char* bytes = static_cast<const char*>(data);
-  std::size_t allowed = detail::TakeFromWriteLimit(size);
+  std::size_t allowed = detail::ApplyTestSettings(size);
   while (allowed > 0) {
     const ssize_t written = write(descriptor_, bytes, allowed);
     if (written < 0 && errno == EINTR) continue;

@@ -25,7 +25,7 @@ TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
 bool TOutputFile::Write(const void* data, std::size_t size) {
   if (handle_ == INVALID_HANDLE_VALUE) return false;
   const char* bytes = static_cast<const char*>(data);
-  std::size_t allowed = detail::TakeFromWriteLimit(size);
+  std::size_t allowed = detail::ApplyTestSettings(size);
   while (allowed > 0) {
     const DWORD chunk = allowed > 0x40000000u ? 0x40000000u : static_cast<DWORD>(allowed);
     DWORD written = 0;

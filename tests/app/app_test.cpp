@@ -26,14 +26,6 @@ const char kMessageDigestMd5[] = "f96b697d7cb7938d525a2f31aaf161d0";
 
 std::string PaneText(const TProgram& program, int id) { return program.Text(id); }
 
-std::string LastLine(const std::string& text) { return Lines(text).back(); }
-
-// A folder holding a copy of the program.
-struct TProgramFolder {
-  TTempFolder folder;
-  std::string program = folder / "hashtally.exe";
-  TProgramFolder() { CopyFileA(BuiltProgramPath().c_str(), program.c_str(), FALSE); }
-};
 
 // The make run's expected pane lines and checkfile entry lines for a tree whose folders and files
 // are all plain (nothing hidden), in the order the file system lists them.
@@ -68,24 +60,6 @@ void WriteManyFiles(const std::string& root, int folders, int filesPerFolder) {
     for (int i = 0; i < filesPerFolder; ++i)
       WriteFile(folder + "\\file" + std::to_string(i) + ".dat", std::to_string(i));
   }
-}
-
-// Waits for a message box captioned "Hashtally" and returns it.
-HWND WaitForBox(const TProgram& program) {
-  HWND box = nullptr;
-  WaitUntil([&] { return (box = program.FindDialog("Hashtally")) != nullptr; });
-  return box;
-}
-
-// Presses a message box's OK button until the box has gone. Under Wine a box that has just become
-// visible may not yet take the click posted to it, so the press is repeated a few times.
-bool CloseBox(HWND box) {
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    PressButton(GetDlgItem(box, IDOK));
-    if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, std::chrono::seconds(5)))
-      return true;
-  }
-  return false;
 }
 
 // The file name box of the open dialog.

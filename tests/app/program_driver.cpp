@@ -2,7 +2,9 @@
 #include "tests/app/program_driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 #include <wincrypt.h>
+#include <winioctl.h>
 
 #include <stdexcept>
 #include <thread>
@@ -75,8 +77,10 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
 
 }  // namespace
 
-std::string BuiltProgramPath() {
-  std::string path = HT_HASHTALLY_EXE;  // as the build tool names it: a POSIX or Windows path
+std::string BuiltProgramPath() { return WindowsPath(HT_HASHTALLY_EXE); }
+
+std::string WindowsPath(const char* builtPath) {
+  std::string path = builtPath;  // as the build tool names it: a POSIX or Windows path
   for (char& c : path)
     if (c == '/') c = '\\';
   if (!path.empty() && path[0] == '\\') path = "Z:" + path;  // Wine's drive for the host's root
@@ -109,6 +113,19 @@ void WriteFile(const std::string& path, const std::string& content) {
   DWORD written = 0;
   ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(file);
+}
+
+void MakeSparseFile(const std::string& path, unsigned long long size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+  DWORD returned = 0;
+  DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  if (!sized) throw std::runtime_error("cannot size " + path);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -188,6 +205,8 @@ std::vector<std::string> Lines(const std::string& text) {
   }
 }
 
+std::string LastLine(const std::string& text) { return Lines(text).back(); }
+
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
@@ -197,10 +216,12 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
   }
 }
 
-TProgram::TProgram(const std::string& programPath, const std::string& workingFolder) {
+TProgram::TProgram(const std::string& programPath, const std::string& workingFolder,
+                   const std::string& argument) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   std::string commandLine = "\"" + programPath + "\"";
+  if (!argument.empty()) commandLine += " \"" + argument + "\"";
   if (!CreateProcessA(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingFolder.c_str(), &startup, &process_))
     throw std::runtime_error("cannot start " + programPath);
@@ -273,6 +294,38 @@ void TProgram::ClickPageTab(int index) const {
   PostMessageA(tabs, WM_LBUTTONUP, 0, point);
 }
 
+bool TProgram::Answers(DWORD milliseconds) const {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, milliseconds, &result) != 0;
+}
+
+std::string TProgram::StoredText(int id) const {
+  wchar_t wide[1024] = {};
+  const int length = InternalGetWindowText(Control(id), wide, 1024);
+  char text[4096] = {};
+  WideCharToMultiByte(CP_ACP, 0, wide, length, text, sizeof(text) - 1, nullptr, nullptr);
+  return text;
+}
+
+void TProgram::Drop(const std::string& path) const {
+  // DROPFILES, then the wide path and an empty one that ends the list.
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::vector<char> block(sizeof(DROPFILES) + (length + 1) * sizeof(wchar_t), '\0');
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1,
+                      reinterpret_cast<wchar_t*>(block.data() + sizeof(DROPFILES)), length);
+  // Left to the program, which frees a drop with DragFinish.
+  void* remote =
+      VirtualAllocEx(process_.hProcess, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+  SIZE_T written = 0;
+  if (!remote ||
+      !WriteProcessMemory(process_.hProcess, remote, block.data(), block.size(), &written))
+    throw std::runtime_error("cannot place a drop in the program");
+  PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
 bool TProgram::Idle() const {
   return Enabled(IdButtonGo) && Enabled(IdButtonScanFolder) && Enabled(IdButtonFindCheckFile) &&
          Enabled(IdPageControl1) && Enabled(IdTabSheetMake) && !Enabled(IdButtonAbort);
@@ -318,6 +371,33 @@ bool HasIconChild(HWND dialog) {
         Send(child.first, STM_GETICON, 0, 0) != 0)
       return true;
   return false;
+}
+
+HWND WaitForBox(const TProgram& program) {
+  HWND box = nullptr;
+  WaitUntil([&] { return (box = program.FindDialog("Hashtally")) != nullptr; });
+  return box;
+}
+
+bool CloseBox(HWND box) {
+  // Under Wine a box that has just become visible may not yet take the click posted to it, so
+  // the press is repeated a few times.
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    PressButton(GetDlgItem(box, IDOK));
+    if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, std::chrono::seconds(5)))
+      return true;
+  }
+  return false;
+}
+
+bool BoxSays(HWND box, const std::string& start) {
+  for (const std::string& text : ChildTexts(box, "Static"))
+    if (text.rfind(start, 0) == 0) return true;
+  return false;
+}
+
+TProgramFolder::TProgramFolder(const std::string& builtProgram) {
+  CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
 }
 
 void PressButton(HWND button) {

@@ -15,6 +15,8 @@ namespace driver {
 
 // Path of the freshly built hashtally.exe, in Windows form.
 std::string BuiltProgramPath();
+// A path the build tool gave, in Windows form.
+std::string WindowsPath(const char* builtPath);
 
 // A new empty folder under the temporary folder, removed with everything in it at the end.
 class TTempFolder {
@@ -31,6 +33,8 @@ class TTempFolder {
 };
 
 void WriteFile(const std::string& path, const std::string& content);
+// A file of `size` bytes that takes no room on the disk (its content is zeros).
+void MakeSparseFile(const std::string& path, unsigned long long size);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
@@ -41,15 +45,18 @@ std::string SystemMd5(const std::string& path);
 
 // Splits a pane's or file's text at CR LF.
 std::vector<std::string> Lines(const std::string& text);
+std::string LastLine(const std::string& text);
 
 // Polls `condition` until it holds or `timeout` passes; true when it held.
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-// A copy of the program started in `workingFolder`; closed (or, failing that, ended) when it goes.
+// A copy of the program started in `workingFolder`, with `argument` on its command line when it
+// is not empty; closed (or, failing that, ended) when it goes.
 class TProgram {
  public:
-  TProgram(const std::string& programPath, const std::string& workingFolder);
+  TProgram(const std::string& programPath, const std::string& workingFolder,
+           const std::string& argument = std::string());
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
   ~TProgram();
@@ -70,6 +77,14 @@ class TProgram {
   // The idle state: start, folder, open and tab controls usable, stop disabled.
   bool Idle() const;
   bool Running() const { return Enabled(IdButtonAbort); }
+  // True when the window takes and answers a message within `milliseconds`.
+  bool Answers(DWORD milliseconds) const;
+  // A control's text as the system keeps it, read without sending a message, so also while the
+  // program's thread is busy.
+  std::string StoredText(int id) const;
+  // Drops `path` on the main window as the shell does: a DROPFILES block in the program's memory,
+  // posted with WM_DROPFILES.
+  void Drop(const std::string& path) const;
 
   // A visible top-level window of this process captioned `caption`; without a caption, a system
   // dialog (message box, open dialog). Null when there is none.
@@ -88,5 +103,19 @@ HWND FindChildByText(HWND dialog, const char* className, const std::string& text
 bool HasIconChild(HWND dialog);
 // Clicks a button; posted, so a modal box the click opens does not block the caller.
 void PressButton(HWND button);
+
+// Waits for a message box captioned "Hashtally" and returns it (null when none came).
+HWND WaitForBox(const TProgram& program);
+// Presses a message box's OK button until the box has gone.
+bool CloseBox(HWND box);
+// True when one of the box's texts begins with `start`.
+bool BoxSays(HWND box, const std::string& start);
+
+// A folder holding a copy of the program (or of a test build of it).
+struct TProgramFolder {
+  TTempFolder folder;
+  std::string program = folder / "hashtally.exe";
+  explicit TProgramFolder(const std::string& builtProgram = BuiltProgramPath());
+};
 
 }  // namespace driver

@@ -1,0 +1,70 @@
+// Hashtally's start and end: common controls and OLE, the locale's date-time settings, the main
+// form, and the message loop with its idle moment. The process ends when the main window closes.
+#include <windows.h>
+// The system headers below need windows.h first.
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <exception>
+
+#include "app/application.h"
+#include "app/main_form.h"
+#include "catalogue/date_time_text.h"
+#include "platform/wide_path_win32.h"
+
+namespace {
+
+// OLE for the shell's folder tree (drag and drop, context menus) for the life of the process.
+class TOleSession {
+ public:
+  TOleSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  TOleSession(const TOleSession&) = delete;
+  TOleSession& operator=(const TOleSession&) = delete;
+  ~TOleSession() {
+    if (initialised_) OleUninitialize();
+  }
+
+ private:
+  bool initialised_;
+};
+
+// The first command-line argument in the code page, empty when there is none. The wide command
+// line is read so that a name the code page cannot hold is not turned into a look-alike.
+std::string CommandLinePath() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string path;
+  if (arguments != nullptr && count > 1) platform::CodePageName(arguments[1], path);
+  LocalFree(arguments);
+  return path;
+}
+
+// Runs until the main window is gone. Whenever the queue has run empty the form gets its idle
+// moment; then the loop sleeps until input arrives (also input that was looked at but not taken).
+int RunMessageLoop(TForm1& form) {
+  for (;;) {
+    form.ProcessMessages();
+    if (form.QuitReceived()) return 0;
+    form.ApplicationEvents1Idle();
+    if (form.QuitReceived()) return 0;
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+int RunHashtally(HINSTANCE instance, int showCommand) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  TOleSession ole;
+  try {
+    LoadDateTimeSettings();
+    TForm1 form(instance, CommandLinePath());
+    form.Create(showCommand);
+    return RunMessageLoop(form);
+  } catch (const std::exception& error) {
+    MessageBoxA(nullptr, error.what(), "Hashtally", MB_OK | MB_ICONSTOP);
+    return 1;
+  }
+}

@@ -1,0 +1,107 @@
+// Opening from anywhere, in the real window: a checkfile or a folder given on the command line or
+// dropped on the window; drops during a run are refused.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/app/program_driver.h"
+
+using namespace driver;
+
+namespace {
+
+const char kCheckfile[] = "HTSUM-sums.MD5";
+const std::string kAbcMd5 = "900150983cd24fb0d6963f7d28e17f72";
+
+// A folder holding a.txt and a checkfile that lists it.
+struct TCheckedFolder {
+  TTempFolder folder;
+  std::string checkfile = folder / kCheckfile;
+  TCheckedFolder() {
+    WriteFile(folder / "a.txt", "abc");
+    WriteFile(checkfile, "; h\r\n" + kAbcMd5 + "|a.txt\r\n");
+  }
+  std::vector<std::string> CleanPane() const {
+    return {"对比MD5检查文件在   " + checkfile, "OK: " + folder / "a.txt", "操作完成", "",
+            "1 文件对比", "一切正常!"};
+  }
+};
+
+}  // namespace
+
+TEST(OpenPath, CheckfileOnTheCommandLineIsCheckedInsteadOfTheOneBesideTheProgram) {
+  TProgramFolder setup;
+  WriteFile(setup.folder / kCheckfile, std::string(32, '0') + "|missing.txt\r\n");
+  TCheckedFolder data;
+  TProgram program(setup.program, setup.folder.Path(), data.checkfile);
+
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }));
+  EXPECT_EQ(1, program.SelectedPage());
+  EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
+}
+
+TEST(OpenPath, FolderOnTheCommandLineIsTheFolderToScan) {
+  TProgramFolder setup;
+  TTempFolder data;
+  WriteFile(data / "a.txt", "abc");
+  TProgram program(setup.program, setup.folder.Path(), data.Path());
+
+  EXPECT_EQ(data.Path(), program.Text(IdButtonScanFolder));
+  EXPECT_EQ(0, program.SelectedPage());
+  EXPECT_TRUE(program.Idle());  // nothing starts by itself
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(data / kCheckfile); }));
+  EXPECT_EQ(kAbcMd5 + "|a.txt", Lines(ReadFile(data / kCheckfile))[3]);
+  EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
+}
+
+TEST(OpenPath, MissingPathOnTheCommandLineGivesTheErrorBox) {
+  TProgramFolder setup;
+  const std::string missing = setup.folder / "missing.MD5";
+  TProgram program(setup.program, setup.folder.Path(), missing);
+
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(BoxSays(box, "Cannot open file \"" + missing + "\""));
+  ASSERT_TRUE(CloseBox(box));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  EXPECT_FALSE(program.Exited());
+}
+
+TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {
+  TProgramFolder setup;
+  TCheckedFolder data;
+  TTempFolder longTree;
+  MakeSparseFile(longTree / "long.bin", 32ull << 30);
+  TProgram program(setup.program, setup.folder.Path());
+
+  program.Drop(data.checkfile);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }));
+  EXPECT_EQ(1, program.SelectedPage());
+  EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
+
+  program.Drop(longTree.Path());
+  ASSERT_TRUE(WaitUntil([&] { return program.Text(IdButtonScanFolder) == longTree.Path(); }));
+  EXPECT_EQ(0, program.SelectedPage());
+
+  // During a run over the long file neither a folder nor a checkfile dropped takes effect.
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin";
+  }));
+  program.Drop(data.folder.Path());
+  program.Drop(data.checkfile);
+  program.ClickPageTab(1);  // a message after the drops: once it was handled, so were they
+  ASSERT_TRUE(program.Answers(5000));
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(longTree.Path(), program.Text(IdButtonScanFolder));
+  EXPECT_EQ(0, program.SelectedPage());
+  program.Click(IdButtonAbort);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }));
+  EXPECT_EQ(longTree.Path(), program.Text(IdButtonScanFolder));
+  EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
+}
