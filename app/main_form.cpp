@@ -40,12 +40,16 @@ const char kIdleStatus[] = "";
 // The controls a run disables besides the tab control and its pages: a make run its start and
 // folder buttons, a check run its open button. Stop is enabled instead.
 struct TRunControls {
+  TRunKind kind;
   int start;
   int folder;  // 0: none
 };
-TRunControls RunControls(TRunKind kind) {
-  return kind == TRunKind::Make ? TRunControls{IdButtonGo, IdButtonScanFolder}
-                                : TRunControls{IdButtonFindCheckFile, 0};
+constexpr TRunControls kRunControls[] = {
+    {TRunKind::Make, IdButtonGo, IdButtonScanFolder},
+    {TRunKind::Check, IdButtonFindCheckFile, 0},
+};
+const TRunControls& RunControls(TRunKind kind) {
+  return kind == kRunControls[0].kind ? kRunControls[0] : kRunControls[1];
 }
 
 // The first of the dropped items, in the code page; false when nothing usable was dropped.
@@ -385,7 +389,7 @@ void TForm1::SetPageControlEnabled(bool enabled) {
 }
 
 void TForm1::SetRunning(TRunKind kind, bool running) {
-  const TRunControls controls = RunControls(kind);
+  const TRunControls& controls = RunControls(kind);
   const HWND start = Control(controls.start);
   const HWND abort = Control(IdButtonAbort);
   (kind == TRunKind::Make ? memoMake_ : memoCheck_).SetBatching(running);

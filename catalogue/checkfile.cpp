@@ -4,7 +4,6 @@
 #include <atomic>
 #include <cstdio>
 
-#include "catalogue/checkfile_io.h"
 #include "catalogue/date_time_text.h"
 #include "platform/input_file.h"
 #include "platform/output_file.h"
@@ -71,8 +70,7 @@ class TTemporaryCheckfile {
   bool kept_ = false;
 };
 
-}  // namespace
-
+// The system text without its trailing blanks, CR, LF and full stops.
 std::string TrimSystemText(std::string text) {
   while (!text.empty()) {
     const char last = text.back();
@@ -82,9 +80,34 @@ std::string TrimSystemText(std::string text) {
   return text;
 }
 
+// "<action> "<path>". <system text>", e.g. Cannot open file "C:\x\HTSUM-sums.MD5". The system
+// cannot find the file
 std::string SystemFailureMessage(const char* action, const std::string& path, unsigned long code) {
   return std::string(action) + " \"" + path + "\". " + TrimSystemText(platform::ErrorText(code));
 }
+
+// The whole content of the file at `path`, read in one read; other processes may read the file
+// meanwhile but not write it.
+std::string ReadCheckfileContent(const std::string& path) {
+  // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
+  platform::InputFile file;
+  if (!file.Open(path)) {
+    const unsigned long error = platform::LastErrorCode();
+    throw ECheckfileError(SystemFailureMessage("Cannot open file", path, error));
+  }
+  uint64_t size = 0;
+  if (!file.Size(size)) throw ECheckfileError("Stream read error");
+  // The size as a 32-bit count, read in one read; a file that shrank meanwhile gives what it has.
+  std::string content(static_cast<uint32_t>(size), '\0');
+  uint32_t read = 0;
+  if (!content.empty() && !file.Read(&content[0], static_cast<uint32_t>(content.size()), read)) {
+    throw ECheckfileError("Stream read error");
+  }
+  content.resize(read);
+  return content;
+}
+
+}  // namespace
 
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
                     const platform::LocalDateTime& writtenAt, const TMD5NodeArray& nodes) {
@@ -105,25 +128,6 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
     throw ECheckfileError(SystemFailureMessage("Cannot create file", target, error));
   }
   temporary.Keep();
-}
-
-std::string ReadCheckfileContent(const std::string& path) {
-  // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
-  platform::InputFile file;
-  if (!file.Open(path)) {
-    const unsigned long error = platform::LastErrorCode();
-    throw ECheckfileError(SystemFailureMessage("Cannot open file", path, error));
-  }
-  uint64_t size = 0;
-  if (!file.Size(size)) throw ECheckfileError("Stream read error");
-  // The size as a 32-bit count, read in one read; a file that shrank meanwhile gives what it has.
-  std::string content(static_cast<uint32_t>(size), '\0');
-  uint32_t read = 0;
-  if (!content.empty() && !file.Read(&content[0], static_cast<uint32_t>(content.size()), read)) {
-    throw ECheckfileError("Stream read error");
-  }
-  content.resize(read);
-  return content;
 }
 
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -279,6 +280,45 @@ TEST(CheckfileWriter, ShortWriteKeepsTheOldCheckfile) {
                ECheckfileError);
   platform::SetWriteLimitForTesting(platform::NoWriteLimit);
   EXPECT_TRUE(folder.Names().empty());
+}
+
+// A temporary name left behind (by a run that was cut off, say) does not stop the writer: it
+// moves on to the next name and leaves the file it found alone.
+const TTempFolder* g_watchedFolder = nullptr;
+std::vector<std::string> g_namesWhileWriting;
+
+TEST(CheckfileWriter, MovesOnWhenItsTemporaryNameIsTaken) {
+  TTempFolder folder;
+  g_watchedFolder = &folder;
+  platform::SetWriteHookForTesting([] { g_namesWhileWriting = g_watchedFolder->Names(); });
+  const TMD5NodeArray nodes = {{folder.Path() + "\\a", kDigestA}};
+  WriteCheckfile(folder.Path(), "0.2.1.10", kWrittenAt, nodes);
+  std::string temporary;  // "~HT<process>-<counter>.tmp", both in hexadecimal
+  for (const std::string& name : g_namesWhileWriting)
+    if (name != CheckfileName) temporary = name;
+  const std::size_t dash = temporary.rfind('-');
+  ASSERT_NE(dash, std::string::npos) << temporary;
+  const unsigned long counter = std::stoul(temporary.substr(dash + 1), nullptr, 16);
+  std::vector<std::string> taken;
+  for (unsigned long next : {counter + 1, counter + 2}) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%lX.tmp", temporary.substr(0, dash + 1).c_str(), next);
+    taken.push_back(name);
+    WriteBytes(folder.Path() + "\\" + name, "left behind");
+  }
+
+  const TMD5NodeArray more = {{folder.Path() + "\\a", kDigestA}, {folder.Path() + "\\b", kDigestB}};
+  WriteCheckfile(folder.Path(), "0.2.1.10", kWrittenAt, more);
+  platform::SetWriteHookForTesting(nullptr);
+  EXPECT_EQ(ReadBytes(folder.Checkfile()), ExpectedText({kDigestA + "|a", kDigestB + "|b"}));
+  for (const std::string& name : taken)
+    EXPECT_EQ(ReadBytes(folder.Path() + "\\" + name), "left behind") << name;
+  std::vector<std::string> names = folder.Names();
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = taken;
+  expected.push_back(CheckfileName);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
 }
 
 std::string CaughtMessage(const std::function<void()>& action) {

@@ -174,8 +174,10 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
     std::vector<std::string> expected = {"对比MD5检查文件在   " + checkfile};
     for (const std::string& line : s.expected(r, original, now)) expected.push_back(line);
     EXPECT_EQ(view.pane, expected);
-    // Only accepted entry lines pump; the header, blank and malformed lines do not.
+    // Only accepted entry lines pump and count for the progress; the other lines do not.
     EXPECT_EQ(view.pumps, static_cast<int>(s.names.size()));
+    ASSERT_FALSE(view.progress.empty());
+    EXPECT_EQ(view.progress.back(), std::make_pair(s.names.size(), s.names.size()));
     EXPECT_FALSE(view.checkRunning);
     EXPECT_EQ(view.status, "");
   }
