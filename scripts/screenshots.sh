@@ -27,8 +27,8 @@ printf 'a,b,c\r\n1,2,3\r\n' >"$demo/文档/数据.csv"
 
 source "$root/scripts/wine-env.sh"
 unset DISPLAY  # always a private X server of the picture's size
-wine_session_start "$build/wineprefix-shots"
 trap 'wine_session_stop; rm -rf "$demo" "$log"' EXIT
+wine_session_start "$build/wineprefix-shots"
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
   /d "${width}x${height}" /f >/dev/null 2>&1
