@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "widgets/gui_helpers.h"
 #include "widgets/shell_locator.h"
 #include "widgets/shell_tree.h"
 
@@ -115,13 +116,12 @@ class TSelectFolderForm {
   virtual void DoShow();
   virtual void DoHide();
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  int Scale(int pixels) const { return gui::Scale(pixels, dpi_); }
 
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
   void SetFontName(const std::string& name);
-  void CentreOnScreen();
   void OnCommand(int id, int code);
 
   HWND owner_;
@@ -131,7 +131,7 @@ class TSelectFolderForm {
   HWND btnNewFolder_ = nullptr;
   HWND btnDeleteFolder_ = nullptr;
   HWND statusBar_ = nullptr;
-  HFONT font_ = nullptr;
+  gui::TGdiObject font_;
   int dpi_ = 96;
   int modalResult_ = 0;
   TWindowState windowState_ = TWindowState::wsNormal;

@@ -7,10 +7,11 @@
 #include <windowsx.h>
 // clang-format on
 
-#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/text.h"
+#include "widgets/gui_helpers.h"
 #include "widgets/select_folder_dialog_res.h"
 #include "widgets/shell_locator_win32.h"
 #include "widgets/shell_tree.h"
@@ -69,7 +70,7 @@ void TShellTree::Create(HWND parent, int id, const RECT& bounds) {
           (readOnly_ ? 0 : TVS_EDITLABELS),
       bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  if (!hwnd_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
   SHFILEINFOA info = {};
   const auto images = reinterpret_cast<HIMAGELIST>(
@@ -271,7 +272,7 @@ void TShellTree::SelectFolder(LPCITEMIDLIST target) {
 void TShellTree::Fill() {
   if (!desktop_) {
     const HRESULT hr = SHGetDesktopFolder(desktop_.Put());
-    if (FAILED(hr)) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+    if (FAILED(hr)) throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(hr)));
   }
   // Emptying the tree may move the selection through dying nodes; the folder to select is the one
   // that was current before.
@@ -283,7 +284,7 @@ void TShellTree::Fill() {
   TItemIdList base = LocatorIdList(baseFolder_);
   HRESULT error = S_OK;
   if (!BindFolder(base.Get(), &error))
-    throw std::runtime_error(SystemErrorText(static_cast<DWORD>(error)));
+    throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(error)));
   SHFILEINFOA info = {};
   SHGetFileInfoA(reinterpret_cast<LPCSTR>(base.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_DISPLAYNAME);
@@ -310,7 +311,7 @@ bool TShellTree::CreateNewFolder() {
   const std::string folder = NodePath(parent);
   if (folder.empty()) return false;
 
-  const std::string baseName = LoadResourceString(IDS_SFD_NEW_FOLDER);
+  const std::string baseName = gui::LoadResourceString(IDS_SFD_NEW_FOLDER);
   std::string name = baseName;
   for (int number = 2;
        GetFileAttributesA(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
@@ -320,8 +321,8 @@ bool TShellTree::CreateNewFolder() {
   }
   const std::string path = JoinPath(folder, name);
   if (!CreateDirectoryA(path.c_str(), nullptr)) {
-    const std::string error = SystemErrorText(GetLastError());
-    const std::string format = LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
+    const std::string error = gui::SystemErrorText(GetLastError());
+    const std::string format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
     DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
                              reinterpret_cast<DWORD_PTR>(name.c_str())};
     char* text = nullptr;
@@ -332,10 +333,7 @@ bool TShellTree::CreateNewFolder() {
     const std::string message = text ? text : error;
     if (text) LocalFree(text);
     const HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    std::string caption(GetWindowTextLengthA(owner) + 1, '\0');
-    caption.resize(
-        std::max(GetWindowTextA(owner, &caption[0], static_cast<int>(caption.size())), 0));
-    MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxA(owner, message.c_str(), gui::ControlText(owner).c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
   SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path.c_str(), nullptr);

@@ -1,5 +1,6 @@
-// Small helpers the main window is built from: owners for GDI handles, a control's text as a
-// string, DPI scaling of 96-DPI layout figures, centring, and the program file's own path.
+// Small Win32 helpers the program's windows are built from: owners for GDI objects and device
+// contexts; a window's text as a string; DPI scaling, centring and text measuring; the program
+// file's own path; system and resource texts.
 #pragma once
 
 #include <windows.h>
@@ -38,18 +39,20 @@ class TGdiObject {
   HGDIOBJ object_ = nullptr;
 };
 
-// Owns a screen device context obtained with GetDC.
-class TScreenDc {
+// Owns the device context GetDC gives for a window's client area (for a null window, the
+// screen's).
+class TWindowDc {
  public:
-  TScreenDc() : dc_(GetDC(nullptr)) {}
-  TScreenDc(const TScreenDc&) = delete;
-  TScreenDc& operator=(const TScreenDc&) = delete;
-  ~TScreenDc() {
-    if (dc_) ReleaseDC(nullptr, dc_);
+  explicit TWindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+  TWindowDc(const TWindowDc&) = delete;
+  TWindowDc& operator=(const TWindowDc&) = delete;
+  ~TWindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
   }
   HDC Get() const { return dc_; }
 
  private:
+  HWND window_;
   HDC dc_;
 };
 
@@ -64,17 +67,28 @@ int WindowDpi(HWND window);
 // A 96-DPI layout figure at `dpi`.
 int Scale(int value, int dpi);
 
-// Places a top-level window in the middle of the desktop.
+// Places a top-level window in the middle of the whole screen.
 void CentreOnDesktop(HWND window);
+// Places a window in the middle of the work area of the monitor that `reference` is on.
+void CentreOnMonitorOf(HWND window, HWND reference);
 
-// Full path of a loaded module (the program itself for a null handle), of any length.
-std::string ModuleFileName(HMODULE module);
-
+// Width in pixels of `text` drawn in `font` on `window`.
+int TextWidth(HWND window, HGDIOBJ font, const std::string& text);
 // Widens (never narrows) a one-line label so that its whole text shows in its font, as a label
 // that sizes itself to its caption does.
 void FitLabelWidth(HWND label);
 
 // Font of the given face and point size at `dpi`.
 TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi);
+
+// Full path of a loaded module (the program itself for a null handle), of any length.
+std::string ModuleFileName(HMODULE module);
+
+// The system's message text for an error code or HRESULT without the trailing line break; the
+// code in hexadecimal when the system has no text for it.
+std::string SystemErrorText(DWORD code);
+
+// A string resource of the program's module, of any length; empty when it has none.
+std::string LoadResourceString(UINT id);
 
 }  // namespace gui
