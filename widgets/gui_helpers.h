@@ -1,6 +1,6 @@
-// Small Win32 helpers the program's windows are built from: owners for GDI objects and device
-// contexts; a window's text as a string; DPI scaling, centring and text measuring; the program
-// file's own path; system and resource texts.
+// Small Win32 helpers the program's windows are built from: owners for GDI objects, device
+// contexts, menus and memory the system allocates; a window's text as a string; DPI scaling,
+// centring and text measuring; the program file's own path; system and resource texts.
 #pragma once
 
 #include <windows.h>
@@ -54,6 +54,38 @@ class TWindowDc {
  private:
   HWND window_;
   HDC dc_;
+};
+
+// Owns a menu made with CreatePopupMenu or CreateMenu.
+class TMenu {
+ public:
+  explicit TMenu(HMENU menu) : menu_(menu) {}
+  TMenu(const TMenu&) = delete;
+  TMenu& operator=(const TMenu&) = delete;
+  ~TMenu() {
+    if (menu_) DestroyMenu(menu_);
+  }
+  HMENU Get() const { return menu_; }
+
+ private:
+  HMENU menu_;
+};
+
+// Owns text the system allocated from the local heap (FormatMessage's allocated buffer).
+class TLocalText {
+ public:
+  TLocalText() = default;
+  TLocalText(const TLocalText&) = delete;
+  TLocalText& operator=(const TLocalText&) = delete;
+  ~TLocalText() {
+    if (text_) LocalFree(text_);
+  }
+  // Address for the out-parameter of the one call that allocates the text.
+  char** Put() { return &text_; }
+  const char* Get() const { return text_; }
+
+ private:
+  char* text_ = nullptr;
 };
 
 // The whole text of a window or control, in the ANSI code page (works across processes for the

@@ -108,6 +108,10 @@ class TShellTree {
   HTREEITEM FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const;
   void SelectFolder(LPCITEMIDLIST target);
   bool RenameNode(HTREEITEM item, const char* newName);
+  // The shell's context menu object of a node's item; null when the shell has none.
+  TComPtr<IContextMenu> NodeContextMenu(const TNode& node) const;
+  // Runs a command of the menu (a verb or an offset from the first command id) for the window.
+  HRESULT InvokeMenuCommand(IContextMenu& menu, LPCSTR verb) const;
 
   HWND hwnd_ = nullptr;
   TShellTreeOptions options_ = 0;

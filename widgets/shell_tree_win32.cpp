@@ -7,6 +7,7 @@
 #include <windowsx.h>
 // clang-format on
 
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -29,9 +30,8 @@ namespace {
 std::string StrRetText(STRRET& value, LPCITEMIDLIST relative) {
   char* text = nullptr;
   if (FAILED(StrRetToStrA(&value, relative, &text)) || !text) return std::string();
-  std::string result = text;
-  CoTaskMemFree(text);
-  return result;
+  const std::unique_ptr<char, decltype(&CoTaskMemFree)> owned(text, CoTaskMemFree);
+  return text;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -325,13 +325,12 @@ bool TShellTree::CreateNewFolder() {
     const std::string format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
     DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
                              reinterpret_cast<DWORD_PTR>(name.c_str())};
-    char* text = nullptr;
+    gui::TLocalText text;
     FormatMessageA(
         FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-        format.c_str(), 0, 0, reinterpret_cast<char*>(&text), 0,
+        format.c_str(), 0, 0, reinterpret_cast<char*>(text.Put()), 0,
         reinterpret_cast<va_list*>(arguments));
-    const std::string message = text ? text : error;
-    if (text) LocalFree(text);
+    const std::string message = text.Get() ? text.Get() : error;
     const HWND owner = GetAncestor(hwnd_, GA_ROOT);
     MessageBoxA(owner, message.c_str(), gui::ControlText(owner).c_str(), MB_OK | MB_ICONERROR);
     return false;
@@ -362,28 +361,34 @@ bool TShellTree::CreateNewFolder() {
   return true;
 }
 
+TComPtr<IContextMenu> TShellTree::NodeContextMenu(const TNode& node) const {
+  TComPtr<IContextMenu> menu;
+  const TItemIdList parentList = ParentIdList(node.absolute.Get());
+  const TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  LPCITEMIDLIST child = ILFindLastID(node.absolute.Get());
+  if (!parent ||
+      FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())))
+    menu.Reset();
+  return menu;
+}
+
+HRESULT TShellTree::InvokeMenuCommand(IContextMenu& menu, LPCSTR verb) const {
+  CMINVOKECOMMANDINFO command = {};
+  command.cbSize = sizeof command;
+  command.hwnd = GetAncestor(hwnd_, GA_ROOT);
+  command.lpVerb = verb;
+  command.nShow = SW_SHOWNORMAL;
+  return menu.InvokeCommand(&command);
+}
+
 bool TShellTree::InvokeVerb(HTREEITEM item, const char* verb) {
   const TNode* node = NodeOf(item);
   if (!node || node->absolute.Get()->mkid.cb == 0) return false;
-  TItemIdList parentList = ParentIdList(node->absolute.Get());
-  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
-  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
-  TComPtr<IContextMenu> menu;
-  if (parent &&
-      SUCCEEDED(
-          parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) &&
-      menu) {
+  if (const TComPtr<IContextMenu> menu = NodeContextMenu(*node)) {
     // Some menus only accept their verbs after the menu has been built.
-    HMENU popup = CreatePopupMenu();
-    menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
-    CMINVOKECOMMANDINFO command = {};
-    command.cbSize = sizeof command;
-    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
-    command.lpVerb = verb;
-    command.nShow = SW_SHOWNORMAL;
-    const HRESULT hr = menu->InvokeCommand(&command);
-    DestroyMenu(popup);
-    if (SUCCEEDED(hr)) return true;
+    const gui::TMenu popup(CreatePopupMenu());
+    menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_NORMAL);
+    if (SUCCEEDED(InvokeMenuCommand(*menu.Get(), verb))) return true;
   }
   // The shell offered no such verb on this item: a folder on disk can still be deleted directly.
   const std::string path = IdListPath(node->absolute.Get());
@@ -465,28 +470,17 @@ bool TShellTree::HandleContextMenu(HWND window, LPARAM position) {
   }
   const TNode* node = NodeOf(item);
   if (!node || node->absolute.Get()->mkid.cb == 0) return true;
-  TItemIdList parentList = ParentIdList(node->absolute.Get());
-  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
-  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
-  TComPtr<IContextMenu> menu;
-  if (!parent ||
-      FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) ||
-      !menu)
-    return true;
-  HMENU popup = CreatePopupMenu();
+  const TComPtr<IContextMenu> menu = NodeContextMenu(*node);
+  if (!menu) return true;
+  // The menu goes on every way out, also when the refill after a command throws.
+  const gui::TMenu popup(CreatePopupMenu());
   const UINT first = 1;
-  menu->QueryContextMenu(popup, 0, first, 0x7FFF, readOnly_ ? CMF_NORMAL : CMF_CANRENAME);
-  const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
-                                     GetAncestor(hwnd_, GA_ROOT), nullptr);
-  if (chosen >= first) {
-    CMINVOKECOMMANDINFO command = {};
-    command.cbSize = sizeof command;
-    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
-    command.lpVerb = MAKEINTRESOURCEA(chosen - first);
-    command.nShow = SW_SHOWNORMAL;
-    if (SUCCEEDED(menu->InvokeCommand(&command))) Refresh();
-  }
-  DestroyMenu(popup);
+  menu->QueryContextMenu(popup.Get(), 0, first, 0x7FFF, readOnly_ ? CMF_NORMAL : CMF_CANRENAME);
+  const UINT chosen = TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y,
+                                     0, GetAncestor(hwnd_, GA_ROOT), nullptr);
+  if (chosen >= first &&
+      SUCCEEDED(InvokeMenuCommand(*menu.Get(), MAKEINTRESOURCEA(chosen - first))))
+    Refresh();
   return true;
 }
 
