@@ -35,8 +35,6 @@ enum TSelectFolderDialogOption {
   sfdoContextMenus,
   sfdoReadOnly,
   sfdoIncludeNonFolders,
-  sfdoOleDrag,
-  sfdoOleDrop,
   sfdoCreateFolderIcon,
   sfdoDeleteFolderIcon,
   sfdoVirtualFolders,
@@ -47,8 +45,9 @@ using TSelectFolderDialogOptions = unsigned;
 constexpr TSelectFolderDialogOptions SelectFolderOption(TSelectFolderDialogOption option) {
   return 1u << option;
 }
-// sfdoContextMenus, sfdoCreateFolderIcon, sfdoDeleteFolderIcon, sfdoShowHidden.
-constexpr TSelectFolderDialogOptions kDefaultSelectFolderOptions = 0x2C2;
+constexpr TSelectFolderDialogOptions kDefaultSelectFolderOptions =
+    SelectFolderOption(sfdoContextMenus) | SelectFolderOption(sfdoCreateFolderIcon) |
+    SelectFolderOption(sfdoDeleteFolderIcon) | SelectFolderOption(sfdoShowHidden);
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
@@ -85,12 +84,6 @@ class TSelectFolderForm {
   void SetCaption(const std::string& caption);
   std::string StatusText() const { return statusText_; }
   void SetStatusText(const std::string& text);
-
-  TSelectFolderDialogOptions Options() const { return options_; }
-  // Image of each button in the form's image list, -1 for none, and whether they are drawn flat.
-  int NewFolderImage() const { return newFolderImage_; }
-  int DeleteFolderImage() const { return deleteFolderImage_; }
-  bool ButtonsFlat() const { return buttonsFlat_; }
 
   // Shows the window modally; returns the modal result (IDOK, IDCANCEL).
   int ShowModal();
@@ -135,10 +128,6 @@ class TSelectFolderForm {
   int dpi_ = 96;
   int modalResult_ = 0;
   TWindowState windowState_ = TWindowState::wsNormal;
-  TSelectFolderDialogOptions options_ = 0;
-  int newFolderImage_ = 0;
-  int deleteFolderImage_ = 2;
-  bool buttonsFlat_ = true;
   std::string statusText_;
   // An exception raised inside the window procedure, carried out of the message loop.
   std::exception_ptr pending_;

@@ -271,13 +271,10 @@ void TSelectFolderForm::LoadCaptions() {
 }
 
 void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
-  options_ = options;
   const auto has = [options](TSelectFolderDialogOption option) {
     return (options & SelectFolderOption(option)) != 0;
   };
   const std::pair<TShellTreeOption, TSelectFolderDialogOption> mapping[] = {
-      {stoOleDrag, sfdoOleDrag},
-      {stoOleDrop, sfdoOleDrop},
       {stoIncludeNonFolders, sfdoIncludeNonFolders},
       {stoVirtualFolders, sfdoVirtualFolders},
       {stoContextMenus, sfdoContextMenus},
@@ -295,12 +292,10 @@ void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
   const int show = has(sfdoCreateDeleteButtons) ? SW_SHOW : SW_HIDE;
   ShowWindow(btnNewFolder_, show);
   ShowWindow(btnDeleteFolder_, show);
-  newFolderImage_ = has(sfdoCreateFolderIcon) ? 0 : -1;
-  deleteFolderImage_ = has(sfdoDeleteFolderIcon) ? 2 : -1;
-  buttonsFlat_ = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
+  const bool flat = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
   for (HWND button : {btnNewFolder_, btnDeleteFolder_}) {
     const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    SetWindowLongPtrA(button, GWL_STYLE, buttonsFlat_ ? style | BS_FLAT : style & ~BS_FLAT);
+    SetWindowLongPtrA(button, GWL_STYLE, flat ? style | BS_FLAT : style & ~BS_FLAT);
   }
   ShellTree.SetReadOnly(has(sfdoReadOnly));
   FormResize();
@@ -373,7 +368,6 @@ void TSelectFolderForm::DeleteBtnClick() {
 void TSelectFolderForm::DoShow() {
   gui::CentreOnMonitorOf(hwnd_, owner_ ? owner_ : hwnd_);
   SetFontName(gui::LoadResourceString(IDS_SFD_FONT_NAME));
-  ShellTree.SetOptions(ShellTree.Options() | ShellTreeOption(stoAutoFill));
   ShellTree.Fill();
   if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
   LoadCaptions();

@@ -234,8 +234,6 @@ int CALLBACK TShellTree::CompareNodes(LPARAM first, LPARAM second, LPARAM folder
   return FAILED(order) ? 0 : static_cast<short>(HRESULT_CODE(order));
 }
 
-void TShellTree::EnsureChildren(HTREEITEM item) { FillChildren(item); }
-
 HTREEITEM TShellTree::FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const {
   // The child that is `absolute` itself or one of its ancestors.
   for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
