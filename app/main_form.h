@@ -10,10 +10,10 @@
 #include <chrono>
 #include <string>
 
-#include "app/gui_helpers.h"
 #include "app/taskbar_progress.h"
 #include "app/text_pane.h"
 #include "catalogue/run_view.h"
+#include "widgets/gui_helpers.h"
 #include "widgets/select_folder.h"
 #include "widgets/version_info.h"
 

@@ -13,7 +13,4 @@ unsigned long LastErrorCode();
 // POSIX: strerror), exactly as the system gives it, trailing line break and full stop included.
 std::string ErrorText(unsigned long code);
 
-// ErrorText(LastErrorCode()).
-std::string LastErrorText();
-
 }  // namespace platform

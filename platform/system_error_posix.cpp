@@ -10,6 +10,4 @@ unsigned long LastErrorCode() { return static_cast<unsigned long>(errno); }
 
 std::string ErrorText(unsigned long code) { return std::strerror(static_cast<int>(code)); }
 
-std::string LastErrorText() { return ErrorText(LastErrorCode()); }
-
 }  // namespace platform

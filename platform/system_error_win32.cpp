@@ -18,6 +18,4 @@ std::string ErrorText(unsigned long code) {
   return text;
 }
 
-std::string LastErrorText() { return ErrorText(LastErrorCode()); }
-
 }  // namespace platform

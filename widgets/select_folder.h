@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "widgets/gui_helpers.h"
 #include "widgets/shell_locator.h"
 #include "widgets/shell_tree.h"
 
@@ -34,8 +35,6 @@ enum TSelectFolderDialogOption {
   sfdoContextMenus,
   sfdoReadOnly,
   sfdoIncludeNonFolders,
-  sfdoOleDrag,
-  sfdoOleDrop,
   sfdoCreateFolderIcon,
   sfdoDeleteFolderIcon,
   sfdoVirtualFolders,
@@ -46,8 +45,9 @@ using TSelectFolderDialogOptions = unsigned;
 constexpr TSelectFolderDialogOptions SelectFolderOption(TSelectFolderDialogOption option) {
   return 1u << option;
 }
-// sfdoContextMenus, sfdoCreateFolderIcon, sfdoDeleteFolderIcon, sfdoShowHidden.
-constexpr TSelectFolderDialogOptions kDefaultSelectFolderOptions = 0x2C2;
+constexpr TSelectFolderDialogOptions kDefaultSelectFolderOptions =
+    SelectFolderOption(sfdoContextMenus) | SelectFolderOption(sfdoCreateFolderIcon) |
+    SelectFolderOption(sfdoDeleteFolderIcon) | SelectFolderOption(sfdoShowHidden);
 
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
@@ -85,12 +85,6 @@ class TSelectFolderForm {
   std::string StatusText() const { return statusText_; }
   void SetStatusText(const std::string& text);
 
-  TSelectFolderDialogOptions Options() const { return options_; }
-  // Image of each button in the form's image list, -1 for none, and whether they are drawn flat.
-  int NewFolderImage() const { return newFolderImage_; }
-  int DeleteFolderImage() const { return deleteFolderImage_; }
-  bool ButtonsFlat() const { return buttonsFlat_; }
-
   // Shows the window modally; returns the modal result (IDOK, IDCANCEL).
   int ShowModal();
   int ModalResult() const { return modalResult_; }
@@ -115,13 +109,12 @@ class TSelectFolderForm {
   virtual void DoShow();
   virtual void DoHide();
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  int Scale(int pixels) const { return gui::Scale(pixels, dpi_); }
 
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
   void SetFontName(const std::string& name);
-  void CentreOnScreen();
   void OnCommand(int id, int code);
 
   HWND owner_;
@@ -131,14 +124,10 @@ class TSelectFolderForm {
   HWND btnNewFolder_ = nullptr;
   HWND btnDeleteFolder_ = nullptr;
   HWND statusBar_ = nullptr;
-  HFONT font_ = nullptr;
+  gui::TGdiObject font_;
   int dpi_ = 96;
   int modalResult_ = 0;
   TWindowState windowState_ = TWindowState::wsNormal;
-  TSelectFolderDialogOptions options_ = 0;
-  int newFolderImage_ = 0;
-  int deleteFolderImage_ = 2;
-  bool buttonsFlat_ = true;
   std::string statusText_;
   // An exception raised inside the window procedure, carried out of the message loop.
   std::exception_ptr pending_;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "widgets/com_ptr_win32.h"
+#include "widgets/gui_helpers.h"
 #include "widgets/select_folder.h"
 #include "widgets/select_folder_dialog_res.h"
 #include "widgets/shell_locator_win32.h"
@@ -33,13 +34,6 @@ struct TControlRow {
   DWORD style;
 };
 
-int SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 void RegisterFormClass(WNDPROC procedure) {
   static bool registered = false;
   if (registered) return;
@@ -51,7 +45,7 @@ void RegisterFormClass(WNDPROC procedure) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kFormClass;
   if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw std::runtime_error(SystemErrorText(GetLastError()));
+    throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   registered = true;
 }
 
@@ -60,14 +54,6 @@ RECT WindowRectIn(HWND child, HWND parent) {
   GetWindowRect(child, &bounds);
   MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
   return bounds;
-}
-
-std::string WindowText(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::string text(length + 1, '\0');
-  const int copied = GetWindowTextA(window, &text[0], length + 1);
-  text.resize(copied > 0 ? copied : 0);
-  return text;
 }
 
 // Keeps the owner disabled while the modal window runs; on every way out it enables the owner
@@ -107,7 +93,7 @@ class TWaitCursor {
 
 // ---- TSelectFolderForm ----
 
-TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(SystemDpi()) {
+TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(gui::WindowDpi(nullptr)) {
   RegisterFormClass(StaticWindowProc);
   const DWORD style = (WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX) | WS_CLIPCHILDREN;
   RECT outer = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
@@ -115,12 +101,11 @@ TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(SystemDpi
   hwnd_ = CreateWindowExA(0, kFormClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
                           GetModuleHandleA(nullptr), this);
-  if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  if (!hwnd_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   try {
     FormCreate();
   } catch (...) {
     DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
     throw;
   }
 }
@@ -130,7 +115,6 @@ TSelectFolderForm::~TSelectFolderForm() {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
-  if (font_) DeleteObject(font_);
 }
 
 void TSelectFolderForm::FormCreate() {
@@ -149,13 +133,13 @@ void TSelectFolderForm::FormCreate() {
         0, row.className, "", WS_CHILD | row.style, Scale(row.bounds.left), Scale(row.bounds.top),
         Scale(row.bounds.right - row.bounds.left), Scale(row.bounds.bottom - row.bounds.top), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), GetModuleHandleA(nullptr), nullptr);
-    if (!*handles[i]) throw std::runtime_error(SystemErrorText(GetLastError()));
+    if (!*handles[i]) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   }
   statusBar_ =
       CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
                       Scale(19), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idStatusBar)),
                       GetModuleHandleA(nullptr), nullptr);
-  if (!statusBar_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  if (!statusBar_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
   ShellTree.SetShowRoot(true);
   ShellTree.OnChange = [this](HTREEITEM node) { ShellTreeChange(node); };
@@ -232,15 +216,12 @@ void TSelectFolderForm::OnCommand(int id, int code) {
 }
 
 void TSelectFolderForm::SetFontName(const std::string& name) {
-  HFONT font = CreateFontA(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name.c_str());
-  if (!font) return;
+  gui::TGdiObject font = gui::CreatePointFont(name.c_str(), 8, DEFAULT_CHARSET, dpi_);
+  if (!font.Get()) return;
   for (HWND child :
        {ShellTree.Handle(), okBtn_, cancelBtn_, btnNewFolder_, btnDeleteFolder_, statusBar_})
-    if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  if (font_) DeleteObject(font_);
-  font_ = font;
+    if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+  font_ = std::move(font);  // the font the controls had until now goes
 }
 
 void TSelectFolderForm::SetWidth(int width) {
@@ -265,7 +246,7 @@ TWindowState TSelectFolderForm::WindowState() const {
   return TWindowState::wsNormal;
 }
 
-std::string TSelectFolderForm::Caption() const { return WindowText(hwnd_); }
+std::string TSelectFolderForm::Caption() const { return gui::ControlText(hwnd_); }
 
 void TSelectFolderForm::SetCaption(const std::string& caption) {
   SetWindowTextA(hwnd_, caption.c_str());
@@ -278,32 +259,22 @@ void TSelectFolderForm::SetStatusText(const std::string& text) {
 }
 
 int TSelectFolderForm::MeasureText(const std::string& text) const {
-  HDC dc = GetDC(hwnd_);
-  if (!dc) return 0;
-  HGDIOBJ previous = SelectObject(dc, font_);
-  SIZE extent = {};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent);
-  SelectObject(dc, previous);
-  ReleaseDC(hwnd_, dc);
-  return extent.cx;
+  return gui::TextWidth(hwnd_, font_.Get(), text);
 }
 
 void TSelectFolderForm::LoadCaptions() {
-  SetWindowTextA(okBtn_, LoadResourceString(IDS_SFD_OK).c_str());
-  SetWindowTextA(cancelBtn_, LoadResourceString(IDS_SFD_CANCEL).c_str());
-  SetWindowTextA(btnNewFolder_, LoadResourceString(IDS_SFD_CREATE_FOLDER).c_str());
-  SetWindowTextA(btnDeleteFolder_, LoadResourceString(IDS_SFD_DELETE).c_str());
-  if (Caption().empty()) SetCaption(LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  SetWindowTextA(okBtn_, gui::LoadResourceString(IDS_SFD_OK).c_str());
+  SetWindowTextA(cancelBtn_, gui::LoadResourceString(IDS_SFD_CANCEL).c_str());
+  SetWindowTextA(btnNewFolder_, gui::LoadResourceString(IDS_SFD_CREATE_FOLDER).c_str());
+  SetWindowTextA(btnDeleteFolder_, gui::LoadResourceString(IDS_SFD_DELETE).c_str());
+  if (Caption().empty()) SetCaption(gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
 }
 
 void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
-  options_ = options;
   const auto has = [options](TSelectFolderDialogOption option) {
     return (options & SelectFolderOption(option)) != 0;
   };
   const std::pair<TShellTreeOption, TSelectFolderDialogOption> mapping[] = {
-      {stoOleDrag, sfdoOleDrag},
-      {stoOleDrop, sfdoOleDrop},
       {stoIncludeNonFolders, sfdoIncludeNonFolders},
       {stoVirtualFolders, sfdoVirtualFolders},
       {stoContextMenus, sfdoContextMenus},
@@ -321,12 +292,10 @@ void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
   const int show = has(sfdoCreateDeleteButtons) ? SW_SHOW : SW_HIDE;
   ShowWindow(btnNewFolder_, show);
   ShowWindow(btnDeleteFolder_, show);
-  newFolderImage_ = has(sfdoCreateFolderIcon) ? 0 : -1;
-  deleteFolderImage_ = has(sfdoDeleteFolderIcon) ? 2 : -1;
-  buttonsFlat_ = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
+  const bool flat = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
   for (HWND button : {btnNewFolder_, btnDeleteFolder_}) {
     const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    SetWindowLongPtrA(button, GWL_STYLE, buttonsFlat_ ? style | BS_FLAT : style & ~BS_FLAT);
+    SetWindowLongPtrA(button, GWL_STYLE, flat ? style | BS_FLAT : style & ~BS_FLAT);
   }
   ShellTree.SetReadOnly(has(sfdoReadOnly));
   FormResize();
@@ -396,24 +365,9 @@ void TSelectFolderForm::DeleteBtnClick() {
   ShellTree.Refresh();
 }
 
-void TSelectFolderForm::CentreOnScreen() {
-  RECT bounds;
-  GetWindowRect(hwnd_, &bounds);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(owner_ ? owner_ : hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& area = monitor.rcWork;
-  const int width = bounds.right - bounds.left;
-  const int height = bounds.bottom - bounds.top;
-  SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TSelectFolderForm::DoShow() {
-  CentreOnScreen();
-  SetFontName(LoadResourceString(IDS_SFD_FONT_NAME));
-  ShellTree.SetOptions(ShellTree.Options() | ShellTreeOption(stoAutoFill));
+  gui::CentreOnMonitorOf(hwnd_, owner_ ? owner_ : hwnd_);
+  SetFontName(gui::LoadResourceString(IDS_SFD_FONT_NAME));
   ShellTree.Fill();
   if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
   LoadCaptions();
@@ -495,7 +449,7 @@ void TCustomSelectFolderDialog::InitDialogForm(TSelectFolderForm& form) {
   if (FormHeight > 0) form.SetHeight(FormHeight);
   form.SetWindowState(FormWindowState);
   form.ApplyOptions(Options);
-  form.SetCaption(!Title.empty() ? Title : LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  form.SetCaption(!Title.empty() ? Title : gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
   form.ShellTree.SetBaseFolder(BaseFolder);
   form.ShellTree.SetCurrentFolder(chosenFolder_);
 }

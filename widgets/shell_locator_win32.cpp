@@ -10,37 +10,15 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "widgets/gui_helpers.h"
+
 namespace widgets {
-
-std::string SystemErrorText(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = length ? std::string(text, length) : std::string();
-  if (text) LocalFree(text);
-  while (!result.empty() &&
-         (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-    result.pop_back();
-  if (result.empty()) {
-    char number[32];
-    wsprintfA(number, "0x%08lX", static_cast<unsigned long>(code));
-    result = number;
-  }
-  return result;
-}
-
-std::string LoadResourceString(UINT id) {
-  char buffer[1024] = "";
-  const int length = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
-  return std::string(buffer, length > 0 ? length : 0);
-}
 
 TItemIdList LocatorIdList(const TShellLocator& locator) {
   TItemIdList list;
   if (locator.IsSpecialFolder()) {
     const HRESULT hr = SHGetSpecialFolderLocation(nullptr, locator.SpecialFolderCode(), list.Put());
-    if (FAILED(hr) || !list) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+    if (FAILED(hr) || !list) throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(hr)));
     return list;
   }
   const std::string& bytes = locator.IdListBytes();

@@ -23,10 +23,4 @@ TShellLocator LocatorFromIdList(LPCITEMIDLIST idList);
 // its backslash (C:\), other folders have none.
 std::string IdListPath(LPCITEMIDLIST idList);
 
-// The system's message text for an error code or HRESULT, without the trailing line break.
-std::string SystemErrorText(DWORD code);
-
-// A string resource of the program's module; empty when it has none.
-std::string LoadResourceString(UINT id);
-
 }  // namespace widgets

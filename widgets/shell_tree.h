@@ -19,11 +19,8 @@
 namespace widgets {
 
 enum TShellTreeOption {
-  stoAutoFill,
   stoContextMenus,
   stoIncludeNonFolders,
-  stoOleDrag,
-  stoOleDrop,
   stoShowHidden,
   stoVirtualFolders,
 };
@@ -76,8 +73,6 @@ class TShellTree {
   LPCITEMIDLIST NodeIdList(HTREEITEM item) const;
   // Position of the node among the loaded nodes in tree order; the base folder's node is 0.
   int AbsoluteIndex(HTREEITEM item) const;
-  // Reads the node's children from the shell if that has not happened yet.
-  void EnsureChildren(HTREEITEM item);
 
   // Creates "New Folder" (or "New Folder (2)", ...) inside the selected folder, selects it and,
   // unless read-only, starts editing its name. On failure shows the error box and returns false.
@@ -108,6 +103,10 @@ class TShellTree {
   HTREEITEM FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const;
   void SelectFolder(LPCITEMIDLIST target);
   bool RenameNode(HTREEITEM item, const char* newName);
+  // The shell's context menu object of a node's item; null when the shell has none.
+  TComPtr<IContextMenu> NodeContextMenu(const TNode& node) const;
+  // Runs a command of the menu (a verb or an offset from the first command id) for the window.
+  HRESULT InvokeMenuCommand(IContextMenu& menu, LPCSTR verb) const;
 
   HWND hwnd_ = nullptr;
   TShellTreeOptions options_ = 0;

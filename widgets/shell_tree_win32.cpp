@@ -7,10 +7,12 @@
 #include <windowsx.h>
 // clang-format on
 
-#include <algorithm>
+#include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/text.h"
+#include "widgets/gui_helpers.h"
 #include "widgets/select_folder_dialog_res.h"
 #include "widgets/shell_locator_win32.h"
 #include "widgets/shell_tree.h"
@@ -28,9 +30,8 @@ namespace {
 std::string StrRetText(STRRET& value, LPCITEMIDLIST relative) {
   char* text = nullptr;
   if (FAILED(StrRetToStrA(&value, relative, &text)) || !text) return std::string();
-  std::string result = text;
-  CoTaskMemFree(text);
-  return result;
+  const std::unique_ptr<char, decltype(&CoTaskMemFree)> owned(text, CoTaskMemFree);
+  return text;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -69,7 +70,7 @@ void TShellTree::Create(HWND parent, int id, const RECT& bounds) {
           (readOnly_ ? 0 : TVS_EDITLABELS),
       bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (!hwnd_) throw std::runtime_error(SystemErrorText(GetLastError()));
+  if (!hwnd_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
   SHFILEINFOA info = {};
   const auto images = reinterpret_cast<HIMAGELIST>(
@@ -233,8 +234,6 @@ int CALLBACK TShellTree::CompareNodes(LPARAM first, LPARAM second, LPARAM folder
   return FAILED(order) ? 0 : static_cast<short>(HRESULT_CODE(order));
 }
 
-void TShellTree::EnsureChildren(HTREEITEM item) { FillChildren(item); }
-
 HTREEITEM TShellTree::FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const {
   // The child that is `absolute` itself or one of its ancestors.
   for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
@@ -271,7 +270,7 @@ void TShellTree::SelectFolder(LPCITEMIDLIST target) {
 void TShellTree::Fill() {
   if (!desktop_) {
     const HRESULT hr = SHGetDesktopFolder(desktop_.Put());
-    if (FAILED(hr)) throw std::runtime_error(SystemErrorText(static_cast<DWORD>(hr)));
+    if (FAILED(hr)) throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(hr)));
   }
   // Emptying the tree may move the selection through dying nodes; the folder to select is the one
   // that was current before.
@@ -283,7 +282,7 @@ void TShellTree::Fill() {
   TItemIdList base = LocatorIdList(baseFolder_);
   HRESULT error = S_OK;
   if (!BindFolder(base.Get(), &error))
-    throw std::runtime_error(SystemErrorText(static_cast<DWORD>(error)));
+    throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(error)));
   SHFILEINFOA info = {};
   SHGetFileInfoA(reinterpret_cast<LPCSTR>(base.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_DISPLAYNAME);
@@ -310,7 +309,7 @@ bool TShellTree::CreateNewFolder() {
   const std::string folder = NodePath(parent);
   if (folder.empty()) return false;
 
-  const std::string baseName = LoadResourceString(IDS_SFD_NEW_FOLDER);
+  const std::string baseName = gui::LoadResourceString(IDS_SFD_NEW_FOLDER);
   std::string name = baseName;
   for (int number = 2;
        GetFileAttributesA(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
@@ -320,22 +319,18 @@ bool TShellTree::CreateNewFolder() {
   }
   const std::string path = JoinPath(folder, name);
   if (!CreateDirectoryA(path.c_str(), nullptr)) {
-    const std::string error = SystemErrorText(GetLastError());
-    const std::string format = LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
+    const std::string error = gui::SystemErrorText(GetLastError());
+    const std::string format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
     DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
                              reinterpret_cast<DWORD_PTR>(name.c_str())};
-    char* text = nullptr;
+    gui::TLocalText text;
     FormatMessageA(
         FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-        format.c_str(), 0, 0, reinterpret_cast<char*>(&text), 0,
+        format.c_str(), 0, 0, reinterpret_cast<char*>(text.Put()), 0,
         reinterpret_cast<va_list*>(arguments));
-    const std::string message = text ? text : error;
-    if (text) LocalFree(text);
+    const std::string message = text.Get() ? text.Get() : error;
     const HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    std::string caption(GetWindowTextLengthA(owner) + 1, '\0');
-    caption.resize(
-        std::max(GetWindowTextA(owner, &caption[0], static_cast<int>(caption.size())), 0));
-    MessageBoxA(owner, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxA(owner, message.c_str(), gui::ControlText(owner).c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
   SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path.c_str(), nullptr);
@@ -364,28 +359,34 @@ bool TShellTree::CreateNewFolder() {
   return true;
 }
 
+TComPtr<IContextMenu> TShellTree::NodeContextMenu(const TNode& node) const {
+  TComPtr<IContextMenu> menu;
+  const TItemIdList parentList = ParentIdList(node.absolute.Get());
+  const TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
+  LPCITEMIDLIST child = ILFindLastID(node.absolute.Get());
+  if (!parent ||
+      FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())))
+    menu.Reset();
+  return menu;
+}
+
+HRESULT TShellTree::InvokeMenuCommand(IContextMenu& menu, LPCSTR verb) const {
+  CMINVOKECOMMANDINFO command = {};
+  command.cbSize = sizeof command;
+  command.hwnd = GetAncestor(hwnd_, GA_ROOT);
+  command.lpVerb = verb;
+  command.nShow = SW_SHOWNORMAL;
+  return menu.InvokeCommand(&command);
+}
+
 bool TShellTree::InvokeVerb(HTREEITEM item, const char* verb) {
   const TNode* node = NodeOf(item);
   if (!node || node->absolute.Get()->mkid.cb == 0) return false;
-  TItemIdList parentList = ParentIdList(node->absolute.Get());
-  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
-  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
-  TComPtr<IContextMenu> menu;
-  if (parent &&
-      SUCCEEDED(
-          parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) &&
-      menu) {
+  if (const TComPtr<IContextMenu> menu = NodeContextMenu(*node)) {
     // Some menus only accept their verbs after the menu has been built.
-    HMENU popup = CreatePopupMenu();
-    menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
-    CMINVOKECOMMANDINFO command = {};
-    command.cbSize = sizeof command;
-    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
-    command.lpVerb = verb;
-    command.nShow = SW_SHOWNORMAL;
-    const HRESULT hr = menu->InvokeCommand(&command);
-    DestroyMenu(popup);
-    if (SUCCEEDED(hr)) return true;
+    const gui::TMenu popup(CreatePopupMenu());
+    menu->QueryContextMenu(popup.Get(), 0, 1, 0x7FFF, CMF_NORMAL);
+    if (SUCCEEDED(InvokeMenuCommand(*menu.Get(), verb))) return true;
   }
   // The shell offered no such verb on this item: a folder on disk can still be deleted directly.
   const std::string path = IdListPath(node->absolute.Get());
@@ -467,28 +468,17 @@ bool TShellTree::HandleContextMenu(HWND window, LPARAM position) {
   }
   const TNode* node = NodeOf(item);
   if (!node || node->absolute.Get()->mkid.cb == 0) return true;
-  TItemIdList parentList = ParentIdList(node->absolute.Get());
-  TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
-  LPCITEMIDLIST child = ILFindLastID(node->absolute.Get());
-  TComPtr<IContextMenu> menu;
-  if (!parent ||
-      FAILED(parent->GetUIObjectOf(hwnd_, 1, &child, IID_IContextMenu, nullptr, menu.PutVoid())) ||
-      !menu)
-    return true;
-  HMENU popup = CreatePopupMenu();
+  const TComPtr<IContextMenu> menu = NodeContextMenu(*node);
+  if (!menu) return true;
+  // The menu goes on every way out, also when the refill after a command throws.
+  const gui::TMenu popup(CreatePopupMenu());
   const UINT first = 1;
-  menu->QueryContextMenu(popup, 0, first, 0x7FFF, readOnly_ ? CMF_NORMAL : CMF_CANRENAME);
-  const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
-                                     GetAncestor(hwnd_, GA_ROOT), nullptr);
-  if (chosen >= first) {
-    CMINVOKECOMMANDINFO command = {};
-    command.cbSize = sizeof command;
-    command.hwnd = GetAncestor(hwnd_, GA_ROOT);
-    command.lpVerb = MAKEINTRESOURCEA(chosen - first);
-    command.nShow = SW_SHOWNORMAL;
-    if (SUCCEEDED(menu->InvokeCommand(&command))) Refresh();
-  }
-  DestroyMenu(popup);
+  menu->QueryContextMenu(popup.Get(), 0, first, 0x7FFF, readOnly_ ? CMF_NORMAL : CMF_CANRENAME);
+  const UINT chosen = TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y,
+                                     0, GetAncestor(hwnd_, GA_ROOT), nullptr);
+  if (chosen >= first &&
+      SUCCEEDED(InvokeMenuCommand(*menu.Get(), MAKEINTRESOURCEA(chosen - first))))
+    Refresh();
   return true;
 }
 

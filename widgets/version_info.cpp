@@ -27,8 +27,6 @@ std::string TVersionInfo::VersionString(int index) const {
   return versionTable_[static_cast<std::size_t>(index)];
 }
 
-void TVersionInfo::Loaded() { ReadVersionInfo(); }
-
 void TVersionInfo::ReadVersionInfo() {
   if (filePath_.empty()) filePath_ = RunningExecutablePath();
   std::vector<std::string> table;

@@ -32,9 +32,6 @@ class TVersionInfo {
   // file has no version resource. Throws std::out_of_range "List index out of bounds (<index>)".
   std::string VersionString(int index) const;
 
-  // The owner finished setting up the component: read again so a path set meanwhile takes effect.
-  void Loaded();
-
  protected:
   void ReadVersionInfo();
 

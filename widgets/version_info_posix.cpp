@@ -14,11 +14,27 @@
 namespace widgets {
 namespace {
 
+// One iconv conversion, closed when it goes.
+class TConverter {
+ public:
+  TConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  TConverter(const TConverter&) = delete;
+  TConverter& operator=(const TConverter&) = delete;
+  ~TConverter() {
+    if (Ok()) iconv_close(cd_);
+  }
+  bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  iconv_t Get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
 // UTF-16 to GBK; a character GBK cannot hold becomes "?", as the Windows conversion does.
 std::string ToAnsi(const std::u16string& text) {
   std::string out;
-  iconv_t converter = iconv_open("GBK", "UTF-16LE");
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
+  const TConverter converter("GBK", "UTF-16LE");
+  if (!converter.Ok()) {
     for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
     return out;
   }
@@ -36,16 +52,15 @@ std::string ToAnsi(const std::u16string& text) {
     std::size_t inLeft = units * 2;
     char* outPointer = converted;
     std::size_t outLeft = sizeof converted;
-    if (iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft) ==
+    if (iconv(converter.Get(), &inPointer, &inLeft, &outPointer, &outLeft) ==
         static_cast<std::size_t>(-1)) {
       out += '?';
-      iconv(converter, nullptr, nullptr, nullptr, nullptr);
+      iconv(converter.Get(), nullptr, nullptr, nullptr, nullptr);
     } else {
       out.append(converted, outPointer);
     }
     i += units - 1;
   }
-  iconv_close(converter);
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "widgets/gui_helpers.h"
 #include "widgets/version_info.h"
 
 namespace widgets {
@@ -54,11 +55,6 @@ std::unique_ptr<TVersionBlock> OpenVersionBlock(const std::string& path) {
   return block;
 }
 
-std::string RunningExecutablePath() {
-  char path[MAX_PATH + 1] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  path[MAX_PATH] = '\0';
-  return path;
-}
+std::string RunningExecutablePath() { return gui::ModuleFileName(nullptr); }
 
 }  // namespace widgets

@@ -61,6 +61,51 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM data) {
   return FALSE;
 }
 
+// A block of the program's memory for the messages whose argument the control fills in place
+// (a rectangle, an item and its text); released when it goes.
+class TRemoteBlock {
+ public:
+  TRemoteBlock(HANDLE process, std::size_t size)
+      : process_(process),
+        base_(static_cast<char*>(
+            VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))) {}
+  TRemoteBlock(const TRemoteBlock&) = delete;
+  TRemoteBlock& operator=(const TRemoteBlock&) = delete;
+  ~TRemoteBlock() {
+    if (base_) VirtualFreeEx(process_, base_, 0, MEM_RELEASE);
+  }
+  explicit operator bool() const { return base_ != nullptr; }
+  char* At(std::size_t offset) const { return base_ + offset; }
+  LPARAM Argument() const { return reinterpret_cast<LPARAM>(base_); }
+  void Write(const void* data, std::size_t size) const {
+    SIZE_T written = 0;
+    WriteProcessMemory(process_, base_, data, size, &written);
+  }
+  void Read(std::size_t offset, void* data, std::size_t size) const {
+    SIZE_T read = 0;
+    ReadProcessMemory(process_, base_ + offset, data, size, &read);
+  }
+
+ private:
+  HANDLE process_;
+  char* base_;
+};
+
+// An item record followed by room for its text, asked for with `message` in the program.
+template <typename TItem>
+std::string RemoteItemText(HANDLE process, HWND control, UINT message, WPARAM wParam, TItem item) {
+  constexpr std::size_t kTextRoom = 1024;
+  const TRemoteBlock block(process, sizeof item + kTextRoom);
+  if (!block) return std::string();
+  item.pszText = block.At(sizeof item);
+  item.cchTextMax = static_cast<int>(kTextRoom);
+  block.Write(&item, sizeof item);
+  if (!Send(control, message, wParam, block.Argument())) return std::string();
+  char text[kTextRoom] = {};
+  block.Read(sizeof item, text, sizeof text - 1);
+  return text;
+}
+
 struct TChildTexts {
   std::string className;
   std::vector<std::pair<HWND, std::string>> found;
@@ -279,14 +324,11 @@ void TProgram::Close() const { PostMessageA(window_, WM_CLOSE, 0, 0); }
 void TProgram::ClickPageTab(int index) const {
   // The header's rectangle lives in the program's memory: ask for it into a block there.
   const HWND tabs = Control(IdPageControl1);
-  void* remote =
-      VirtualAllocEx(process_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
   RECT header{};
-  if (remote) {
-    Send(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
-    SIZE_T read = 0;
-    ReadProcessMemory(process_.hProcess, remote, &header, sizeof(header), &read);
-    VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  const TRemoteBlock block(process_.hProcess, sizeof header);
+  if (block) {
+    Send(tabs, TCM_GETITEMRECT, index, block.Argument());
+    block.Read(0, &header, sizeof header);
   }
   const LPARAM point =
       MAKELPARAM((header.left + header.right) / 2, (header.top + header.bottom) / 2);
@@ -335,6 +377,17 @@ HWND TProgram::FindDialog(const std::string& caption) const {
   TDialogSearch search{process_.dwProcessId, window_, caption, nullptr};
   EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+std::string TProgram::TreeItemText(HWND tree, HTREEITEM item) const {
+  TVITEMA request{};
+  request.mask = TVIF_TEXT | TVIF_HANDLE;
+  request.hItem = item;
+  return RemoteItemText(process_.hProcess, tree, TVM_GETITEMA, 0, request);
+}
+
+std::string TProgram::ListItemText(HWND list, int index) const {
+  return RemoteItemText(process_.hProcess, list, LVM_GETITEMTEXTA, index, LVITEMA{});
 }
 
 std::string WindowText(HWND window) {

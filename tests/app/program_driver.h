@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// The system headers below need windows.h first.
+#include <commctrl.h>
 
 #include <chrono>
 #include <functional>
@@ -89,6 +91,11 @@ class TProgram {
   // A visible top-level window of this process captioned `caption`; without a caption, a system
   // dialog (message box, open dialog). Null when there is none.
   HWND FindDialog(const std::string& caption = std::string()) const;
+
+  // Text of an item of a tree view or a list view in one of the program's windows; empty when
+  // there is no such item.
+  std::string TreeItemText(HWND tree, HTREEITEM item) const;
+  std::string ListItemText(HWND list, int index) const;
 
  private:
   PROCESS_INFORMATION process_{};

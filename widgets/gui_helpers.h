@@ -1,0 +1,126 @@
+// Small Win32 helpers the program's windows are built from: owners for GDI objects, device
+// contexts, menus and memory the system allocates; a window's text as a string; DPI scaling,
+// centring and text measuring; the program file's own path; system and resource texts.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace gui {
+
+// Owns one GDI object (font, brush, pen, bitmap) and deletes it when it goes.
+class TGdiObject {
+ public:
+  TGdiObject() = default;
+  explicit TGdiObject(HGDIOBJ object) : object_(object) {}
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  TGdiObject(TGdiObject&& other) noexcept : object_(other.Release()) {}
+  TGdiObject& operator=(TGdiObject&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  ~TGdiObject() { Reset(); }
+
+  void Reset(HGDIOBJ object = nullptr) {
+    if (object_) DeleteObject(object_);
+    object_ = object;
+  }
+  HGDIOBJ Release() {
+    HGDIOBJ object = object_;
+    object_ = nullptr;
+    return object;
+  }
+  HGDIOBJ Get() const { return object_; }
+  HFONT Font() const { return static_cast<HFONT>(object_); }
+
+ private:
+  HGDIOBJ object_ = nullptr;
+};
+
+// Owns the device context GetDC gives for a window's client area (for a null window, the
+// screen's).
+class TWindowDc {
+ public:
+  explicit TWindowDc(HWND window = nullptr) : window_(window), dc_(GetDC(window)) {}
+  TWindowDc(const TWindowDc&) = delete;
+  TWindowDc& operator=(const TWindowDc&) = delete;
+  ~TWindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Owns a menu made with CreatePopupMenu or CreateMenu.
+class TMenu {
+ public:
+  explicit TMenu(HMENU menu) : menu_(menu) {}
+  TMenu(const TMenu&) = delete;
+  TMenu& operator=(const TMenu&) = delete;
+  ~TMenu() {
+    if (menu_) DestroyMenu(menu_);
+  }
+  HMENU Get() const { return menu_; }
+
+ private:
+  HMENU menu_;
+};
+
+// Owns text the system allocated from the local heap (FormatMessage's allocated buffer).
+class TLocalText {
+ public:
+  TLocalText() = default;
+  TLocalText(const TLocalText&) = delete;
+  TLocalText& operator=(const TLocalText&) = delete;
+  ~TLocalText() {
+    if (text_) LocalFree(text_);
+  }
+  // Address for the out-parameter of the one call that allocates the text.
+  char** Put() { return &text_; }
+  const char* Get() const { return text_; }
+
+ private:
+  char* text_ = nullptr;
+};
+
+// The whole text of a window or control, in the ANSI code page (works across processes for the
+// standard controls).
+std::string ControlText(HWND window);
+void SetControlText(HWND window, const std::string& text);
+
+// Dots per inch the window is drawn at; with a null window, the system's. The program declares
+// system DPI awareness, so both agree.
+int WindowDpi(HWND window);
+// A 96-DPI layout figure at `dpi`.
+int Scale(int value, int dpi);
+
+// Places a top-level window in the middle of the whole screen.
+void CentreOnDesktop(HWND window);
+// Places a window in the middle of the work area of the monitor that `reference` is on.
+void CentreOnMonitorOf(HWND window, HWND reference);
+
+// Width in pixels of `text` drawn in `font` on `window`.
+int TextWidth(HWND window, HGDIOBJ font, const std::string& text);
+// Widens (never narrows) a one-line label so that its whole text shows in its font, as a label
+// that sizes itself to its caption does.
+void FitLabelWidth(HWND label);
+
+// Font of the given face and point size at `dpi`.
+TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi);
+
+// Full path of a loaded module (the program itself for a null handle), of any length.
+std::string ModuleFileName(HMODULE module);
+
+// The system's message text for an error code or HRESULT without the trailing line break; the
+// code in hexadecimal when the system has no text for it.
+std::string SystemErrorText(DWORD code);
+
+// A string resource of the program's module, of any length; empty when it has none.
+std::string LoadResourceString(UINT id);
+
+}  // namespace gui
