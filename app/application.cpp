@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "catalogue/date_time_text.h"
 #include "platform/wide_path_win32.h"
+#include "widgets/gui_helpers.h"
 
 namespace {
 
@@ -33,10 +34,9 @@ class TOleSession {
 // line is read so that a name the code page cannot hold is not turned into a look-alike.
 std::string CommandLinePath() {
   int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const gui::TLocalMemory<LPWSTR> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
   std::string path;
-  if (arguments != nullptr && count > 1) platform::CodePageName(arguments[1], path);
-  LocalFree(arguments);
+  if (arguments.Get() != nullptr && count > 1) platform::CodePageName(arguments.Get()[1], path);
   return path;
 }
 

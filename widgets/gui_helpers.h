@@ -71,22 +71,26 @@ class TMenu {
   HMENU menu_;
 };
 
-// Owns text the system allocated from the local heap (FormatMessage's allocated buffer).
-class TLocalText {
+// Owns a block the system allocated from the local heap for the caller (FormatMessage's text,
+// CommandLineToArgvW's argument list).
+template <typename T>
+class TLocalMemory {
  public:
-  TLocalText() = default;
-  TLocalText(const TLocalText&) = delete;
-  TLocalText& operator=(const TLocalText&) = delete;
-  ~TLocalText() {
-    if (text_) LocalFree(text_);
+  TLocalMemory() = default;
+  explicit TLocalMemory(T* owned) : p_(owned) {}
+  TLocalMemory(const TLocalMemory&) = delete;
+  TLocalMemory& operator=(const TLocalMemory&) = delete;
+  ~TLocalMemory() {
+    if (p_) LocalFree(p_);
   }
-  // Address for the out-parameter of the one call that allocates the text.
-  char** Put() { return &text_; }
-  const char* Get() const { return text_; }
+  // Address for the out-parameter of the one call that allocates the block.
+  T** Put() { return &p_; }
+  T* Get() const { return p_; }
 
  private:
-  char* text_ = nullptr;
+  T* p_ = nullptr;
 };
+using TLocalText = TLocalMemory<char>;
 
 // The whole text of a window or control, in the ANSI code page (works across processes for the
 // standard controls).
