@@ -4,8 +4,8 @@
 ITaskbarList3* TTaskbarProgress::Taskbar() {
   if (!asked_ && window_ != nullptr) {
     asked_ = true;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ITaskbarList3, taskbar_.PutVoid())) ||
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                taskbar_.PutVoid())) ||
         FAILED(taskbar_->HrInit())) {
       taskbar_.Reset();
     }

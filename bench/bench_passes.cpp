@@ -95,7 +95,8 @@ void BM_MakePass(benchmark::State& state) {
 void BM_CheckPass(benchmark::State& state) {
   Timed(state, "check", [&] {
     NullView view;
-    TCheckPass(view).Run(platform::CorePath(TreeNative() + "/HTSUM-sums.MD5"), TCheckOrigin::Chosen);
+    TCheckPass(view).Run(platform::CorePath(TreeNative() + "/HTSUM-sums.MD5"),
+                         TCheckOrigin::Chosen);
     if (view.lines != kFiles + 5) state.SkipWithError("check did not report every file as OK");
   });
 }

@@ -106,8 +106,8 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
       if (computed == entry.ExpectedDigest) {
         view_.AppendLine("OK: " + fullPath);
       } else {
-        view_.AppendLine("错误:MD5的总和不匹配  " + fullPath + ". 预期:     " +
-                         entry.ExpectedDigest + " 计算:       " + computed);
+        view_.AppendLine("错误:MD5的总和不匹配  " + fullPath +
+                         ". 预期:     " + entry.ExpectedDigest + " 计算:       " + computed);
         mismatches.push_back(fullPath);
       }
     }

@@ -13,7 +13,7 @@ class TRunView {
  public:
   virtual ~TRunView() = default;
 
-  virtual void ClearPane() = 0;                         // the run's own pane
+  virtual void ClearPane() = 0;                          // the run's own pane
   virtual void AppendLine(const std::string& line) = 0;  // one line at the end of that pane
   virtual void SetStatus(const std::string& text) = 0;   // the status line under the pages
   // Lets pending window messages run. The window may skip this when it let them run a moment

@@ -87,7 +87,8 @@ const TAlgorithm* FindAlgorithm(int32_t code) {
 }
 
 void ReleaseState(TDigestContext* context) {
-  if (const TAlgorithm* algorithm = FindAlgorithm(context->Code)) algorithm->release(context->State);
+  if (const TAlgorithm* algorithm = FindAlgorithm(context->Code))
+    algorithm->release(context->State);
   context->State = nullptr;
 }
 
@@ -172,8 +173,7 @@ int32_t HashFile(int32_t code, const std::string& path, std::string& text,
   if (size < 0) return HASH_ERR_OPEN_FILE;
   const int32_t rc = HashInit(&context, code);
   if (rc != HASH_ERR_NONE) return rc;
-  const TReadOutcome outcome =
-      ReadRange(&context, path, 0, static_cast<uint64_t>(size), progress);
+  const TReadOutcome outcome = ReadRange(&context, path, 0, static_cast<uint64_t>(size), progress);
   if (outcome != TReadOutcome::Complete) {
     ReleaseState(&context);
     return outcome == TReadOutcome::Abandoned ? HASH_ERR_ABANDONED : HASH_ERR_READ_FILE;

@@ -10,8 +10,8 @@ TOutputFile::~TOutputFile() { Close(); }
 
 TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
   Close();
-  HANDLE file = CreateFileW(SystemPath(corePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(SystemPath(corePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS

@@ -7,7 +7,7 @@
 namespace platform {
 
 // True when `byte` starts a double-byte character of the ANSI code page (Windows: the code page's
-// lead-byte table; host: the GBK rule, 0x81 to 0xFE, as on the Simplified-Chinese systems we serve).
+// lead-byte table; host: the GBK rule, 0x81 to 0xFE, as on Simplified-Chinese systems).
 bool IsLeadByte(unsigned char byte);
 
 // Index of the last byte of `text` equal to one of `delimiters`, not counting second bytes of
@@ -15,7 +15,8 @@ bool IsLeadByte(unsigned char byte);
 std::size_t FindLastDelimiter(const std::string& text, const char* delimiters);
 
 // Index of the first such byte at or after `from`; std::string::npos when there is none.
-std::size_t FindFirstDelimiter(const std::string& text, const char* delimiters, std::size_t from = 0);
+std::size_t FindFirstDelimiter(const std::string& text, const char* delimiters,
+                               std::size_t from = 0);
 
 // True when the last character of `text` is the single byte `c` (not the second byte of a
 // double-byte character).

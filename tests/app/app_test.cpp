@@ -32,7 +32,6 @@ struct ScreenDc {
   ~ScreenDc() { ReleaseDC(nullptr, dc); }
 };
 
-
 // The make run's expected pane lines and checkfile entry lines for a tree whose folders and files
 // are all plain (nothing hidden), in the order the file system lists them.
 void ExpectedWalk(const std::string& folder, std::vector<std::string>& pane,
@@ -43,8 +42,8 @@ void ExpectedWalk(const std::string& folder, std::vector<std::string>& pane,
   do {
     const std::string name = entry.cFileName;
     // A checkfile of any letter case in the scanned folder is the one the run replaces.
-    const bool checkfile = folder == root ? lstrcmpiA(name.c_str(), kCheckfile) == 0
-                                          : name == kCheckfile;
+    const bool checkfile =
+        folder == root ? lstrcmpiA(name.c_str(), kCheckfile) == 0 : name == kCheckfile;
     if (name == "." || name == ".." || checkfile) continue;
     const std::string path = folder + "\\" + name;
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -1,8 +1,7 @@
 // A run inside one long file, in the real window: it keeps answering, a stop takes effect inside
 // the file, and the writing status is on the screen while the checkfile is written.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -45,9 +44,8 @@ TEST(LongFile, MakeRunAnswersAndStopsInsideTheFile) {
   TProgram program(setup.program, setup.folder.Path(), tree.folder.Path());
 
   program.Click(IdButtonGo);
-  ASSERT_TRUE(WaitUntil([&] {
-    return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin";
-  }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin"; }));
   EXPECT_TRUE(AnswersThroughout(program, 2s));
   ASSERT_TRUE(program.Running());
   program.Click(IdButtonAbort);
@@ -60,8 +58,8 @@ TEST(LongFile, CheckRunAnswersAndStopsInsideTheFile) {
   TProgramFolder setup;
   TLongTree tree;
   const std::string checkfile = tree.folder / kCheckfile;
-  WriteFile(checkfile, "; made by hand\r\n" + kAbcMd5 + "|a.txt\r\n" +
-                           std::string(32, '0') + "|long.bin\r\n" + kAbcMd5 + "|a.txt\r\n");
+  WriteFile(checkfile, "; made by hand\r\n" + kAbcMd5 + "|a.txt\r\n" + std::string(32, '0') +
+                           "|long.bin\r\n" + kAbcMd5 + "|a.txt\r\n");
   TProgram program(setup.program, setup.folder.Path(), checkfile);
 
   ASSERT_TRUE(WaitUntil([&] {

@@ -1,8 +1,7 @@
 // Opening from anywhere, in the real window: a checkfile or a folder given on the command line or
 // dropped on the window; drops during a run are refused.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -24,8 +23,12 @@ struct TCheckedFolder {
     WriteFile(checkfile, "; h\r\n" + kAbcMd5 + "|a.txt\r\n");
   }
   std::vector<std::string> CleanPane() const {
-    return {"对比MD5检查文件在   " + checkfile, "OK: " + folder / "a.txt", "操作完成", "",
-            "1 文件对比", "一切正常!"};
+    return {"对比MD5检查文件在   " + checkfile,
+            "OK: " + folder / "a.txt",
+            "操作完成",
+            "",
+            "1 文件对比",
+            "一切正常!"};
   }
 };
 
@@ -90,9 +93,8 @@ TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {
 
   // During a run over the long file neither a folder nor a checkfile dropped takes effect.
   program.Click(IdButtonGo);
-  ASSERT_TRUE(WaitUntil([&] {
-    return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin";
-  }));
+  ASSERT_TRUE(WaitUntil(
+      [&] { return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin"; }));
   // Posted messages are taken in order: the drops come before the stop, inside the file.
   program.Drop(data.folder.Path());
   program.Drop(data.checkfile);

@@ -88,7 +88,9 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "1" + kMismatched};
        }},
       // A file that could not be read is never passed as all well.
-      {"one unreadable, none changed", {"a.txt", "b.txt"}, false,
+      {"one unreadable, none changed",
+       {"a.txt", "b.txt"},
+       false,
        [](const std::string& r) { testtree::RemoveFile(r + "\\b.txt"); },
        [](const std::string& r, auto, auto) {
          return std::vector<std::string>{"OK: " + r + "\\a.txt",
@@ -197,9 +199,12 @@ TEST(CheckPass, ShowsProgressBeforeEachFileAndStopsBeforeTheNext) {
 
   EXPECT_EQ(view.pane, (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
                                                  "OK: " + r + "\\a.txt", "用户操作已中止"}));
-  const std::vector<std::string> head = {"ClearPane", "ClearAbort", "CheckRunning",
+  const std::vector<std::string> head = {"ClearPane",
+                                         "ClearAbort",
+                                         "CheckRunning",
                                          "Line 对比MD5检查文件在   " + checkfile,
-                                         "Status 文件对比: 0; 对比: " + r + "\\a.txt", "Pump"};
+                                         "Status 文件对比: 0; 对比: " + r + "\\a.txt",
+                                         "Pump"};
   ASSERT_GE(view.calls.size(), head.size());
   EXPECT_EQ(std::vector<std::string>(view.calls.begin(), view.calls.begin() + head.size()), head);
   const std::vector<std::string> tail = {"Line 用户操作已中止", "Status ", "CheckIdle"};
@@ -214,16 +219,16 @@ TEST(CheckPass, DamagedEntryLinesAreCountedAndNeverAllWell) {
   testtree::WriteBytes(r + "\\changed.txt", "changed since");
   const std::string digest = testtree::PeerDigest(r + "\\good.txt");
   const std::string checkfile = r + "\\" + CheckfileName;
-  testtree::WriteBytes(checkfile, "; header\r\n" + digest + "|good.txt\r\n" +
-                                      digest.substr(1) + "|changed.txt\r\n" +  // a digit short
-                                      digest + "changed.txt\r\n" +            // separator lost
+  testtree::WriteBytes(checkfile, "; header\r\n" + digest + "|good.txt\r\n" + digest.substr(1) +
+                                      "|changed.txt\r\n" +          // a digit short
+                                      digest + "changed.txt\r\n" +  // separator lost
                                       " ; not a comment\r\n");
 
   RecordingView view;
   TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
-  EXPECT_EQ(view.pane, (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
-                                                 "OK: " + r + "\\good.txt", "操作完成", "",
-                                                 "3 行无法识别,未进行对比", "1" + kCompared}));
+  EXPECT_EQ(view.pane,
+            (std::vector<std::string>{"对比MD5检查文件在   " + checkfile, "OK: " + r + "\\good.txt",
+                                      "操作完成", "", "3 行无法识别,未进行对比", "1" + kCompared}));
 }
 
 TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {

@@ -1,8 +1,7 @@
 // The passes under Windows' own file rules: paths past MAX_PATH, names the code page cannot hold,
 // and device names and pipes where a checkfile lists files.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <map>
@@ -70,18 +69,20 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
   const std::string r = tree.Path();
   const std::wstring root = L"\\\\?\\" + std::wstring(r.begin(), r.end());
   ASSERT_EQ(r.find_first_of("\x80\xFF"), std::string::npos);  // the widening above is exact
-  const wchar_t* const files[] = {L"\xD55C\xAE00.txt", L"stra\x00DF" L"e.txt",
-                                  L"\x0E44\x0E17\x0E22.txt"};  // Hangul, sharp s, Thai
-  for (const wchar_t* name : files) {
-    HANDLE file = CreateFileW((root + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-  }
+  const auto makeFile = [](const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return file != INVALID_HANDLE_VALUE;
+  };
+  // Hangul, sharp s, Thai.
+  for (const wchar_t* name : {L"\xD55C\xAE00.txt",
+                              L"stra\x00DF"
+                              L"e.txt",
+                              L"\x0E44\x0E17\x0E22.txt"})
+    ASSERT_TRUE(makeFile(root + L"\\" + name));
   const std::wstring emojiFolder = root + L"\\\xD83D\xDE00";
   ASSERT_TRUE(CreateDirectoryW(emojiFolder.c_str(), nullptr));
-  ASSERT_NE(INVALID_HANDLE_VALUE, CreateFileW((emojiFolder + L"\\inside.txt").c_str(),
-                                              GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_TRUE(makeFile(emojiFolder + L"\\inside.txt"));
   testtree::WriteBytes(r + "\\plain.txt", "plain");
 
   RecordingView maker;
@@ -95,8 +96,9 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
   EXPECT_EQ(fileLines, 3);
   EXPECT_EQ(folderLines, 1);
   EXPECT_EQ(maker.pane.back(), "4 个文件或文件夹无法处理,未列入检查文件");
-  EXPECT_EQ(EntriesOf(r), (std::map<std::string, std::string>{
-                              {"plain.txt", testtree::PeerDigest(r + "\\plain.txt")}}));
+  EXPECT_EQ(
+      EntriesOf(r),
+      (std::map<std::string, std::string>{{"plain.txt", testtree::PeerDigest(r + "\\plain.txt")}}));
   EXPECT_EQ(CheckAndTakeLastLine(r), "一切正常!");
 }
 
@@ -105,7 +107,8 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
 TEST(WindowsFiles, DevicesAndPipesListedInACheckfileCannotBeOpened) {
   testtree::TempFolder tree("devices");
   const std::string r = tree.Path();
-  const std::string pipeName = "\\\\.\\pipe\\hashtally-test-" + std::to_string(GetCurrentProcessId());
+  const std::string pipeName =
+      "\\\\.\\pipe\\hashtally-test-" + std::to_string(GetCurrentProcessId());
   HANDLE pipe = CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 4, 4096,
                                  4096, 0, nullptr);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
@@ -126,9 +129,11 @@ TEST(WindowsFiles, DevicesAndPipesListedInACheckfileCannotBeOpened) {
   CloseHandle(pipe);
 
   std::vector<std::string> expected = {std::string("对比MD5检查文件在   ") + CheckfileName};
-  for (const char* device : devices) expected.push_back(std::string("错误:  无法打开文件 (") + device + ")");
+  for (const char* device : devices)
+    expected.push_back(std::string("错误:  无法打开文件 (") + device + ")");
   expected.push_back("错误:  无法打开文件 (" + pipeName + ")");
-  for (const char* line : {"操作完成", "", "没有文件进行对比", "6 无法进行对比,文件无法打开或不存在"})
+  for (const char* line :
+       {"操作完成", "", "没有文件进行对比", "6 无法进行对比,文件无法打开或不存在"})
     expected.push_back(line);
   EXPECT_EQ(view.pane, expected);
 }

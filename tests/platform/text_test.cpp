@@ -1,7 +1,7 @@
 // Double-byte awareness of the path searches: GBK characters whose second byte is a backslash.
-#include <gtest/gtest.h>
-
 #include "platform/text.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
