@@ -39,6 +39,8 @@ TEST(FolderIdentity, SameFolderHoweverItIsSpelled) {
   platform::FolderIdentity none;
   EXPECT_FALSE(platform::GetFolderIdentity(r + "\\missing", none));
   EXPECT_FALSE(platform::GetFolderIdentity(r + "\\file.txt", none));
+  // A folder whose identity is unknown is never taken for another one, not even for itself.
+  EXPECT_FALSE(none == none);
 }
 
 }  // namespace
