@@ -415,7 +415,7 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
   }
 }
 
-void TForm1::TPaneRunView::SetStatus(const std::string& text) { form_.SetStatusText(text); }
+void TForm1::TPaneRunView::SetStatus(TViewText text) { form_.SetStatusText(JoinedBytes(text)); }
 
 void TForm1::SetStatusText(const std::string& text) {
   pendingStatus_ = text;

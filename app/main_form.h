@@ -49,8 +49,8 @@ class TForm1 {
    public:
     TPaneRunView(TForm1& form, TTextPane& pane) : form_(form), pane_(pane) {}
     void ClearPane() override { pane_.Clear(); }
-    void AppendLine(const std::string& line) override { pane_.AppendLine(line); }
-    void SetStatus(const std::string& text) override;
+    void AppendLine(TViewText line) override { pane_.AppendLine(JoinedBytes(line)); }
+    void SetStatus(TViewText text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
     void ShowNow() override;
     bool AbortRequested() const override { return form_.AbortRequested; }

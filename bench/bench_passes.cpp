@@ -30,8 +30,8 @@ class NullView : public TRunView {
  public:
   int lines = 0;
   void ClearPane() override {}
-  void AppendLine(const std::string&) override { ++lines; }
-  void SetStatus(const std::string&) override {}
+  void AppendLine(TViewText) override { ++lines; }
+  void SetStatus(TViewText) override {}
   void ProcessMessages() override {}
   bool AbortRequested() const override { return false; }
   void ClearAbortRequest() override {}

@@ -23,9 +23,9 @@ const char kDoneLine[] = "操作完成.  检查文件保存为 ";
 const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
 const char kIdleStatus[] = "";
 
-// "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder.
-std::string ProgressText(std::size_t count, const std::string& folder) {
-  return std::to_string(count) + " 文件进度:" + "\n" + "目标为:" + folder;
+// "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder: all but the folder.
+std::string ProgressText(std::size_t count) {
+  return std::to_string(count) + " 文件进度:" + "\n" + "目标为:";
 }
 
 bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
@@ -52,7 +52,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   walkPath_.clear();
   leftOut_ = 0;
   if (!scanFolder_.empty()) ScanFolderRecursive(scanFolder_, nodes);
-  view_.SetStatus(kIdleStatus);
+  view_.SetStatus({ProgramText(kIdleStatus)});
 
   if (view_.AbortRequested()) return scanFolder_;
   if (nodes.empty()) {
@@ -61,18 +61,19 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   }
 
   // Shown at once, whatever the status line's repaint rate held back, and kept while writing.
-  view_.SetStatus(kWritingStatus);
+  view_.SetStatus({ProgramText(kWritingStatus)});
   view_.ShowNow();
   try {
     WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), nodes);
   } catch (...) {
-    view_.SetStatus(kIdleStatus);
+    view_.SetStatus({ProgramText(kIdleStatus)});
     throw;
   }
   running.End();
-  view_.SetStatus(kIdleStatus);
-  view_.AppendLine(kDoneLine + scanFolder_ + "\\" + CheckfileName);
-  if (leftOut_ > 0) view_.AppendLine(std::to_string(leftOut_) + kLeftOutLine);
+  view_.SetStatus({ProgramText(kIdleStatus)});
+  view_.AppendLine({ProgramText(kDoneLine), SystemText(scanFolder_), ProgramText("\\"),
+                    ProgramText(CheckfileName)});
+  if (leftOut_ > 0) view_.AppendLine({ProgramText(std::to_string(leftOut_) + kLeftOutLine)});
   return scanFolder_;
 }
 
@@ -93,7 +94,7 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
 
   platform::FolderEnumeration listing(folder);
   if (listing.State() == platform::EnumerationState::Unreadable) {
-    view_.AppendLine(kUnreadableFolderLine);
+    view_.AppendLine({ProgramText(kUnreadableFolderLine)});
     ++leftOut_;
     return;
   }
@@ -105,24 +106,25 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
     const std::string& name = entry.Name;
     if (entry.Unrepresentable) {
       // Any name the code page can hold would be a look-alike that might open another file.
-      view_.AppendLine((entry.IsFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine) +
-                       folder + "\\" + name);
+      view_.AppendLine(
+          {ProgramText(entry.IsFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
+           SystemText(folder), ProgramText("\\"), Utf8Text(entry.DisplayName)});
       ++leftOut_;
     } else if (!IsPassedOver(folder, name)) {
       const std::string path = folder + "\\" + name;
       if (entry.IsFolder) {
-        view_.AppendLine(kFolderLine + path);
+        view_.AppendLine({ProgramText(kFolderLine), SystemText(path)});
         ScanFolderRecursive(path, nodes);
       } else {
         DigestFile(folder, name, nodes);
       }
     }
 
-    view_.SetStatus(ProgressText(nodes.size(), folder));
+    view_.SetStatus({ProgramText(ProgressText(nodes.size())), SystemText(folder)});
     view_.ProcessMessages();
     if (view_.AbortRequested()) {
       nodes.clear();
-      view_.AppendLine(kAbortLine);
+      view_.AppendLine({ProgramText(kAbortLine)});
       break;
     }
   }
@@ -132,7 +134,7 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
 void TMakePass::DigestFile(const std::string& folder, const std::string& name,
                            TMD5NodeArray& nodes) {
   nodes.push_back(TMD5Node{folder + "\\" + name, std::string()});
-  view_.AppendLine(kFileLine + name);
+  view_.AppendLine({ProgramText(kFileLine), SystemText(name)});
   TRunProgress progress(view_);
   const int32_t result =
       HashFile(HASH_MD5, nodes.back().FullPath, nodes.back().DigestText, &progress);
@@ -142,6 +144,6 @@ void TMakePass::DigestFile(const std::string& folder, const std::string& name,
   if (result == HASH_ERR_ABANDONED) return;
   std::string message;
   HashErrorText(result, message);
-  view_.AppendLine(message);
+  view_.AppendLine({ProgramText(message)});
   ++leftOut_;
 }

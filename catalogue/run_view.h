@@ -5,17 +5,44 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 enum class TRunKind { Make, Check };
+
+// Where the bytes of a piece of shown text come from. The program's own texts are GBK whatever
+// the system; names and paths are held in the system's code page, as the checkfile stores them.
+// The window converts each piece from its own form before joining them, so that a line reads
+// right on any code page.
+enum class TTextSource : unsigned char {
+  Program,  // the program's own texts (GBK, code page 936); ASCII digits and letters too
+  System,   // names, paths, checkfile bytes and system texts: the system's ANSI code page
+  Utf8,     // a name the code page cannot hold, as it is stored
+};
+
+struct TTextPiece {
+  std::string_view text;
+  TTextSource source;
+};
+
+inline TTextPiece ProgramText(std::string_view text) { return {text, TTextSource::Program}; }
+inline TTextPiece SystemText(std::string_view text) { return {text, TTextSource::System}; }
+inline TTextPiece Utf8Text(std::string_view text) { return {text, TTextSource::Utf8}; }
+
+// A pane line or a status text: its pieces, first to last. The pieces only live for the call.
+using TViewText = std::initializer_list<TTextPiece>;
+
+// The pieces' bytes joined as they stand: the text as a system whose code page is GBK shows it.
+std::string JoinedBytes(TViewText text);
 
 class TRunView {
  public:
   virtual ~TRunView() = default;
 
-  virtual void ClearPane() = 0;                          // the run's own pane
-  virtual void AppendLine(const std::string& line) = 0;  // one line at the end of that pane
-  virtual void SetStatus(const std::string& text) = 0;   // the status line under the pages
+  virtual void ClearPane() = 0;                 // the run's own pane
+  virtual void AppendLine(TViewText line) = 0;  // one line at the end of that pane
+  virtual void SetStatus(TViewText text) = 0;   // the status line under the pages
   // Lets pending window messages run. The window may skip this when it let them run a moment
   // ago, and may hold back the pane's lines and the status text for a while meanwhile.
   virtual void ProcessMessages() = 0;

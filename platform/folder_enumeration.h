@@ -14,6 +14,8 @@ struct FolderEntry {
   // The stored name has characters the code page cannot hold (Windows): `Name` shows them as the
   // code page's default character, so the entry cannot be reached by it.
   bool Unrepresentable = false;
+  // For such a name only: the stored name in UTF-8, to show the user which entry it was.
+  std::string DisplayName;
 };
 
 // What became of the attempt to list a folder.

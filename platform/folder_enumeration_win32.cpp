@@ -22,6 +22,15 @@ struct FileIdInformation {
   BYTE Identifier[16];
 };
 
+std::string Utf8Name(const wchar_t* wide) {
+  const int size = static_cast<int>(wcslen(wide));
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string name(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, size, &name[0], length, nullptr, nullptr);
+  return name;
+}
+
 class FileHandle {
  public:
   explicit FileHandle(HANDLE handle) : handle_(handle) {}
@@ -72,6 +81,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     if ((data.dwFileAttributes & kNeverListed) != 0) continue;
     if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
     entry.Unrepresentable = !CodePageName(data.cFileName, entry.Name);
+    entry.DisplayName = entry.Unrepresentable ? Utf8Name(data.cFileName) : std::string();
     entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }

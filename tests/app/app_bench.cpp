@@ -72,8 +72,8 @@ int BenchPanes(int small, int large) {
 class TQuietView : public TRunView {
  public:
   void ClearPane() override {}
-  void AppendLine(const std::string&) override {}
-  void SetStatus(const std::string&) override {}
+  void AppendLine(TViewText) override {}
+  void SetStatus(TViewText) override {}
   void ProcessMessages() override {}
   bool AbortRequested() const override { return false; }
   void ClearAbortRequest() override {}

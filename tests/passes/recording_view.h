@@ -30,13 +30,14 @@ class RecordingView : public TRunView {
     calls.push_back("ClearPane");
     pane.clear();
   }
-  void AppendLine(const std::string& line) override {
+  void AppendLine(TViewText text) override {
+    const std::string line = JoinedBytes(text);
     calls.push_back("Line " + line);
     pane.push_back(line);
   }
-  void SetStatus(const std::string& text) override {
-    calls.push_back("Status " + text);
-    status = text;
+  void SetStatus(TViewText text) override {
+    status = JoinedBytes(text);
+    calls.push_back("Status " + status);
   }
   void ProcessMessages() override {
     calls.push_back("Pump");
