@@ -1,20 +1,26 @@
 // The check run: one result line per accepted checkfile entry, then the sorted list of files that
-// no longer match and the counts.
+// no longer match and the counts. Files are digested several at once ahead of the line being
+// written; every line still comes in checkfile order.
 #include "catalogue/check_pass.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "catalogue/checkfile.h"
+#include "catalogue/digest_pipeline.h"
 #include "catalogue/run_state.h"
 #include "digest/digest_service.h"
+#include "platform/drive.h"
 #include "platform/text.h"
 
 namespace {
 
 const char kIdleStatus[] = "";
 const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
+// How much sorting work is done between two chances for the window's messages to run.
+constexpr std::size_t kSortPiece = 4096;
 
 // "文件对比: %d; 对比: %s" with the compared count and the file's full path: all but the path.
 std::string ProgressText(int32_t compared) {
@@ -25,102 +31,160 @@ void AppendProgramLine(TRunView& view, const std::string& line) {
   view.AppendLine({ProgramText(line)});
 }
 
-// The counts at the end of a run that was not stopped, with the sorted block of changed files.
-void AppendSummary(TRunView& view, std::vector<std::string>& mismatches, int32_t skipped,
-                   int32_t compared, int32_t failed) {
-  const auto mismatched = static_cast<int32_t>(mismatches.size());
-  AppendProgramLine(view, "操作完成");
-  AppendProgramLine(view, "");
-  if (mismatched > 0) {
-    std::stable_sort(mismatches.begin(), mismatches.end(),
-                     [](const std::string& a, const std::string& b) {
-                       return platform::CompareTextIgnoreCase(a, b) < 0;
-                     });
-    AppendProgramLine(view, "*** 以下文件经过对比,没有匹配:");
-    for (const std::string& path : mismatches) view.AppendLine({SystemText(path)});
-    AppendProgramLine(view, "***");
+// The comparison keys of many texts in one block: key i is bytes [starts[i], starts[i + 1]).
+struct TSortKeys {
+  std::string bytes;
+  std::vector<std::size_t> starts{0};
+
+  bool Less(std::uint32_t a, std::uint32_t b) const {
+    const std::size_t lengthA = starts[a + 1] - starts[a];
+    const std::size_t lengthB = starts[b + 1] - starts[b];
+    const int c =
+        std::memcmp(bytes.data() + starts[a], bytes.data() + starts[b], std::min(lengthA, lengthB));
+    return c < 0 || (c == 0 && lengthA < lengthB);
   }
-  // A damaged entry line may stand for a changed file: it is counted, never passed in silence.
-  if (skipped > 0) AppendProgramLine(view, std::to_string(skipped) + " 行无法识别,未进行对比");
-  if (compared == 0) {
-    AppendProgramLine(view, "没有文件进行对比");
-  } else {
-    AppendProgramLine(view, std::to_string(compared) + " 文件对比");
+};
+
+// Sorts `order` by the keys, keeping the order of equal keys, in small pieces with the window's
+// messages running between them: runs of kSortPiece sorted alone, then merged pairwise.
+void StableSortInPieces(std::vector<std::uint32_t>& order, const TSortKeys& keys, TRunView& view) {
+  const auto less = [&](std::uint32_t a, std::uint32_t b) { return keys.Less(a, b); };
+  const std::size_t n = order.size();
+  for (std::size_t start = 0; start < n; start += kSortPiece) {
+    std::stable_sort(order.begin() + start, order.begin() + std::min(n, start + kSortPiece), less);
+    view.ProcessMessages();
   }
-  if (failed > 0) {
-    AppendProgramLine(view, std::to_string(failed) + " 无法进行对比,文件无法打开或不存在");
+  std::vector<std::uint32_t> merged(n);
+  std::size_t work = 0;
+  for (std::size_t width = kSortPiece; width < n; width *= 2) {
+    for (std::size_t low = 0; low < n; low += 2 * width) {
+      const std::size_t middle = std::min(n, low + width);
+      const std::size_t high = std::min(n, low + 2 * width);
+      std::size_t a = low, b = middle, out = low;
+      while (a < middle || b < high) {
+        // Equal keys keep the left run's element first.
+        const bool right = a == middle || (b < high && less(order[b], order[a]));
+        merged[out++] = right ? order[b++] : order[a++];
+        if (++work % kSortPiece == 0) view.ProcessMessages();
+      }
+    }
+    order.swap(merged);
   }
-  if (mismatched > 0) {
-    AppendProgramLine(view, std::to_string(mismatched) + " 文件的MD5值不匹配!文件已经被损坏或修改");
+}
+
+// The full paths of the changed files, in the locale's order regardless of letter case; files
+// that compare equal keep their checkfile order. Each path's key is made once.
+std::vector<std::uint32_t> SortedMismatches(const std::vector<std::uint32_t>& mismatches,
+                                            const TCheckfileEntries& entries,
+                                            const std::string& baseFolder, TRunView& view) {
+  TSortKeys keys;
+  keys.starts.reserve(mismatches.size() + 1);
+  for (std::size_t i = 0; i < mismatches.size(); ++i) {
+    keys.bytes +=
+        platform::SortKeyIgnoreCase(baseFolder + std::string(entries.Name(mismatches[i])));
+    keys.starts.push_back(keys.bytes.size());
+    if ((i + 1) % kSortPiece == 0) view.ProcessMessages();
   }
-  if (mismatched == 0 && failed == 0 && skipped == 0 && compared > 0)
-    AppendProgramLine(view, "一切正常!");
+  std::vector<std::uint32_t> order(mismatches.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+  StableSortInPieces(order, keys, view);
+  for (std::uint32_t& position : order) position = mismatches[position];
+  return order;
 }
 
 }  // namespace
 
-TCheckPass::TCheckPass(TRunView& view) : view_(view) {}
+TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads)
+    : view_(view), digestThreads_(digestThreads) {}
 
 void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   view_.ClearPane();
   if (origin == TCheckOrigin::BesideProgram) AppendProgramLine(view_, kAutoCheckLine);
-  int32_t compared = 0;
-  int32_t failed = 0;
-  int32_t skipped = 0;
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Check);
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
-  std::vector<TCheckfileEntry> entries;
-  {
-    const std::vector<std::string> lines = LoadCheckfileLines(checkfilePath);
-    TCheckfileEntry entry;
-    for (const std::string& line : lines) {
-      if (ParseCheckfileEntry(line, entry)) {
-        entries.push_back(entry);
-      } else if (!IsBlankOrCommentLine(line)) {
-        ++skipped;
-      }
-    }
-  }
+  const TCheckfileEntries entries = LoadCheckfileEntries(checkfilePath);
   view_.AppendLine({ProgramText("对比MD5检查文件在   "), SystemText(checkfilePath)});
 
-  std::vector<std::string> mismatches;
-  bool stopped = false;
-  std::string computed;
+  TTally tally;
+  tally.skipped = entries.DamagedLines();
+  std::vector<std::uint32_t> mismatches;
+  const bool stopped = CompareEntries(entries, baseFolder, tally, mismatches);
+  if (!stopped) AppendSummary(entries, baseFolder, tally, mismatches);
+  view_.SetStatus({ProgramText(kIdleStatus)});
+}
+
+bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
+                                TTally& tally, std::vector<std::uint32_t>& mismatches) {
+  const auto fullPath = [&](std::size_t i) { return baseFolder + std::string(entries.Name(i)); };
+  TDigestPipeline pipeline(digestThreads_ != 0
+                               ? digestThreads_
+                               : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder));
+  std::size_t queued = 0;
   std::string message;
-  TRunProgress progress(view_);
-  for (std::size_t i = 0; i < entries.size() && !stopped; ++i) {
-    const TCheckfileEntry& entry = entries[i];
-    const std::string fullPath = baseFolder + entry.Name;
-    view_.SetStatus({ProgramText(ProgressText(compared)), SystemText(fullPath)});
+  TDigestResult result;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    while (queued < entries.size() && !pipeline.Full()) pipeline.Queue(fullPath(queued++));
+    const std::string path = fullPath(i);
+    view_.SetStatus({ProgramText(ProgressText(tally.compared)), SystemText(path)});
     view_.ProcessMessages();
-    // The digest leaves its output untouched on failure, so each file starts from empty.
-    computed.clear();
-    const int32_t result = view_.AbortRequested()
-                               ? HASH_ERR_ABANDONED
-                               : HashFile(HASH_MD5, fullPath, computed, &progress);
-    if (result == HASH_ERR_ABANDONED) {
+    if (!view_.AbortRequested()) pipeline.Take(view_, result);
+    if (view_.AbortRequested()) {
+      pipeline.Cancel(view_);
       AppendProgramLine(view_, "用户操作已中止");
-      stopped = true;
-    } else if (result != HASH_ERR_NONE) {
-      ++failed;
-      HashErrorText(result, message);
+      return true;
+    }
+    if (result.Code != HASH_ERR_NONE) {
+      ++tally.failed;
+      HashErrorText(result.Code, message);
       view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
-                        SystemText(fullPath), ProgramText(")")});
+                        SystemText(path), ProgramText(")")});
     } else {
-      ++compared;
-      if (computed == entry.ExpectedDigest) {
-        view_.AppendLine({ProgramText("OK: "), SystemText(fullPath)});
+      ++tally.compared;
+      if (result.Digest == entries.ExpectedDigest(i)) {
+        view_.AppendLine({ProgramText("OK: "), SystemText(path)});
       } else {
-        view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), SystemText(fullPath),
-                          ProgramText(". 预期:     "), SystemText(entry.ExpectedDigest),
-                          ProgramText(" 计算:       "), ProgramText(computed)});
-        mismatches.push_back(fullPath);
+        view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), SystemText(path),
+                          ProgramText(". 预期:     "), SystemText(entries.ExpectedDigest(i)),
+                          ProgramText(" 计算:       "), ProgramText(result.Digest)});
+        mismatches.push_back(static_cast<std::uint32_t>(i));
       }
     }
     view_.SetProgress(i + 1, entries.size());
   }
+  return false;
+}
 
-  if (!stopped) AppendSummary(view_, mismatches, skipped, compared, failed);
-  view_.SetStatus({ProgramText(kIdleStatus)});
+void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
+                               const TTally& tally, const std::vector<std::uint32_t>& mismatches) {
+  const auto mismatched = static_cast<int32_t>(mismatches.size());
+  AppendProgramLine(view_, "操作完成");
+  AppendProgramLine(view_, "");
+  if (mismatched > 0) {
+    const std::vector<std::uint32_t> sorted =
+        SortedMismatches(mismatches, entries, baseFolder, view_);
+    AppendProgramLine(view_, "*** 以下文件经过对比,没有匹配:");
+    for (const std::uint32_t i : sorted) {
+      view_.AppendLine({SystemText(baseFolder), SystemText(entries.Name(i))});
+      view_.ProcessMessages();
+    }
+    AppendProgramLine(view_, "***");
+  }
+  // A damaged entry line may stand for a changed file: it is counted, never passed in silence.
+  if (tally.skipped > 0)
+    AppendProgramLine(view_, std::to_string(tally.skipped) + " 行无法识别,未进行对比");
+  if (tally.compared == 0) {
+    AppendProgramLine(view_, "没有文件进行对比");
+  } else {
+    AppendProgramLine(view_, std::to_string(tally.compared) + " 文件对比");
+  }
+  if (tally.failed > 0) {
+    AppendProgramLine(view_, std::to_string(tally.failed) + " 无法进行对比,文件无法打开或不存在");
+  }
+  if (mismatched > 0) {
+    AppendProgramLine(view_,
+                      std::to_string(mismatched) + " 文件的MD5值不匹配!文件已经被损坏或修改");
+  }
+  if (mismatched == 0 && tally.failed == 0 && tally.skipped == 0 && tally.compared > 0)
+    AppendProgramLine(view_, "一切正常!");
 }

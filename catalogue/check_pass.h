@@ -2,9 +2,13 @@
 // failures through the window's run view.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "catalogue/run_view.h"
+
+class TCheckfileEntries;
 
 // Where the run's checkfile came from: the one beside the program is announced by a line of its
 // own; one chosen in the open dialog, given on the command line or dropped on the window is not.
@@ -12,13 +16,28 @@ enum class TCheckOrigin { Chosen, BesideProgram };
 
 class TCheckPass {
  public:
-  // `view` must outlive the pass.
-  explicit TCheckPass(TRunView& view);
+  // `view` must outlive the pass. `digestThreads` files are digested at once; 0 chooses by the
+  // drive that holds the checkfile.
+  explicit TCheckPass(TRunView& view, unsigned digestThreads = 0);
 
   // The check run over `checkfilePath`: clears the pane and checks. Every ending leaves the view
   // idle; a checkfile that cannot be loaded throws ECheckfileError after that.
   void Run(const std::string& checkfilePath, TCheckOrigin origin);
 
  private:
+  struct TTally {
+    int32_t compared = 0;  // digested, matching or not
+    int32_t failed = 0;    // could not be digested
+    int32_t skipped = 0;   // damaged lines of the checkfile
+  };
+
+  // One line per entry in checkfile order; true when the user stopped the run.
+  bool CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
+                      TTally& tally, std::vector<std::uint32_t>& mismatches);
+  // The sorted block of changed files and the counts.
+  void AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
+                     const TTally& tally, const std::vector<std::uint32_t>& mismatches);
+
   TRunView& view_;
+  unsigned digestThreads_;
 };

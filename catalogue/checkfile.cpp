@@ -1,6 +1,7 @@
 // Writing and loading the checkfile.
 #include "catalogue/checkfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -19,10 +20,16 @@ std::string CheckfileText(const std::string& folder, const std::string& versionT
   text += "; " + FormatDateTimeText(writtenAt) + "\r\n";
   // FullPath is the scanned folder, one backslash, then the path below it: both are cut off.
   const std::size_t cut = folder.size() + 1;
-  for (const TMD5Node& node : nodes) {
-    text += node.DigestText;
+  std::size_t size = text.size();
+  for (std::size_t i = 0; i < nodes.size(); ++i)
+    size += TMD5NodeArray::kDigestLength + 3 +
+            std::min(nodes.FullPath(i).size(), cut + MaxCheckfileName);
+  text.reserve(size);
+  for (std::size_t i = 0; i < nodes.size(); ++i) {
+    const std::string_view fullPath = nodes.FullPath(i);
+    text += nodes.DigestText(i);
     text += '|';
-    if (node.FullPath.size() > cut) text.append(node.FullPath, cut, MaxCheckfileName);
+    if (fullPath.size() > cut) text += fullPath.substr(cut, MaxCheckfileName);
     text += "\r\n";
   }
   return text;
@@ -132,4 +139,8 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
 
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {
   return SplitCheckfileText(ReadCheckfileContent(path));
+}
+
+TCheckfileEntries LoadCheckfileEntries(const std::string& path) {
+  return TCheckfileEntries(ReadCheckfileContent(path));
 }

@@ -2,8 +2,11 @@
 // line per file, every line ended by CR LF, text stored as the ANSI bytes it is held in.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/clock.h"
@@ -16,7 +19,31 @@ struct TMD5Node {
   std::string FullPath;
   std::string DigestText;
 };
-using TMD5NodeArray = std::vector<TMD5Node>;
+
+// The make run's scanned files in scan order, held compactly: a run over millions of files keeps
+// one block of path bytes, one of digest texts and an offset per file.
+class TMD5NodeArray {
+ public:
+  static constexpr std::size_t kDigestLength = 32;
+
+  TMD5NodeArray() = default;
+  TMD5NodeArray(std::initializer_list<TMD5Node> nodes);
+
+  // `digestText` has kDigestLength characters.
+  void Append(std::string_view fullPath, std::string_view digestText);
+  void clear();
+  std::size_t size() const { return pathEnds_.size(); }
+  bool empty() const { return pathEnds_.empty(); }
+
+  std::string_view FullPath(std::size_t i) const;
+  std::string_view DigestText(std::size_t i) const;
+  TMD5Node operator[](std::size_t i) const;
+
+ private:
+  std::string paths_;
+  std::string digests_;
+  std::vector<std::uint32_t> pathEnds_;
+};
 
 // A checkfile that cannot be created, written or opened; what() is the text shown to the user.
 class ECheckfileError : public std::runtime_error {
@@ -40,24 +67,78 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
 // "Stream read error" when it opens but cannot be read.
 std::vector<std::string> LoadCheckfileLines(const std::string& path);
 
-// Lines of a checkfile's content. CR LF, a lone CR and a lone LF each end a line; LF CR and CR CR
-// leave an empty line between them; a break at the very end adds no empty line; the first NUL byte
-// ends the text.
+// Calls `onLine(std::string_view)` for each line of a checkfile's content, first to last. CR LF, a
+// lone CR and a lone LF each end a line; LF CR and CR CR leave an empty line between them; a
+// break at the very end adds no empty line; the first NUL byte ends the text. Returns where the
+// text ended: the position of that NUL, or the content's size.
+template <typename OnLine>
+std::size_t ForEachCheckfileLine(std::string_view content, OnLine onLine) {
+  const std::size_t size = content.size();
+  std::size_t i = 0;
+  while (i < size && content[i] != '\0') {
+    std::size_t end = i;
+    while (end < size && content[end] != '\r' && content[end] != '\n' && content[end] != '\0')
+      ++end;
+    onLine(content.substr(i, end - i));
+    i = end;
+    if (i < size && content[i] == '\r') ++i;
+    if (i < size && content[i] == '\n') ++i;
+  }
+  return i;
+}
+
+// The lines ForEachCheckfileLine gives, as strings.
 std::vector<std::string> SplitCheckfileText(const std::string& content);
+
+// Lines at and after the NUL byte that ended a checkfile's text which hold anything besides NUL
+// bytes, blanks, tabs or a comment: what a damaged file hides there is counted, never passed in
+// silence. `rest` starts at that NUL.
+std::int32_t CountLinesAfterNul(std::string_view rest);
 
 struct TCheckfileEntry {
   std::string ExpectedDigest;  // bytes 1 to 32 as they stand
   std::string Name;            // bytes 34 onward, at most 10000 bytes
 };
 
-// Takes an entry line apart. Rejected (false), in this order: an empty line, a line starting with
-// ";", a line shorter than 34 bytes, a line whose byte 33 is not "|".
+// True for an entry line. Rejected, in this order: an empty line, a line starting with ";", a line
+// shorter than 34 bytes, a line whose byte 33 is not "|".
+bool IsCheckfileEntry(std::string_view line);
+
+// Takes an entry line apart; false for a rejected line (IsCheckfileEntry).
 bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry);
 
 // True for the lines a checkfile may hold besides its entries: empty lines, lines of blanks and
 // tabs only, and comment lines (";" first, also behind the UTF-8 byte-order mark an editor may
 // put in front of the first line). Any other line the reader rejects is a damaged entry.
-bool IsBlankOrCommentLine(const std::string& line);
+bool IsBlankOrCommentLine(std::string_view line);
+
+// A loaded checkfile as the check run uses it: the content as it was read, and where each
+// accepted entry line lies in it. No line is copied, so a checkfile of millions of entries costs
+// little more than its own size.
+class TCheckfileEntries {
+ public:
+  // Takes the lines of `content` apart by the reader's rules.
+  explicit TCheckfileEntries(std::string content);
+
+  std::size_t size() const { return lines_.size(); }
+  std::string_view ExpectedDigest(std::size_t i) const;  // bytes 1 to 32 as they stand
+  std::string_view Name(std::size_t i) const;            // bytes 34 onward, at most 10000
+  // Rejected lines that are not blank or comments, and what the NUL byte that ended the text
+  // hides after it.
+  std::int32_t DamagedLines() const { return damaged_; }
+
+ private:
+  struct TLine {
+    std::uint32_t start;
+    std::uint32_t length;
+  };
+  std::string content_;
+  std::vector<TLine> lines_;
+  std::int32_t damaged_ = 0;
+};
+
+// Reads the whole file in one read and takes it apart; throws as LoadCheckfileLines does.
+TCheckfileEntries LoadCheckfileEntries(const std::string& path);
 
 // The checkfile's folder as entry names are appended to it: its path up to and including the last
 // backslash or colon (a backslash that is the second byte of a double-byte character does not

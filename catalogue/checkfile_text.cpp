@@ -1,40 +1,98 @@
 // The checkfile's text rules that need no file system: splitting into lines, taking an entry
 // line apart and the base folder of a checkfile path.
+#include <algorithm>
+#include <utility>
+
 #include "catalogue/checkfile.h"
 #include "platform/text.h"
 
 std::vector<std::string> SplitCheckfileText(const std::string& content) {
   std::vector<std::string> lines;
-  const std::size_t size = content.size();
-  std::size_t i = 0;
-  while (i < size && content[i] != '\0') {
-    std::size_t end = i;
-    while (end < size && content[end] != '\r' && content[end] != '\n' && content[end] != '\0') {
-      ++end;
-    }
-    lines.emplace_back(content, i, end - i);
-    i = end;
-    if (i < size && content[i] == '\r') ++i;
-    if (i < size && content[i] == '\n') ++i;
-  }
+  ForEachCheckfileLine(content, [&](std::string_view line) { lines.emplace_back(line); });
   return lines;
 }
 
+std::int32_t CountLinesAfterNul(std::string_view rest) {
+  std::int32_t damaged = 0;
+  std::string withoutNuls;
+  for (std::size_t i = 0; i < rest.size();) {
+    const std::size_t end = std::min(rest.find_first_of("\r\n", i), rest.size());
+    withoutNuls.clear();
+    for (const char c : rest.substr(i, end - i))
+      if (c != '\0') withoutNuls += c;
+    if (!IsBlankOrCommentLine(withoutNuls)) ++damaged;
+    i = end + 1;
+  }
+  return damaged;
+}
+
+bool IsCheckfileEntry(std::string_view line) {
+  return !line.empty() && line[0] != ';' && line.size() >= 34 && line[32] == '|';
+}
+
 bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry) {
-  if (line.empty()) return false;
-  if (line[0] == ';') return false;
-  if (line.size() < 34) return false;
-  if (line[32] != '|') return false;
+  if (!IsCheckfileEntry(line)) return false;
   entry.ExpectedDigest.assign(line, 0, 32);
   entry.Name.assign(line, 33, MaxCheckfileName);
   return true;
 }
 
-bool IsBlankOrCommentLine(const std::string& line) {
-  static const char kByteOrderMark[] = "\xEF\xBB\xBF";
-  const std::size_t start = line.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+bool IsBlankOrCommentLine(std::string_view line) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const std::size_t start = line.substr(0, 3) == kByteOrderMark ? 3 : 0;
   const std::size_t first = line.find_first_not_of(" \t", start);
-  return first == std::string::npos || (first == start && line[first] == ';');
+  return first == std::string_view::npos || (first == start && line[first] == ';');
+}
+
+TCheckfileEntries::TCheckfileEntries(std::string content) : content_(std::move(content)) {
+  const std::size_t end = ForEachCheckfileLine(content_, [&](std::string_view line) {
+    if (IsCheckfileEntry(line)) {
+      const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
+      lines_.push_back({start, static_cast<std::uint32_t>(line.size())});
+    } else if (!IsBlankOrCommentLine(line)) {
+      ++damaged_;
+    }
+  });
+  damaged_ += CountLinesAfterNul(std::string_view(content_).substr(end));
+}
+
+std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
+  return std::string_view(content_).substr(lines_[i].start, 32);
+}
+
+std::string_view TCheckfileEntries::Name(std::size_t i) const {
+  const std::size_t length = std::min<std::size_t>(lines_[i].length - 33, MaxCheckfileName);
+  return std::string_view(content_).substr(lines_[i].start + 33, length);
+}
+
+TMD5NodeArray::TMD5NodeArray(std::initializer_list<TMD5Node> nodes) {
+  for (const TMD5Node& node : nodes) Append(node.FullPath, node.DigestText);
+}
+
+void TMD5NodeArray::Append(std::string_view fullPath, std::string_view digestText) {
+  digests_.append(digestText.substr(0, kDigestLength));
+  digests_.resize(pathEnds_.size() * kDigestLength + kDigestLength, ' ');
+  paths_.append(fullPath);
+  pathEnds_.push_back(static_cast<std::uint32_t>(paths_.size()));
+}
+
+void TMD5NodeArray::clear() {
+  std::string().swap(paths_);
+  std::string().swap(digests_);
+  std::vector<std::uint32_t>().swap(pathEnds_);
+}
+
+std::string_view TMD5NodeArray::FullPath(std::size_t i) const {
+  const std::uint32_t start = i == 0 ? 0 : pathEnds_[i - 1];
+  return std::string_view(paths_).substr(start, pathEnds_[i] - start);
+}
+
+std::string_view TMD5NodeArray::DigestText(std::size_t i) const {
+  return std::string_view(digests_).substr(i * kDigestLength, kDigestLength);
+}
+
+TMD5Node TMD5NodeArray::operator[](std::size_t i) const {
+  return {std::string(FullPath(i)), std::string(DigestText(i))};
 }
 
 std::string CheckfileBaseFolder(const std::string& path) {

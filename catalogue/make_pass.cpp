@@ -1,13 +1,15 @@
 // The make run and its recursive walk. Lines, status texts and the order of the window calls are
-// what the user sees, so they are kept exactly.
+// what the user sees, so they are kept exactly; files are digested several at once meanwhile.
 #include "catalogue/make_pass.h"
 
 #include <algorithm>
 #include <utility>
 
+#include "catalogue/digest_pipeline.h"
 #include "catalogue/run_state.h"
 #include "digest/digest_service.h"
 #include "platform/clock.h"
+#include "platform/drive.h"
 #include "platform/text.h"
 
 namespace {
@@ -17,11 +19,14 @@ const char kFileLine[] = "文件: ";
 const char kUnreadableFolderLine[] = "无法读取文件夹";
 const char kUnrepresentableFileLine[] = "文件名含有本机代码页之外的字符,已跳过: ";
 const char kUnrepresentableFolderLine[] = "文件夹名含有本机代码页之外的字符,已跳过: ";
+const char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
 const char kAbortLine[] = "用户中止操作.";
 const char kWritingStatus[] = "检查文件生成...";
 const char kDoneLine[] = "操作完成.  检查文件保存为 ";
 const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
 const char kIdleStatus[] = "";
+// How far the walk may run ahead of the pane, in steps not yet shown.
+constexpr std::size_t kMostStepsAhead = 1024;
 
 // "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder: all but the folder.
 std::string ProgressText(std::size_t count) {
@@ -39,8 +44,18 @@ bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
 
 }  // namespace
 
-TMakePass::TMakePass(TRunView& view, std::string versionText)
-    : view_(view), versionText_(std::move(versionText)) {}
+TMakePass::TMakePass(TRunView& view, std::string versionText, unsigned digestThreads,
+                     TListFolder listFolder)
+    : view_(view),
+      versionText_(std::move(versionText)),
+      digestThreads_(digestThreads),
+      listFolder_(std::move(listFolder)) {
+  if (!listFolder_) {
+    listFolder_ = [](const std::string& folder, platform::TPassingOver passingOver) {
+      return std::make_unique<platform::FolderEnumeration>(folder, std::move(passingOver));
+    };
+  }
+}
 
 std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
@@ -48,14 +63,25 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   scanFolder_ = scanFolder;
   if (platform::EndsWithCharacter(scanFolder_, '\\')) scanFolder_.pop_back();
   view_.ClearPane();
-  TMD5NodeArray nodes;
+  nodes_.clear();
+  steps_.clear();
   walkPath_.clear();
+  shownFolders_.assign(1, scanFolder_);
+  fileLineShown_ = false;
+  stopped_ = false;
   leftOut_ = 0;
-  if (!scanFolder_.empty()) ScanFolderRecursive(scanFolder_, nodes);
+  if (!scanFolder_.empty()) {
+    TDigestPipeline pipeline(digestThreads_ != 0 ? digestThreads_
+                                                 : platform::DigestThreads(scanFolder_));
+    pipeline_ = &pipeline;
+    ScanFolderRecursive(scanFolder_, 0);
+    while (!stopped_ && !steps_.empty()) ShowFront(true);
+    pipeline_ = nullptr;
+  }
   view_.SetStatus({ProgramText(kIdleStatus)});
 
   if (view_.AbortRequested()) return scanFolder_;
-  if (nodes.empty()) {
+  if (nodes_.empty()) {
     view_.ShowNoFilesBox();
     return scanFolder_;
   }
@@ -64,11 +90,13 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   view_.SetStatus({ProgramText(kWritingStatus)});
   view_.ShowNow();
   try {
-    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), nodes);
+    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), nodes_);
   } catch (...) {
     view_.SetStatus({ProgramText(kIdleStatus)});
+    nodes_.clear();
     throw;
   }
+  nodes_.clear();
   running.End();
   view_.SetStatus({ProgramText(kIdleStatus)});
   view_.AppendLine({ProgramText(kDoneLine), SystemText(scanFolder_), ProgramText("\\"),
@@ -84,7 +112,7 @@ bool TMakePass::IsPassedOver(const std::string& folder, const std::string& name)
   return folder == scanFolder_ && EqualIgnoringAsciiCase(name, CheckfileName);
 }
 
-void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& nodes) {
+void TMakePass::ScanFolderRecursive(const std::string& folder, unsigned depth) {
   // A folder reached again through a link or junction while the walk is still inside it would
   // repeat until the stack runs out; it contributes nothing, and its parent's "文件夹: " line is
   // all it shows (it can be listed, so it does not claim to be unreadable).
@@ -92,58 +120,138 @@ void TMakePass::ScanFolderRecursive(const std::string& folder, TMD5NodeArray& no
   const bool known = platform::GetFolderIdentity(folder, identity);
   if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end()) return;
 
-  platform::FolderEnumeration listing(folder);
-  if (listing.State() == platform::EnumerationState::Unreadable) {
-    view_.AppendLine({ProgramText(kUnreadableFolderLine)});
-    ++leftOut_;
+  // Long runs of hidden entries let the window's messages run, and a stop ends the listing.
+  const std::unique_ptr<platform::TFolderListing> listing = listFolder_(folder, [this] {
+    view_.ProcessMessages();
+    return !view_.AbortRequested();
+  });
+  if (listing->State() == platform::EnumerationState::Unreadable) {
+    Push(TStep(TStepKind::Unreadable));
     return;
   }
-  if (listing.State() == platform::EnumerationState::NoEntries) return;
+  if (listing->State() == platform::EnumerationState::NoEntries) return;
 
   if (known) walkPath_.push_back(identity);
+  const std::size_t relativeStart = scanFolder_.size() + 1;
   platform::FolderEntry entry;
-  while (listing.Next(entry)) {
+  while (!stopped_ && !view_.AbortRequested() && listing->Next(entry)) {
     const std::string& name = entry.Name;
     if (entry.Unrepresentable) {
       // Any name the code page can hold would be a look-alike that might open another file.
-      view_.AppendLine(
-          {ProgramText(entry.IsFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
-           SystemText(folder), ProgramText("\\"), Utf8Text(entry.DisplayName)});
-      ++leftOut_;
+      TStep step(TStepKind::Unrepresentable, depth, folder);
+      step.isFolder = entry.IsFolder;
+      step.utf8Name = entry.DisplayName;
+      Push(std::move(step));
     } else if (!IsPassedOver(folder, name)) {
-      const std::string path = folder + "\\" + name;
+      std::string path = folder + "\\" + name;
       if (entry.IsFolder) {
-        view_.AppendLine({ProgramText(kFolderLine), SystemText(path)});
-        ScanFolderRecursive(path, nodes);
+        Push(TStep(TStepKind::Folder, depth, path));
+        ScanFolderRecursive(path, depth + 1);
+      } else if (path.size() - relativeStart > MaxCheckfileName) {
+        // Stored cut, its entry would name another file, or none.
+        Push(TStep(TStepKind::TooLong, depth, std::move(path)));
       } else {
-        DigestFile(folder, name, nodes);
+        QueueFile(std::move(path), folder.size() + 1);
       }
     }
-
-    view_.SetStatus({ProgramText(ProgressText(nodes.size())), SystemText(folder)});
-    view_.ProcessMessages();
-    if (view_.AbortRequested()) {
-      nodes.clear();
-      view_.AppendLine({ProgramText(kAbortLine)});
-      break;
-    }
+    Push(TStep(TStepKind::EntryDone, depth, folder));
+  }
+  if (listing->State() == platform::EnumerationState::Unreadable) {
+    Push(TStep(TStepKind::Unreadable));  // the listing broke off: the folder was read only in part
+  } else if (view_.AbortRequested()) {
+    Push(TStep(TStepKind::EntryDone, depth, folder));  // the stop is shown for this level
   }
   if (known) walkPath_.pop_back();
 }
 
-void TMakePass::DigestFile(const std::string& folder, const std::string& name,
-                           TMD5NodeArray& nodes) {
-  nodes.push_back(TMD5Node{folder + "\\" + name, std::string()});
-  view_.AppendLine({ProgramText(kFileLine), SystemText(name)});
-  TRunProgress progress(view_);
-  const int32_t result =
-      HashFile(HASH_MD5, nodes.back().FullPath, nodes.back().DigestText, &progress);
-  if (result == HASH_ERR_NONE) return;
-  nodes.pop_back();
-  // A stop inside the file ends the run right after this entry, as a stop between files does.
-  if (result == HASH_ERR_ABANDONED) return;
+void TMakePass::QueueFile(std::string path, std::size_t nameStart) {
+  while (!stopped_ && pipeline_->Full()) ShowFront(true);
+  if (stopped_) return;
+  pipeline_->Queue(path);
+  TStep step(TStepKind::File, 0, std::move(path));
+  step.nameStart = nameStart;
+  Push(std::move(step));
+}
+
+void TMakePass::Push(TStep step) {
+  if (stopped_) return;
+  steps_.push_back(std::move(step));
+  bool shown = false;
+  while (!stopped_ && !steps_.empty() && ShowFront(steps_.size() > kMostStepsAhead)) shown = true;
+  // Waiting for a file's digest: the walk goes on, and the window answers meanwhile.
+  if (!shown) view_.ProcessMessages();
+}
+
+bool TMakePass::ShowFront(bool wait) {
+  const TStep& step = steps_.front();
+  switch (step.kind) {
+    case TStepKind::Folder:
+      view_.AppendLine({ProgramText(kFolderLine), SystemText(step.path)});
+      shownFolders_.resize(step.depth + 1);
+      shownFolders_.push_back(step.path);
+      break;
+    case TStepKind::Unreadable:
+      view_.AppendLine({ProgramText(kUnreadableFolderLine)});
+      ++leftOut_;
+      break;
+    case TStepKind::Unrepresentable:
+      view_.AppendLine(
+          {ProgramText(step.isFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
+           SystemText(step.path), ProgramText("\\"), Utf8Text(step.utf8Name)});
+      ++leftOut_;
+      break;
+    case TStepKind::TooLong:
+      view_.AppendLine({ProgramText(kTooLongLine), SystemText(step.path)});
+      ++leftOut_;
+      break;
+    case TStepKind::File:
+      if (!fileLineShown_) {
+        view_.AppendLine({ProgramText(kFileLine),
+                          SystemText(std::string_view(step.path).substr(step.nameStart))});
+        fileLineShown_ = true;
+      }
+      if (!wait && !view_.AbortRequested() && !pipeline_->Ready()) return false;
+      fileLineShown_ = false;
+      ShowFileResult(step);
+      break;
+    case TStepKind::EntryDone:
+      view_.SetStatus({ProgramText(ProgressText(nodes_.size())), SystemText(step.path)});
+      view_.ProcessMessages();
+      if (view_.AbortRequested()) {
+        ShowStop(step.depth);
+        return true;
+      }
+      break;
+  }
+  steps_.pop_front();
+  return true;
+}
+
+void TMakePass::ShowFileResult(const TStep& step) {
+  TDigestResult result;
+  pipeline_->Take(view_, result);
+  // A file digested after the stop is never reported: the run ends at the entry's end.
+  if (view_.AbortRequested() || result.Code == HASH_ERR_ABANDONED) return;
+  if (result.Code == HASH_ERR_NONE) {
+    nodes_.Append(step.path, result.Digest);
+    return;
+  }
   std::string message;
-  HashErrorText(result, message);
+  HashErrorText(result.Code, message);
   view_.AppendLine({ProgramText(message)});
   ++leftOut_;
+}
+
+void TMakePass::ShowStop(unsigned depth) {
+  stopped_ = true;
+  steps_.clear();
+  pipeline_->Cancel(view_);
+  nodes_.clear();
+  view_.AppendLine({ProgramText(kAbortLine)});
+  // Each enclosing level shows its emptied count, lets messages run and says so too.
+  for (unsigned level = depth; level-- > 0;) {
+    view_.SetStatus({ProgramText(ProgressText(0)), SystemText(shownFolders_[level])});
+    view_.ProcessMessages();
+    view_.AppendLine({ProgramText(kAbortLine)});
+  }
 }

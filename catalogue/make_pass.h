@@ -2,17 +2,31 @@
 // through the window's run view.
 #pragma once
 
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/checkfile.h"
 #include "catalogue/run_view.h"
 #include "platform/folder_enumeration.h"
 
+class TDigestPipeline;
+
 class TMakePass {
  public:
+  // How the walk lists one folder; tests put listings that fail on purpose behind it.
+  using TListFolder = std::function<std::unique_ptr<platform::TFolderListing>(
+      const std::string& folder, platform::TPassingOver passingOver)>;
+
   // `view` must outlive the pass; `versionText` goes into the checkfile's first header line.
-  TMakePass(TRunView& view, std::string versionText);
+  // `digestThreads` files are digested at once; 0 chooses by the drive that holds the folder.
+  // Without `listFolder` the system's listing is used.
+  TMakePass(TRunView& view, std::string versionText, unsigned digestThreads = 0,
+            TListFolder listFolder = {});
 
   // One make run over `scanFolder` (ButtonGoClick). Returns the folder as scanned: one trailing
   // backslash dropped, never half of a double-byte character; the caller keeps it as its scan
@@ -21,19 +35,57 @@ class TMakePass {
   std::string Run(const std::string& scanFolder);
 
  private:
-  // Appends a node per digested file below `folder` (no trailing backslash) to `nodes`.
-  void ScanFolderRecursive(const std::string& folder, TMD5NodeArray& nodes);
-  // Digests one listed file into a new node, or writes why it could not; a stop inside the file
-  // leaves neither node nor line.
-  void DigestFile(const std::string& folder, const std::string& name, TMD5NodeArray& nodes);
+  // What the walk met, held until everything before it has been shown. The walk runs ahead of
+  // the pane (files are digested meanwhile); the steps are shown in walk order, exactly as a walk
+  // that digests one file at a time shows them.
+  enum class TStepKind : unsigned char {
+    Folder,           // "文件夹: " and the folder's path, before what the folder holds
+    Unreadable,       // the folder could not be listed, or its listing broke off
+    Unrepresentable,  // a name the code page cannot hold
+    TooLong,          // a file whose path below the scanned folder is too long to store
+    File,             // a file being digested: its line, then its result
+    EntryDone,        // the status after each entry, the messages, and the stop button
+  };
+  struct TStep {
+    TStep(TStepKind stepKind, unsigned stepDepth = 0, std::string stepPath = std::string())
+        : kind(stepKind), depth(stepDepth), path(std::move(stepPath)) {}
+    TStepKind kind;
+    unsigned depth;    // the level that listed the entry; 0 is the scanned folder
+    std::string path;  // the entry's full path; the listed folder for Unrepresentable, EntryDone
+    bool isFolder = false;      // Unrepresentable: a folder's name
+    std::string utf8Name;       // Unrepresentable: the name as stored
+    std::size_t nameStart = 0;  // File: where the file's name starts in `path`
+  };
+
+  // Pushes the steps of every entry below `folder` (no trailing backslash), `depth` levels down.
+  void ScanFolderRecursive(const std::string& folder, unsigned depth);
   bool IsPassedOver(const std::string& folder, const std::string& name) const;
+  void QueueFile(std::string path, std::size_t nameStart);
+  void Push(TStep step);
+  // Shows the oldest step if it is ready, or after waiting for it when `wait`; false when it was
+  // not ready.
+  bool ShowFront(bool wait);
+  void ShowFileResult(const TStep& step);
+  // The stop was noticed at a level `depth` down: one line for it and one for each level above.
+  void ShowStop(unsigned depth);
 
   TRunView& view_;
   std::string versionText_;
+  unsigned digestThreads_;
+  TListFolder listFolder_;
+
+  // One run's state.
   std::string scanFolder_;
+  TDigestPipeline* pipeline_ = nullptr;
+  std::deque<TStep> steps_;
+  TMD5NodeArray nodes_;
+  bool fileLineShown_ = false;  // the oldest step is a file whose line is on the pane
+  bool stopped_ = false;
   // Files and folders of this run that could not be digested or listed.
   int leftOut_ = 0;
   // Identities of the folders the walk is inside, top first: a link or junction leading back to
   // one of them is not followed again.
   std::vector<platform::FolderIdentity> walkPath_;
+  // The folders of the levels the shown steps are in, top first (the scanned folder).
+  std::vector<std::string> shownFolders_;
 };

@@ -53,8 +53,9 @@ int64_t HashFileSize(const std::string& path);
 bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t start, uint64_t end);
 // The digest text of a whole file: 0, or 1 (unknown code, file present), 4 (read failed or the
 // file shrank while being read), 5 (cannot open, or not a disk file), or HASH_ERR_ABANDONED when
-// `progress` said to stop. `progress` (may be null) is asked after every 64 KiB read, never
-// after the last piece.
+// `progress` said to stop. `progress` (may be null) is asked after every 64 KiB digested, never
+// after the last piece. Safe to call on several threads at once: the progress hook is asked on
+// the calling thread.
 int32_t HashFile(int32_t code, const std::string& path, std::string& text,
                  THashProgress* progress = nullptr);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,31 +23,48 @@ struct FolderEntry {
 enum class EnumerationState {
   Listing,     // entries may follow
   NoEntries,   // the folder holds nothing (a drive root without entries, an empty folder)
-  Unreadable,  // access denied, not found, path too long or any other failure
+  Unreadable,  // access denied, not found, path too long or any other failure, also part-way
 };
+
+// One folder's listing as the walk reads it: the system's, or in tests one that fails on purpose.
+class TFolderListing {
+ public:
+  virtual ~TFolderListing() = default;
+  virtual EnumerationState State() const = 0;
+  // Fills `entry` with the next entry; false when there is none left, or when the listing broke
+  // off part-way (State() is then Unreadable).
+  virtual bool Next(FolderEntry& entry) = 0;
+};
+
+// Asked while many entries in a row are passed over without being returned, so that the caller
+// can let its window's messages run; false ends the listing there.
+using TPassingOver = std::function<bool()>;
 
 // Owns one listing of `folder` (a core path without a trailing backslash; "C:" stands for the
 // root of drive C). Entries come in the file system's order. Entries marked hidden, system or
 // volume label are never returned, nor are "." and ".."; on the host a leading dot stands for
 // hidden, and FIFOs, sockets and devices count as system entries (opening them could block).
 // A link or junction to a folder is a folder.
-class FolderEnumeration {
+class FolderEnumeration final : public TFolderListing {
  public:
-  explicit FolderEnumeration(const std::string& folder);
+  explicit FolderEnumeration(const std::string& folder, TPassingOver passingOver = {});
   ~FolderEnumeration();
   FolderEnumeration(const FolderEnumeration&) = delete;
   FolderEnumeration& operator=(const FolderEnumeration&) = delete;
 
-  EnumerationState State() const { return state_; }
-
-  // Fills `entry` with the next entry; false when there is none left (the listing then holds no
-  // system resources any more).
-  bool Next(FolderEntry& entry);
+  EnumerationState State() const override { return state_; }
+  // When it returns false the listing holds no system resources any more.
+  bool Next(FolderEntry& entry) override;
 
  private:
+  // Counts an entry passed over; every so often asks `passingOver_`. False: end the listing.
+  bool PassOver();
+
   struct Handle;
   std::unique_ptr<Handle> handle_;
   std::string folder_;
+  TPassingOver passingOver_;
+  unsigned passedOver_ = 0;
   EnumerationState state_ = EnumerationState::Unreadable;
 };
 

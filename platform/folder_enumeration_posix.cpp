@@ -3,6 +3,9 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <utility>
+
 #include "platform/folder_enumeration.h"
 #include "platform/path.h"
 
@@ -15,8 +18,10 @@ struct FolderEnumeration::Handle {
   }
 };
 
-FolderEnumeration::FolderEnumeration(const std::string& folder)
-    : handle_(std::make_unique<Handle>()), folder_(NativePath(folder)) {
+FolderEnumeration::FolderEnumeration(const std::string& folder, TPassingOver passingOver)
+    : handle_(std::make_unique<Handle>()),
+      folder_(NativePath(folder)),
+      passingOver_(std::move(passingOver)) {
   handle_->dir = opendir(folder_.c_str());
   if (handle_->dir == nullptr) {
     handle_.reset();
@@ -30,9 +35,16 @@ FolderEnumeration::~FolderEnumeration() = default;
 
 bool FolderEnumeration::Next(FolderEntry& entry) {
   while (handle_) {
+    errno = 0;
     const dirent* found = readdir(handle_->dir);
-    if (found == nullptr) break;
-    if (found->d_name[0] == '.') continue;
+    if (found == nullptr) {
+      if (errno != 0) state_ = EnumerationState::Unreadable;  // broke off part-way
+      break;
+    }
+    if (found->d_name[0] == '.') {
+      if (!PassOver()) break;
+      continue;
+    }
 
     bool isFolder = false;
     if (found->d_type == DT_DIR) {
@@ -46,10 +58,12 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
         if (S_ISDIR(info.st_mode)) {
           isFolder = true;
         } else if (!S_ISREG(info.st_mode)) {
+          if (!PassOver()) break;
           continue;
         }
       }
     } else if (found->d_type != DT_REG) {
+      if (!PassOver()) break;
       continue;
     }
     entry.Name = found->d_name;

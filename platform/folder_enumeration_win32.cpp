@@ -3,6 +3,8 @@
 // names come back in the code page without best-fit look-alikes.
 #include <windows.h>
 
+#include <utility>
+
 #include "platform/folder_enumeration.h"
 #include "platform/wide_path_win32.h"
 
@@ -56,8 +58,8 @@ struct FolderEnumeration::Handle {
   }
 };
 
-FolderEnumeration::FolderEnumeration(const std::string& folder)
-    : handle_(std::make_unique<Handle>()), folder_(folder) {
+FolderEnumeration::FolderEnumeration(const std::string& folder, TPassingOver passingOver)
+    : handle_(std::make_unique<Handle>()), folder_(folder), passingOver_(std::move(passingOver)) {
   handle_->find = FindFirstFileW(SystemPath(folder + "\\*.*").c_str(), &handle_->data);
   if (handle_->find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -75,11 +77,20 @@ FolderEnumeration::~FolderEnumeration() = default;
 
 bool FolderEnumeration::Next(FolderEntry& entry) {
   while (handle_) {
-    if (!handle_->pending && !FindNextFileW(handle_->find, &handle_->data)) break;
+    if (!handle_->pending && !FindNextFileW(handle_->find, &handle_->data)) {
+      // Anything but the end of the list (a share that drops, a device error) leaves the folder
+      // listed only in part.
+      if (GetLastError() != ERROR_NO_MORE_FILES) state_ = EnumerationState::Unreadable;
+      break;
+    }
     handle_->pending = false;
     const WIN32_FIND_DATAW& data = handle_->data;
-    if ((data.dwFileAttributes & kNeverListed) != 0) continue;
-    if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
+    const bool passedOver = (data.dwFileAttributes & kNeverListed) != 0 ||
+                            wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0;
+    if (passedOver) {
+      if (!PassOver()) break;
+      continue;
+    }
     entry.Unrepresentable = !CodePageName(data.cFileName, entry.Name);
     entry.DisplayName = entry.Unrepresentable ? Utf8Name(data.cFileName) : std::string();
     entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

@@ -14,7 +14,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens the file at the core path `path`. Fails for a missing file, a folder, a file another
+  // Opens the file at the core path `path`, for reading from start to end (the system may read
+  // ahead). Fails for a missing file, a folder, a file another
   // program holds open for writing (Windows) or under an exclusive lock (POSIX), and when access
   // is denied. A file already open is closed first. On failure the system's last error
   // (platform::LastErrorCode) says why.

@@ -12,7 +12,7 @@ InputFile::~InputFile() { Close(); }
 bool InputFile::Open(const std::string& path) {
   Close();
   handle_ = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                        OPEN_EXISTING, 0, nullptr);
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   // Devices (NUL, COM1, CON, CONIN$, \\.\ paths) and pipes open too, but reading them would give
   // an empty digest or block: only disk files are taken.
   if (IsOpen() && GetFileType(handle_) != FILE_TYPE_DISK) {

@@ -18,4 +18,11 @@ int CompareTextIgnoreCase(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::string SortKeyIgnoreCase(const std::string& text) {
+  std::string key = text;
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
+
 }  // namespace platform

@@ -126,6 +126,29 @@ TEST(CheckfileLines, SplitsOnEveryKindOfLineBreak) {
   }
 }
 
+// What a NUL byte hides is counted as damaged lines; NUL padding alone hides nothing.
+TEST(CheckfileEntries, CountsDamagedLinesAlsoBehindANulByte) {
+  const std::string good = kDigestA + "|a.txt";
+  struct TCase {
+    std::string content;
+    std::size_t entries;
+    int damaged;
+  };
+  const TCase cases[] = {
+      {"; header\r\n" + good + "\r\n\r\n \t\r\n", 1, 0},
+      {good + "\r\n" + kDigestA + " a.txt\r\n x\r\n", 1, 2},
+      {good + std::string("\r\n\0\0\0", 5), 1, 0},
+      {good + std::string("\0", 1) + good + "\r\n", 1, 1},
+      {good + std::string("\r\n\0\r\n; note\r\n\0 \r\n", 15) + good + "\r\n" + good, 1, 2},
+  };
+  for (const TCase& c : cases) {
+    const TCheckfileEntries entries(c.content);
+    EXPECT_EQ(entries.size(), c.entries) << testing::PrintToString(c.content);
+    EXPECT_EQ(entries.DamagedLines(), c.damaged) << testing::PrintToString(c.content);
+    EXPECT_EQ(entries.Name(0), "a.txt");
+  }
+}
+
 TEST(CheckfileEntry, RejectionRulesInOrder) {
   const std::string name10000(10000, 'n');
   struct TCase {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "catalogue/checkfile.h"
 
@@ -18,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string content(reinterpret_cast<const char*>(data), size);
 
   std::size_t lineBytes = 0;
+  std::vector<TCheckfileEntry> parsed;
   for (const std::string& line : SplitCheckfileText(content)) {
     Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
     lineBytes += line.size();
@@ -29,10 +31,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Require(entry.ExpectedDigest == line.substr(0, 32));
       Require(!entry.Name.empty() && entry.Name.size() <= MaxCheckfileName);
       Require(line.compare(33, entry.Name.size(), entry.Name) == 0);
+      parsed.push_back(entry);
     } else {
       Require(line.empty() || line[0] == ';' || line.size() < 34 || line[32] != '|');
     }
   }
+
+  // The check run's compact reader finds exactly the same entries.
+  const TCheckfileEntries entries(content);
+  Require(entries.size() == parsed.size());
+  for (std::size_t i = 0; i < parsed.size(); ++i) {
+    Require(entries.ExpectedDigest(i) == parsed[i].ExpectedDigest);
+    Require(entries.Name(i) == parsed[i].Name);
+  }
+  Require(entries.DamagedLines() >= 0);
 
   // The same bytes as a checkfile path.
   const std::string base = CheckfileBaseFolder(content);

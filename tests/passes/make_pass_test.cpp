@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "catalogue/check_pass.h"
@@ -129,9 +130,14 @@ TEST(MakePass, ListsEveryVisibleFileWithItsDigest) {
     }
   }
 
-  // One pump per listed entry, skipped checkfile names included: 6 in the top folder, 3 in sub,
-  // 2 in deeper, 1 in other.
-  EXPECT_EQ(view.pumps, 12);
+  // One progress status and pump per listed entry, skipped checkfile names included: 6 in the top
+  // folder, 3 in sub, 2 in deeper, 1 in other.
+  EXPECT_EQ(std::count_if(view.calls.begin(), view.calls.end(),
+                          [](const std::string& call) {
+                            return call.find(" 文件进度:\n目标为:") != std::string::npos;
+                          }),
+            12);
+  EXPECT_GE(view.pumps, 12);
   EXPECT_FALSE(view.makeRunning);
   EXPECT_EQ(view.status, "");
   EXPECT_EQ(scanFolder, r);
@@ -385,6 +391,96 @@ TEST(MakePass, FolderThatCannotBeListedSaysSo) {
   EXPECT_EQ(view.pane.back(), "1 个文件或文件夹无法处理,未列入检查文件");
 }
 #endif
+
+// The system's listing, except that in `broken` it breaks off after one entry and `grown` gains
+// a file whose path is too long to store (it need not exist: it is never opened).
+TMakePass::TListFolder ListingWithFaults(const std::string& broken, const std::string& grown) {
+  struct TListing : platform::TFolderListing {
+    platform::FolderEnumeration real;
+    int entriesLeft;  // -1: never breaks off
+    bool grows;
+    TListing(const std::string& folder, platform::TPassingOver hook, int left, bool grow)
+        : real(folder, std::move(hook)), entriesLeft(left), grows(grow) {}
+    platform::EnumerationState State() const override {
+      return entriesLeft == 0 ? platform::EnumerationState::Unreadable : real.State();
+    }
+    bool Next(platform::FolderEntry& entry) override {
+      if (entriesLeft == 0) return false;
+      if (grows) {
+        grows = false;
+        entry = platform::FolderEntry();
+        entry.Name = std::string(MaxCheckfileName, 'n');
+        return true;
+      }
+      if (entriesLeft > 0) --entriesLeft;
+      return real.Next(entry);
+    }
+  };
+  return [=](const std::string& folder, platform::TPassingOver hook) {
+    return std::make_unique<TListing>(folder, std::move(hook), folder == broken ? 1 : -1,
+                                      folder == grown);
+  };
+}
+
+// Digesting four files at once shows exactly what one at a time shows, failures included, and
+// writes the same entries in the same order.
+TEST(MakePass, SeveralFilesAtOnceShowWhatOneAtATimeShows) {
+  testtree::TempFolder tree("make-threads");
+  const std::string r = tree.Path();
+  for (int folder = 0; folder < 4; ++folder) {
+    const std::string sub = r + "\\d" + std::to_string(folder);
+    testtree::MakeFolder(sub);
+    for (int file = 0; file < 25; ++file)
+      testtree::WriteBytes(sub + "\\f" + std::to_string(file), std::string(file * 997, 'x'));
+  }
+#ifdef _WIN32
+  testtree::WriteBytes(r + "\\d1\\locked", "held open for writing");
+  testtree::WriteLock lock(r + "\\d1\\locked");
+#else
+  std::string whyNot;
+  ASSERT_TRUE(testtree::MakeFolderLink(r + "\\d1\\gone", r + "\\nowhere", whyNot));
+#endif
+  const auto listing = ListingWithFaults(r + "\\d2", r + "\\d3");
+
+  std::vector<std::string> panes[2];
+  std::string checkfiles[2];
+  for (const unsigned threads : {1u, 4u}) {
+    RecordingView view;
+    TMakePass(view, kVersion, threads, listing).Run(r);
+    panes[threads == 4] = view.pane;
+    EXPECT_TRUE(testtree::ReadBytes(r + "\\" + CheckfileName, checkfiles[threads == 4]));
+    checkfiles[threads == 4].erase(0, checkfiles[threads == 4].find("\r\n; ", 60));  // the date
+  }
+  EXPECT_EQ(panes[1], panes[0]);
+  EXPECT_EQ(checkfiles[1], checkfiles[0]);
+  // The broken listing and the name too long to store are shown and counted with the failed file.
+  EXPECT_EQ(CountOf(panes[1], "无法读取文件夹"), 1u);
+  EXPECT_EQ(CountOf(panes[1], "文件路径超过10000字节,无法存入检查文件,已跳过: " + r + "\\d3\\" +
+                                  std::string(MaxCheckfileName, 'n')),
+            1u);
+  EXPECT_EQ(panes[1].back(), "3 个文件或文件夹无法处理,未列入检查文件");
+  EXPECT_EQ(ReadEntries(r).size(), 76u);  // d0, d1 and d3 whole, one file of d2
+}
+
+// A stop while four huge files are read ends the reading at once: nothing after it is reported,
+// and no checkfile is written. (Unstopped, digesting them would outlast the test's time limit.)
+TEST(MakePass, StopWhileHugeFilesAreReadEndsTheRunAtOnce) {
+  testtree::TempFolder tree("make-huge");
+  const std::string r = tree.Path();
+  for (int i = 0; i < 4; ++i)
+    testtree::MakeSparseFile(r + "\\huge" + std::to_string(i), 64ull << 30);
+
+  RecordingView view;
+  view.pressStopWhen = [&](const std::string&) { return view.pumps == 3; };
+  TMakePass(view, kVersion, 4).Run(r);
+
+  ASSERT_FALSE(view.pane.empty());
+  EXPECT_EQ(view.pane.back(), "用户中止操作.");
+  EXPECT_EQ(CountOf(view.pane, "用户中止操作."), 1u);
+  EXPECT_LE(view.pane.size(), 2u);  // at most the line of the file being read when it stopped
+  EXPECT_FALSE(testtree::Exists(r + "\\" + CheckfileName));
+  EXPECT_FALSE(view.makeRunning);
+}
 
 TEST(MakePass, CheckfileThatCannotBeWrittenThrowsWithTheViewIdle) {
   testtree::TempFolder tree("make-nowrite");

@@ -24,8 +24,7 @@ TEST(StartUp, GivenPathWinsAndOnlyAFileBesideTheProgramIsChecked) {
     std::string path;
   };
   const Case cases[] = {
-      {r + "\\withfile\\", "", TStartPlan::CheckBesideProgram,
-       r + "\\withfile\\" + CheckfileName},
+      {r + "\\withfile\\", "", TStartPlan::CheckBesideProgram, r + "\\withfile\\" + CheckfileName},
       {r + "\\withfolder\\", "", TStartPlan::Nothing, ""},
       {r + "\\", "", TStartPlan::Nothing, ""},
       {r + "\\withfile\\", given, TStartPlan::CheckGiven, given},

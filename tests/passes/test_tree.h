@@ -24,6 +24,8 @@ class TempFolder {
 
 void MakeFolder(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// A file of `size` zero bytes that takes (almost) no room on the disk.
+void MakeSparseFile(const std::string& path, unsigned long long size);
 bool ReadBytes(const std::string& path, std::string& bytes);
 bool Exists(const std::string& path);
 void RemoveFile(const std::string& path);

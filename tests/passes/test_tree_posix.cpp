@@ -70,6 +70,12 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   Require(std::fclose(file) == 0 && ok, "write " + path);
 }
 
+void MakeSparseFile(const std::string& path, unsigned long long size) {
+  WriteBytes(path, "");
+  Require(truncate(platform::NativePath(path).c_str(), static_cast<off_t>(size)) == 0,
+          "size " + path);
+}
+
 bool ReadBytes(const std::string& path, std::string& bytes) {
   FILE* file = std::fopen(platform::NativePath(path).c_str(), "rb");
   if (file == nullptr) return false;

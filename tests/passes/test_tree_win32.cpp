@@ -2,6 +2,8 @@
 // long-path prefix \\?\, which accept paths beyond MAX_PATH. Every path here is absolute.
 // clang-format off
 #include <windows.h>
+// The system header below needs windows.h first.
+#include <winioctl.h>
 #include <wincrypt.h>  // needs the types of windows.h
 // clang-format on
 
@@ -92,6 +94,18 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
                     nullptr) != 0 &&
               written == bytes.size(),
           "write " + path);
+}
+
+void MakeSparseFile(const std::string& path, unsigned long long size) {
+  Handle file(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  Require(file.get() != INVALID_HANDLE_VALUE, "create " + path);
+  DWORD returned = 0;
+  DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  Require(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()),
+          "size " + path);
 }
 
 bool ReadBytes(const std::string& path, std::string& bytes) {

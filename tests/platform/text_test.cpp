@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 // 乗 is GBK 81 5C and 孿 is 8C 5C: both end in the byte of a backslash.
@@ -26,6 +29,21 @@ TEST(PlatformText, CaseInsensitiveOrder) {
   EXPECT_LT(platform::CompareTextIgnoreCase("apple", "Banana"), 0);
   EXPECT_GT(platform::CompareTextIgnoreCase("b", "A"), 0);
   EXPECT_LT(platform::CompareTextIgnoreCase("ab", "abc"), 0);
+}
+
+// Sorting by keys made once gives exactly the order of comparing the texts themselves.
+TEST(PlatformText, SortKeysOrderAsTheComparisonDoes) {
+  std::vector<std::string> texts = {
+      "b.txt",    "B.TXT", "a-b",   "ab", "a'c", "A",  "",  "a b",     "a\\b", "\xD6\xD0\xCE\xC4",
+      "\xCE\xC4", "Zeta",  "zeta2", "_x", "a.b", "10", "9", "\xC3\xA9"};
+  std::vector<std::string> byKeys = texts;
+  std::stable_sort(byKeys.begin(), byKeys.end(), [](const std::string& a, const std::string& b) {
+    return platform::SortKeyIgnoreCase(a) < platform::SortKeyIgnoreCase(b);
+  });
+  std::stable_sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
+    return platform::CompareTextIgnoreCase(a, b) < 0;
+  });
+  EXPECT_EQ(byKeys, texts);
 }
 
 }  // namespace

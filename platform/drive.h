@@ -1,0 +1,29 @@
+// How many files to digest at once on the drive that holds them: several on disks that do not
+// seek, one where reading two files at once would make the drive thrash or share its medium.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class TDriveKind { Fixed, Removable, Optical, Network, Unknown };
+enum class TSeekPenalty { Yes, No, Unknown };
+
+struct TDriveFacts {
+  TDriveKind Kind = TDriveKind::Unknown;
+  TSeekPenalty SeekPenalty = TSeekPenalty::Unknown;
+};
+
+// What the system tells of the drive that holds `path` (a core path to a folder or file).
+TDriveFacts DescribeDrive(const std::string& path);
+
+// Files digested at once on such a drive: one on optical and removable media, network shares,
+// disks that seek and drives the system cannot place; on other fixed disks the number of
+// processors, at most 8 (most systems boot from disks that do not seek, whether or not they say).
+unsigned DigestThreadsFor(const TDriveFacts& drive, unsigned processors);
+
+// For the drive of `path`, unless the environment variable HASHTALLY_THREADS holds a number from
+// 1 to 64, which is taken instead (tests, benchmarks and users who know their disks).
+unsigned DigestThreads(const std::string& path);
+
+}  // namespace platform
