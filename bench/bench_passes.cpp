@@ -1,9 +1,12 @@
-// The make and check passes over a generated tree of 20,000 files of 4 KiB in 200 folders, next to
-// coreutils md5sum making and checking a list of the same files. The tree is built once in /tmp
-// and removed at the end; the ratios at the end compare our speed with md5sum's (above 1: faster).
+// The make and check passes over two generated trees, 20,000 files of 4 KiB in 200 folders and
+// 4 files of 256 MiB, next to coreutils md5sum making and checking a list of the same files, alone
+// and two at once (xargs -P2). Each tree is built in /tmp and removed after its runs; the ratios at
+// the end compare our speed with the peers' (above 1: faster).
+//   bench_passes [--tree=small|large] [google benchmark flags]
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,10 +23,14 @@
 
 namespace {
 
-constexpr int kFolders = 200;
-constexpr int kFilesPerFolder = 100;
-constexpr int kFileSize = 4096;
-constexpr int kFiles = kFolders * kFilesPerFolder;
+struct TTreeShape {
+  const char* name;
+  int folders, filesPerFolder;
+  std::size_t fileSize;
+  int Files() const { return folders * filesPerFolder; }
+};
+constexpr TTreeShape kShapes[] = {{"small", 200, 100, 4096}, {"large", 1, 4, 256u << 20}};
+TTreeShape g_shape = kShapes[0];
 
 // Discards everything: the passes run headless.
 class NullView : public TRunView {
@@ -48,12 +55,13 @@ std::string TreeNative() { return g_base + "/tree"; }
 std::string ListNative() { return g_base + "/list"; }
 
 void MakeTree() {
+  const int kFolders = g_shape.folders, kFilesPerFolder = g_shape.filesPerFolder;
   char pattern[] = "/tmp/ht-bench-passes-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
   g_base = pattern;
   std::filesystem::create_directory(TreeNative());
   std::mt19937 random(20260314);
-  std::string block(kFileSize, '\0');
+  std::string block(g_shape.fileSize, '\0');
   for (int folder = 0; folder < kFolders; ++folder) {
     const std::string dir = TreeNative() + "/folder" + std::to_string(folder);
     std::filesystem::create_directory(dir);
@@ -75,8 +83,8 @@ void Timed(benchmark::State& state, const char* key, Work work) {
     auto [it, fresh] = g_best.emplace(key, took.count());
     if (!fresh && took.count() < it->second) it->second = took.count();
   }
-  state.counters["files/s"] = benchmark::Counter(static_cast<double>(kFiles) * state.iterations(),
-                                                 benchmark::Counter::kIsRate);
+  state.counters["files/s"] = benchmark::Counter(
+      static_cast<double>(g_shape.Files()) * state.iterations(), benchmark::Counter::kIsRate);
 }
 
 void RunShell(benchmark::State& state, const std::string& command) {
@@ -97,7 +105,8 @@ void BM_CheckPass(benchmark::State& state) {
     NullView view;
     TCheckPass(view).Run(platform::CorePath(TreeNative() + "/HTSUM-sums.MD5"),
                          TCheckOrigin::Chosen);
-    if (view.lines != kFiles + 5) state.SkipWithError("check did not report every file as OK");
+    if (view.lines != g_shape.Files() + 5)
+      state.SkipWithError("check did not report every file as OK");
   });
 }
 
@@ -105,6 +114,15 @@ void BM_Md5sumList(benchmark::State& state) {
   Timed(state, "md5sum", [&] {
     RunShell(state, "find '" + TreeNative() +
                         "' -type f ! -name HTSUM-sums.MD5 | xargs md5sum > '" + ListNative() + "'");
+  });
+}
+
+// Two md5sum processes at once over batches of the files.
+void BM_Md5sumListTwoAtOnce(benchmark::State& state) {
+  const std::string batch = std::to_string(std::max(1, g_shape.Files() / 16));
+  Timed(state, "md5sum -P2", [&] {
+    RunShell(state, "find '" + TreeNative() + "' -type f ! -name HTSUM-sums.MD5 | xargs -P2 -n" +
+                        batch + " md5sum > /dev/null");
   });
 }
 
@@ -116,12 +134,17 @@ void BM_Md5sumCheck(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    for (const TTreeShape& shape : kShapes)
+      if (std::string(argv[i]) == std::string("--tree=") + shape.name) g_shape = shape;
+  }
   benchmark::Initialize(&argc, argv);
   MakeTree();
   // Warm the page cache once, so that no measurement pays for the first reads alone.
   std::system(("cat '" + TreeNative() + "'/*/* > /dev/null").c_str());
   for (auto* b : {benchmark::RegisterBenchmark("MakePass", BM_MakePass),
                   benchmark::RegisterBenchmark("Md5sumList", BM_Md5sumList),
+                  benchmark::RegisterBenchmark("Md5sumListTwoAtOnce", BM_Md5sumListTwoAtOnce),
                   benchmark::RegisterBenchmark("CheckPass", BM_CheckPass),
                   benchmark::RegisterBenchmark("Md5sumCheck", BM_Md5sumCheck)}) {
     b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -134,6 +157,10 @@ int main(int argc, char** argv) {
     std::printf(
         "make pass vs find|xargs md5sum: speed ratio %.2f (%.3f s vs %.3f s, best of runs)\n",
         g_best["md5sum"] / g_best["make"], g_best["make"], g_best["md5sum"]);
+  }
+  if (g_best.count("make") && g_best.count("md5sum -P2")) {
+    std::printf("make pass vs xargs -P2 md5sum: speed ratio %.2f (%.3f s vs %.3f s)\n",
+                g_best["md5sum -P2"] / g_best["make"], g_best["make"], g_best["md5sum -P2"]);
   }
   if (g_best.count("check") && g_best.count("md5sum -c")) {
     std::printf("check pass vs md5sum -c: speed ratio %.2f (%.3f s vs %.3f s, best of runs)\n",

@@ -50,14 +50,17 @@ TDigestPipeline::~TDigestPipeline() {
 }
 
 void TDigestPipeline::Queue(std::string path) {
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     TSlot& slot = slots_[queued_ % slots_.size()];
     slot.path = std::move(path);
     slot.state = TSlotState::Queued;
     ++queued_;
+    wake = idle_ > 0;
   }
-  workAvailable_.notify_one();
+  // A busy worker takes the file when it is done: waking nobody saves a system call per file.
+  if (wake) workAvailable_.notify_one();
 }
 
 bool TDigestPipeline::Ready() const {
@@ -69,7 +72,12 @@ bool TDigestPipeline::Ready() const {
 void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
   std::unique_lock<std::mutex> lock(mutex_);
   TSlot& slot = slots_[taken_ % slots_.size()];
-  while (!resultReady_.wait_for(lock, kWaitSlice, [&] { return slot.state == TSlotState::Done; })) {
+  for (;;) {
+    taking_ = true;
+    const bool done =
+        resultReady_.wait_for(lock, kWaitSlice, [&] { return slot.state == TSlotState::Done; });
+    taking_ = false;
+    if (done) break;
     lock.unlock();
     view.ProcessMessages();
     if (view.AbortRequested()) {
@@ -89,7 +97,11 @@ void TDigestPipeline::Cancel(TRunView& view) {
   cancelled_ = true;
   workAvailable_.notify_all();
   std::unique_lock<std::mutex> lock(mutex_);
-  while (!resultReady_.wait_for(lock, kWaitSlice, [&] { return busy_ == 0; })) {
+  for (;;) {
+    taking_ = true;
+    const bool done = resultReady_.wait_for(lock, kWaitSlice, [&] { return busy_ == 0; });
+    taking_ = false;
+    if (done) break;
     lock.unlock();
     view.ProcessMessages();
     lock.lock();
@@ -100,7 +112,9 @@ void TDigestPipeline::Work() {
   TCancelProgress progress(cancelled_);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
+    ++idle_;
     workAvailable_.wait(lock, [&] { return ending_ || (!cancelled_ && started_ < queued_); });
+    --idle_;
     if (ending_) return;
     TSlot& slot = slots_[started_++ % slots_.size()];
     slot.state = TSlotState::Digesting;
@@ -117,6 +131,6 @@ void TDigestPipeline::Work() {
     --busy_;
     slot.result = std::move(result);
     slot.state = TSlotState::Done;
-    resultReady_.notify_all();
+    if (taking_) resultReady_.notify_all();
   }
 }

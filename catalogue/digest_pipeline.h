@@ -59,6 +59,8 @@ class TDigestPipeline {
   std::uint64_t taken_ = 0;             // results taken so far
   std::uint64_t started_ = 0;           // files a worker has begun
   unsigned busy_ = 0;                   // workers inside a digest
+  unsigned idle_ = 0;                   // workers waiting for a file
+  bool taking_ = false;                 // the window's thread waits for a result
   std::atomic<bool> cancelled_{false};  // asked by the digests' progress hook as they read
   bool ending_ = false;
   mutable std::mutex mutex_;

@@ -42,8 +42,9 @@ bool InputFile::Open(const std::string& path) {
     errno = error;  // the caller reports why the open failed
     return false;
   }
-  // Every reader of this owner goes through the file from start to end.
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // Every reader of this owner goes through the file from start to end; for small files the
+  // system's own read-ahead does as well and the call would cost more than it saves.
+  if (info.st_size > (1 << 20)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   fd_ = fd;
   size_ = static_cast<uint64_t>(info.st_size);
   offset_ = 0;

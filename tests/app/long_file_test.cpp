@@ -1,9 +1,12 @@
-// A run inside one long file, in the real window: it keeps answering, a stop takes effect inside
-// the file, and the writing status is on the screen while the checkfile is written.
+// Long work in the real window: a run inside one long file keeps answering, a stop takes effect
+// inside the file, the writing status is on the screen while the checkfile is written, and the
+// sorted list of a hundred thousand changed files keeps answering too.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/app/program_driver.h"
 
@@ -95,4 +98,43 @@ TEST(LongFile, WritingStatusShowsUntilTheCheckfileIsWritten) {
   EXPECT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(data / kCheckfile); }));
   EXPECT_EQ("", program.Text(IdLabelStatus));
   CloseHandle(gate);
+}
+
+// Every entry names a.txt through a folder of its own name and "..", with a wrong digest: the
+// summary sorts a hundred thousand paths of mixed letter case.
+TEST(LongFile, LargeSortedListKeepsAnsweringAndKeepsTheOrder) {
+  TProgramFolder setup;
+  TTempFolder data;
+  WriteFile(data / "a.txt", "abc");
+  std::string text;
+  std::vector<std::string> expected;
+  unsigned seed = 20261208;
+  for (int i = 0; i < 100000; ++i) {
+    std::string folder;
+    for (int c = 0; c < 6; ++c) {
+      seed = seed * 1103515245u + 12345u;
+      folder += "aBcDeF-_gH1"[(seed >> 16) % 11];
+    }
+    const std::string name = folder + "\\..\\a.txt";
+    text += std::string(32, '0') + "|" + name + "\r\n";
+    expected.push_back(data.Path() + "\\" + name);
+  }
+  WriteFile(data / kCheckfile, text);
+  std::stable_sort(
+      expected.begin(), expected.end(), [](const std::string& a, const std::string& b) {
+        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+               CSTR_LESS_THAN;
+      });
+  TProgram program(setup.program, setup.folder.Path(), data / kCheckfile);
+
+  ASSERT_TRUE(WaitUntil([&] { return program.Running(); }));
+  while (program.Running()) {
+    ASSERT_TRUE(program.Answers(1000));
+    Sleep(100);
+  }
+  const std::vector<std::string> pane = Lines(program.Text(IdMemoCheck));
+  const auto block = std::find(pane.begin(), pane.end(), "*** 以下文件经过对比,没有匹配:");
+  ASSERT_GE(pane.end() - block, 100002);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), block + 1));
+  EXPECT_EQ(pane.back(), "100000 文件的MD5值不匹配!文件已经被损坏或修改");
 }
