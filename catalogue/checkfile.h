@@ -60,8 +60,8 @@ bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry);
 bool IsBlankOrCommentLine(const std::string& line);
 
 // The checkfile's folder as entry names are appended to it: its path up to and including the last
-// backslash or colon (a backslash that is the second byte of a double-byte character does not
-// count); empty when there is none.
+// backslash, slash or colon (a backslash that is the second byte of a double-byte character does
+// not count); empty when there is none.
 std::string CheckfileBaseFolder(const std::string& path);
 
 // The longest relative path the writer stores and the longest name the reader takes.

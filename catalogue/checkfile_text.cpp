@@ -38,7 +38,7 @@ bool IsBlankOrCommentLine(const std::string& line) {
 }
 
 std::string CheckfileBaseFolder(const std::string& path) {
-  const std::size_t delimiter = platform::FindLastDelimiter(path, "\\:");
+  const std::size_t delimiter = platform::FindLastDelimiter(path, "\\/:");
   if (delimiter == std::string::npos) return std::string();
   return path.substr(0, delimiter + 1);
 }
