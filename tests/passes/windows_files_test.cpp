@@ -64,8 +64,6 @@ TEST(WindowsFiles, FilesPastTheNarrowPathLimitAreMadeAndChecked) {
   EXPECT_EQ(CheckAndTakeLastLine(r), "一切正常!");
 }
 
-// Names outside the code page are left out; "a." and "b " are read as themselves, never as "a",
-// "b".
 TEST(WindowsFiles, NamesOutsideTheCodePageAreLeftOutAndOthersReadAsWritten) {
   testtree::TempFolder tree("names");
   const std::string r = tree.Path();
@@ -86,7 +84,7 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreLeftOutAndOthersReadAsWritten) {
   ASSERT_TRUE(CreateDirectoryW(emojiFolder.c_str(), nullptr));
   ASSERT_TRUE(makeFile(emojiFolder + L"\\inside.txt"));
   std::map<std::string, std::string> listed;
-  for (const char* name : {"plain.txt", "a", "a.", "b", "b "}) {
+  for (const char* name : {"plain.txt", "a", "a.", "b", "b "}) {  // "a." is never "a"
     testtree::WriteBytes(r + "\\" + name, name);
     listed[name] = testtree::PeerDigest(r + "\\" + name);
   }
