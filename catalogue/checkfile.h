@@ -141,8 +141,8 @@ class TCheckfileEntries {
 TCheckfileEntries LoadCheckfileEntries(const std::string& path);
 
 // The checkfile's folder as entry names are appended to it: its path up to and including the last
-// backslash or colon (a backslash that is the second byte of a double-byte character does not
-// count); empty when there is none.
+// backslash, slash or colon (a backslash that is the second byte of a double-byte character does
+// not count); empty when there is none.
 std::string CheckfileBaseFolder(const std::string& path);
 
 // The longest relative path the writer stores and the longest name the reader takes.

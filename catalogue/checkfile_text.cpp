@@ -96,7 +96,7 @@ TMD5Node TMD5NodeArray::operator[](std::size_t i) const {
 }
 
 std::string CheckfileBaseFolder(const std::string& path) {
-  const std::size_t delimiter = platform::FindLastDelimiter(path, "\\:");
+  const std::size_t delimiter = platform::FindLastDelimiter(path, "\\/:");
   if (delimiter == std::string::npos) return std::string();
   return path.substr(0, delimiter + 1);
 }

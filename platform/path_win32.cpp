@@ -1,15 +1,16 @@
 // Windows paths are already in the core's form; the wide services get them through SystemPath.
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/path.h"
 #include "platform/wide_path_win32.h"
 
 namespace platform {
 namespace {
 
-// From this length on the prefix is added: below it every file service, folder creation
-// included, takes the path as it is.
-constexpr std::size_t kLongPath = MAX_PATH - 12;
+const wchar_t kVerbatimPrefix[] = L"\\\\?\\";
+const wchar_t kDevicePrefix[] = L"\\\\.\\";
 
 std::wstring Widen(const std::string& text, DWORD flags) {
   const int size = static_cast<int>(text.size());
@@ -18,10 +19,6 @@ std::wstring Widen(const std::string& text, DWORD flags) {
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, flags, text.data(), size, &wide[0], length);
   return wide;
-}
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
-  return text.compare(0, wcslen(prefix), prefix) == 0;
 }
 
 // `path` made absolute and normalised; empty when the system cannot resolve it.
@@ -35,13 +32,83 @@ std::wstring FullPath(const std::wstring& path) {
   return full;
 }
 
-// The long path made absolute and normalised (the prefix turns that off), then prefixed.
-std::wstring WithLongPrefix(const std::wstring& path) {
-  if (StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) return path;
-  const std::wstring full = FullPath(path);
-  if (full.empty()) return path;
-  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The end of `count` components that start at `from`, separated by either slash.
+std::size_t SkipComponents(const std::wstring& path, std::size_t from, int count) {
+  std::size_t i = from;
+  for (int k = 0; k < count; ++k) {
+    if (k > 0 && i < path.size()) ++i;
+    while (i < path.size() && !IsSeparator(path[i])) ++i;
+  }
+  return i;
+}
+
+// The root of an absolute path in its verbatim form ("\\?\C:", "\\?\UNC\server\share",
+// "\\.\pipe"), with the index where the components after it begin. False for the relative forms:
+// "C:name", "\name" and "name".
+bool AbsoluteRoot(const std::wstring& path, std::wstring& root, std::size_t& rest) {
+  const auto separatorAt = [&path](std::size_t i) {
+    return i < path.size() && IsSeparator(path[i]);
+  };
+  std::size_t start = 0;
+  if (separatorAt(0) && separatorAt(1)) {
+    const bool device = path.size() > 2 && (path[2] == L'?' || path[2] == L'.') && separatorAt(3);
+    if (device) {
+      // After a device prefix, "UNC\server\share" is one root, as in the plain "\\server\share".
+      start = 4;
+      const bool unc = SkipComponents(path, start, 1) == start + 3 && separatorAt(start + 3) &&
+                       _wcsnicmp(path.c_str() + start, L"UNC", 3) == 0;
+      rest = SkipComponents(path, start, unc ? 3 : 1);
+      // A drive named through \\.\ is a folder tree like any other: its names are kept as well.
+      const bool drive = rest == start + 2 && path[start + 1] == L':';
+      root = path[2] == L'?' || drive ? kVerbatimPrefix : kDevicePrefix;
+    } else {
+      start = 2;
+      rest = SkipComponents(path, start, 2);
+      root = std::wstring(kVerbatimPrefix) + L"UNC\\";
+    }
+  } else if (path.size() > 2 && path[1] == L':' && IsSeparator(path[2])) {
+    rest = 2;
+    root = kVerbatimPrefix;
+  } else {
+    return false;
+  }
+  for (std::size_t i = start; i < rest; ++i) root += IsSeparator(path[i]) ? L'\\' : path[i];
+  return true;
+}
+
+// `root` followed by the components of `tail`, normalised the way the system's own path rules do
+// it for "/", "." and "..", but with every other name kept as it is: those rules would also drop
+// a name's final dots and blanks, and so open "a" where "a." was meant.
+std::wstring JoinVerbatim(std::wstring root, const std::wstring& tail) {
+  std::vector<std::wstring> kept;
+  for (std::size_t i = 0; i < tail.size();) {
+    while (i < tail.size() && IsSeparator(tail[i])) ++i;
+    const std::size_t end = SkipComponents(tail, i, 1);
+    const std::wstring name = tail.substr(i, end - i);
+    i = end;
+    if (name == L"..") {
+      if (!kept.empty()) kept.pop_back();
+    } else if (!name.empty() && name != L".") {
+      kept.push_back(name);
+    }
+  }
+  for (const std::wstring& name : kept) root += L'\\' + name;
+  // A final separator stays: with it "\\?\C:\" is the drive's root folder, without it the volume.
+  if (!tail.empty() && (IsSeparator(tail.back()) || kept.empty())) root += L'\\';
+  return root;
+}
+
+// The current folder for a relative path, that of its drive for "C:name", or the current drive's
+// root for "\name"; `rest` is where the path's own components begin.
+std::wstring BaseOfRelative(const std::wstring& path, std::size_t& rest) {
+  if (path.size() > 1 && path[1] == L':') {
+    rest = 2;
+    return FullPath(path.substr(0, 2));
+  }
+  rest = !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+  return FullPath(rest == 1 ? L"\\" : L".");
 }
 
 }  // namespace
@@ -52,7 +119,15 @@ std::string CorePath(const std::string& nativePath) { return nativePath; }
 std::wstring SystemPath(const std::string& corePath) {
   std::wstring wide = Widen(corePath, MB_ERR_INVALID_CHARS);
   if (wide.empty() && !corePath.empty()) wide = Widen(corePath, 0);
-  return wide.size() >= kLongPath ? WithLongPrefix(wide) : wide;
+  if (wide.empty()) return wide;
+  std::wstring root;
+  std::size_t rest = 0;
+  if (AbsoluteRoot(wide, root, rest)) return JoinVerbatim(root, wide.substr(rest));
+  const std::wstring base = BaseOfRelative(wide, rest);
+  const std::wstring absolute = rest < wide.size() ? base + L'\\' + wide.substr(rest) : base;
+  // Should the system give no absolute base, the path goes as it is and the system resolves it.
+  if (base.empty() || !AbsoluteRoot(absolute, root, rest)) return wide;
+  return JoinVerbatim(root, absolute.substr(rest));
 }
 
 TPathKind GetPathKind(const std::string& corePath) {

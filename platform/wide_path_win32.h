@@ -6,10 +6,13 @@
 
 namespace platform {
 
-// `corePath` as the wide file services take it. Long paths get the \\?\ (or \\?\UNC\) prefix
-// after being made absolute; short ones are passed on as they are, so they behave exactly as the
-// narrow calls did. Bytes that are not valid in the code page are converted the way the narrow
-// calls convert them, which leads to the same "not found" they gave.
+// `corePath` as the wide file services take it: made absolute (against the current folder, or
+// that of its drive for "C:name") and given the verbatim prefix \\?\ (\\?\UNC\ for a share), so
+// that long paths work and every name is opened as it is written, final dots and blanks included.
+// "/" and "\" both separate; "." and ".." are resolved here, never above the root; a final
+// separator stays. Device paths (\\.\NUL, \\.\pipe\name) keep their \\.\ prefix; drives named
+// through it (\\.\C:\name) take \\?\ as well. Bytes that are not valid in the code page are
+// converted the way the narrow calls convert them, which leads to the same "not found" they gave.
 std::wstring SystemPath(const std::string& corePath);
 
 // A name from a wide listing in the code page. False when a character has no exact form there;

@@ -190,6 +190,7 @@ TEST(CheckfileBaseFolder, UpToTheLastDelimiterOfThePath) {
       {"sums.md5", ""},
       {"", ""},
       {"\\\\server\\share\\sums.md5", "\\\\server\\share\\"},
+      {"C:/Backup/./sums.md5", "C:/Backup/./"},
   };
   for (const auto& c : cases) EXPECT_EQ(CheckfileBaseFolder(c.first), c.second) << c.first;
 

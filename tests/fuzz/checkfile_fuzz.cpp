@@ -50,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string base = CheckfileBaseFolder(content);
   Require(base.size() <= content.size());
   Require(content.compare(0, base.size(), base) == 0);
-  Require(base.empty() || base.back() == '\\' || base.back() == ':');
+  Require(base.empty() || base.back() == '\\' || base.back() == '/' || base.back() == ':');
   return 0;
 }

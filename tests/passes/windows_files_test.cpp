@@ -64,7 +64,7 @@ TEST(WindowsFiles, FilesPastTheNarrowPathLimitAreMadeAndChecked) {
   EXPECT_EQ(CheckAndTakeLastLine(r), "一切正常!");
 }
 
-TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
+TEST(WindowsFiles, NamesOutsideTheCodePageAreLeftOutAndOthersReadAsWritten) {
   testtree::TempFolder tree("names");
   const std::string r = tree.Path();
   const std::wstring root = L"\\\\?\\" + std::wstring(r.begin(), r.end());
@@ -83,7 +83,11 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
   const std::wstring emojiFolder = root + L"\\\xD83D\xDE00";
   ASSERT_TRUE(CreateDirectoryW(emojiFolder.c_str(), nullptr));
   ASSERT_TRUE(makeFile(emojiFolder + L"\\inside.txt"));
-  testtree::WriteBytes(r + "\\plain.txt", "plain");
+  std::map<std::string, std::string> listed;
+  for (const char* name : {"plain.txt", "a", "a.", "b", "b "}) {  // "a." is never "a"
+    testtree::WriteBytes(r + "\\" + name, name);
+    listed[name] = testtree::PeerDigest(r + "\\" + name);
+  }
 
   RecordingView maker;
   TMakePass(maker, kVersion).Run(r);
@@ -96,10 +100,11 @@ TEST(WindowsFiles, NamesOutsideTheCodePageAreReportedCountedAndLeftOut) {
   EXPECT_EQ(fileLines, 3);
   EXPECT_EQ(folderLines, 1);
   EXPECT_EQ(maker.pane.back(), "4 个文件或文件夹无法处理,未列入检查文件");
-  EXPECT_EQ(
-      EntriesOf(r),
-      (std::map<std::string, std::string>{{"plain.txt", testtree::PeerDigest(r + "\\plain.txt")}}));
+  EXPECT_EQ(EntriesOf(r), listed);
   EXPECT_EQ(CheckAndTakeLastLine(r), "一切正常!");
+  testtree::WriteBytes(r + "\\a.", "changed");  // named below through \\?\ with "/" and ".."
+  EXPECT_EQ(CheckAndTakeLastLine("\\\\?\\" + r + "/x/.."),
+            "1 文件的MD5值不匹配!文件已经被损坏或修改");
 }
 
 // Opened as files, device names would read as empty input or block, and a pipe would be read
