@@ -48,8 +48,7 @@ HTREEITEM FindChildItem(const TProgram& program, HWND tree, HTREEITEM parent,
 }
 
 TEST_F(Dialogs, FolderChosenInTheChooserIsWhereTheMakeRunWrites) {
-  // A folder deeper than the classic path limit, below a folder right under C:, which is two
-  // levels below the chooser's root (the computer's drives).
+  // A folder past the classic path limit, below one right under C: (the root: the drives).
   const std::string name = "ht-dialogs-" + std::to_string(GetCurrentProcessId());
   const TRootFolder scanned{"C:\\" + name};
   const std::string steps[] = {name, std::string(100, 'a'), std::string(100, 'b'),

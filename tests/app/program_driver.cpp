@@ -202,8 +202,7 @@ bool FileExists(const std::string& path) {
 
 void MakeFolder(const std::string& path) { CreateDirectoryW(LongPath(path).c_str(), nullptr); }
 
-namespace {
-void RemoveWideTree(const std::wstring& path) {
+void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
@@ -213,7 +212,7 @@ void RemoveWideTree(const std::wstring& path) {
       const std::wstring child = path + L"\\" + name;
       SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveWideTree(child);
+        RemoveTree(child);
       else
         DeleteFileW(child.c_str());
     } while (FindNextFileW(find, &entry));
@@ -221,9 +220,8 @@ void RemoveWideTree(const std::wstring& path) {
   }
   RemoveDirectoryW(path.c_str());
 }
-}  // namespace
 
-void RemoveTree(const std::string& path) { RemoveWideTree(LongPath(path)); }
+void RemoveTree(const std::string& path) { RemoveTree(LongPath(path)); }
 
 std::string SystemMd5(const std::string& path) {
   const std::string content = ReadFile(path);
@@ -425,9 +423,7 @@ std::string WindowText(HWND window) {
 }
 
 std::wstring WideText(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kSendTimeout, &length);
-  std::wstring text(length + 1, L'\0');
+  std::wstring text(Send(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');  // it may overstate
   DWORD_PTR copied = 0;
   SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                       SMTO_NORMAL, kSendTimeout, &copied);

@@ -43,6 +43,7 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
 void RemoveTree(const std::string& path);
+void RemoveTree(const std::wstring& path);  // with the long-path prefix
 
 // Lower-case hexadecimal MD5 of a file's bytes, computed by the system's cryptographic provider.
 std::string SystemMd5(const std::string& path);
