@@ -26,8 +26,11 @@ const wchar_t kApplicationTitle[] = L"Hashtally";
 const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
 const wchar_t kPageWindowClass[] = L"" HT_PAGE_WINDOW_CLASS;
 
+// Boxes: a run that ran out of memory, and a given name the code page cannot hold (the name
+// follows, as it was given).
 const char kOutOfMemoryText[] = "内存不足,操作已中止。";
 const char kUnrepresentableNameText[] = "文件名含有本机代码页之外的字符,无法打开: ";
+
 // The version resource's "FileVersion" text is the program's version string.
 constexpr int kFileVersionIndex = 2;
 // CSIDL_DRIVES: the computer's drives, the root of the folder chooser's tree.
