@@ -4,15 +4,13 @@
 // The system headers below need windows.h first.
 #include <commctrl.h>
 #include <ole2.h>
-#include <shellapi.h>
 
 #include <exception>
 
 #include "app/application.h"
 #include "app/main_form.h"
 #include "catalogue/date_time_text.h"
-#include "platform/wide_path_win32.h"
-#include "widgets/gui_helpers.h"
+#include "widgets/display_text.h"
 
 namespace {
 
@@ -30,14 +28,30 @@ class TOleSession {
   bool initialised_;
 };
 
-// The first command-line argument in the code page, empty when there is none. The wide command
-// line is read so that a name the code page cannot hold is not turned into a look-alike.
-std::string CommandLinePath() {
-  int count = 0;
-  const gui::TLocalMemory<LPWSTR> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
-  std::string path;
-  if (arguments.Get() != nullptr && count > 1) platform::CodePageName(arguments.Get()[1], path);
-  return path;
+// One argument of a command line from `rest` on, which is left behind it. Paths are read by their
+// own quoting rule: quotes group blanks and are dropped, and a backslash never escapes one, since
+// no path holds a quote; so "D:\照片 2026\" (a shortcut's folder) names D:\照片 2026\ instead of
+// a name that ends in a quote.
+std::wstring NextPathArgument(const wchar_t*& rest) {
+  while (*rest == L' ' || *rest == L'\t') ++rest;
+  std::wstring argument;
+  bool quoted = false;
+  for (; *rest != L'\0' && (quoted || (*rest != L' ' && *rest != L'\t')); ++rest) {
+    if (*rest == L'"') {
+      quoted = !quoted;
+    } else {
+      argument += *rest;
+    }
+  }
+  return argument;
+}
+
+// The first command-line argument as it was given, empty when there is none. The wide command
+// line is read, so that a name the code page cannot hold can be told apart from a look-alike.
+std::wstring CommandLinePath() {
+  const wchar_t* rest = GetCommandLineW();
+  NextPathArgument(rest);  // the program's own path
+  return NextPathArgument(rest);
 }
 
 // Runs until the main window is gone. Whenever the queue has run empty the form gets its idle
@@ -64,7 +78,7 @@ int RunHashtally(HINSTANCE instance, int showCommand) {
     form.Create(showCommand);
     return RunMessageLoop(form);
   } catch (const std::exception& error) {
-    MessageBoxA(nullptr, error.what(), "Hashtally", MB_OK | MB_ICONSTOP);
+    MessageBoxW(nullptr, gui::SystemWide(error.what()).c_str(), L"Hashtally", MB_OK | MB_ICONSTOP);
     return 1;
   }
 }

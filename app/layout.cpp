@@ -22,16 +22,16 @@ constexpr DWORD kHelpPane =
 
 const TControlRow kLayout[] = {
     // class       text                 left top  width height style   id parent
-    {"STATIC", "选择文件夹  : ", 8, 8, 320, 13, kLabel, IdLabel1, OnTabSheetMake},
-    {"BUTTON", "点击选择扫描目录", 8, 24, 481, 25, kButton, IdButtonScanFolder, OnTabSheetMake},
-    {"BUTTON", "开始", 8, 56, 75, 25, kButton, IdButtonGo, OnTabSheetMake},
-    {"EDIT", "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
-    {"BUTTON", "打开检查文件...", 8, 8, 97, 25, kButton, IdButtonFindCheckFile, OnTabSheetCheck},
-    {"EDIT", "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck, PaneFont},
-    {"STATIC", "Hashtally 版本 ", 8, 8, 110, 13, kLabel, IdLabel2, OnTabSheet1},
-    {"EDIT", "", 8, 50, 481, 193, kHelpPane, IdMemoAbout, OnTabSheet1},
-    {"STATIC", "", 8, 320, 321, 41, kLabel, IdLabelStatus, OnForm},
-    {"BUTTON", "停止", 380, 320, 80, 42, kButton | WS_DISABLED, IdButtonAbort, OnForm},
+    {L"STATIC", "选择文件夹  : ", 8, 8, 320, 13, kLabel, IdLabel1, OnTabSheetMake},
+    {L"BUTTON", "点击选择扫描目录", 8, 24, 481, 25, kButton, IdButtonScanFolder, OnTabSheetMake},
+    {L"BUTTON", "开始", 8, 56, 75, 25, kButton, IdButtonGo, OnTabSheetMake},
+    {L"EDIT", "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
+    {L"BUTTON", "打开检查文件...", 8, 8, 97, 25, kButton, IdButtonFindCheckFile, OnTabSheetCheck},
+    {L"EDIT", "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck, PaneFont},
+    {L"STATIC", "Hashtally 版本 ", 8, 8, 110, 13, kLabel, IdLabel2, OnTabSheet1},
+    {L"EDIT", "", 8, 50, 481, 193, kHelpPane, IdMemoAbout, OnTabSheet1},
+    {L"STATIC", "", 8, 320, 321, 41, kLabel, IdLabelStatus, OnForm},
+    {L"BUTTON", "停止", 380, 320, 80, 42, kButton | WS_DISABLED, IdButtonAbort, OnForm},
 };
 const std::size_t kLayoutSize = sizeof(kLayout) / sizeof(kLayout[0]);
 

@@ -13,8 +13,8 @@ enum TLayoutFont {
 };
 
 struct TControlRow {
-  const char* className;
-  const char* text;
+  const wchar_t* className;
+  const char* text;              // a program text
   int left, top, width, height;  // at 96 DPI, relative to the parent's client area
   DWORD style;                   // besides WS_CHILD | WS_VISIBLE
   int id;
@@ -26,7 +26,7 @@ struct TControlRow {
 constexpr int kFormClientWidth = 524;
 constexpr int kFormClientHeight = 371;
 
-// Tab captions, in page order.
+// Tab captions, in page order. Every fixed text here is a program text.
 extern const char* const kPageCaptions[3];
 
 // Rows in creation order, which within a parent is also the tab order.

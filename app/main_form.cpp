@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -21,7 +22,15 @@
 
 namespace {
 
-const char* const kApplicationTitle = "Hashtally";
+const wchar_t kApplicationTitle[] = L"Hashtally";
+const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
+const wchar_t kPageWindowClass[] = L"" HT_PAGE_WINDOW_CLASS;
+
+// Boxes: a run that ran out of memory, and a given name the code page cannot hold (the name
+// follows, as it was given).
+const char kOutOfMemoryText[] = "内存不足,操作已中止。";
+const char kUnrepresentableNameText[] = "文件名含有本机代码页之外的字符,无法打开: ";
+
 // The version resource's "FileVersion" text is the program's version string.
 constexpr int kFileVersionIndex = 2;
 // CSIDL_DRIVES: the computer's drives, the root of the folder chooser's tree.
@@ -52,22 +61,19 @@ const TRunControls& RunControls(TRunKind kind) {
   return kind == kRunControls[0].kind ? kRunControls[0] : kRunControls[1];
 }
 
-// The first of the dropped items, in the code page; false when nothing usable was dropped.
-bool FirstDroppedPath(HDROP drop, std::string& path) {
+// The first of the dropped items as it was dropped; false when nothing usable was dropped.
+bool FirstDroppedPath(HDROP drop, std::wstring& path) {
   const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
   if (length == 0) return false;
-  std::wstring wide(length + 1, L'\0');
-  if (DragQueryFileW(drop, 0, &wide[0], length + 1) == 0) return false;
-  wide.resize(length);
-  // A name the code page cannot hold keeps the default character, so it fails to open with the
-  // usual message instead of opening a look-alike.
-  platform::CodePageName(wide.c_str(), path);
-  return !path.empty();
+  path.assign(length + 1, L'\0');
+  if (DragQueryFileW(drop, 0, &path[0], length + 1) == 0) return false;
+  path.resize(length);
+  return true;
 }
 
 }  // namespace
 
-TForm1::TForm1(HINSTANCE instance, std::string commandLinePath)
+TForm1::TForm1(HINSTANCE instance, std::wstring commandLinePath)
     : instance_(instance), commandLinePath_(std::move(commandLinePath)) {
   SelectFolderDialog1.BaseFolder = widgets::TShellLocator::SpecialFolder(kDrivesFolder);
 }
@@ -77,21 +83,21 @@ TForm1::~TForm1() {
 }
 
 void TForm1::RegisterClasses(HINSTANCE instance) {
-  WNDCLASSEXA form{};
+  WNDCLASSEXW form{};
   form.cbSize = sizeof(form);
   form.lpfnWndProc = WindowProc;
   form.hInstance = instance;
-  form.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  form.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  form.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  form.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  form.lpszClassName = HT_MAIN_WINDOW_CLASS;
-  RegisterClassExA(&form);
+  form.lpszClassName = kMainWindowClass;
+  RegisterClassExW(&form);
 
-  WNDCLASSEXA page = form;
+  WNDCLASSEXW page = form;
   page.lpfnWndProc = PageProc;
   page.hIcon = nullptr;
-  page.lpszClassName = HT_PAGE_WINDOW_CLASS;
-  RegisterClassExA(&page);
+  page.lpszClassName = kPageWindowClass;
+  RegisterClassExW(&page);
 }
 
 void TForm1::Create(int showCommand) {
@@ -99,9 +105,9 @@ void TForm1::Create(int showCommand) {
   dpi_ = gui::WindowDpi(nullptr);
   RECT frame = {0, 0, gui::Scale(kFormClientWidth, dpi_), gui::Scale(kFormClientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
-  CreateWindowExA(0, HT_MAIN_WINDOW_CLASS, kFormCaption, kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_,
-                  this);
+  CreateWindowExW(0, kMainWindowClass, gui::ProgramWide(kFormCaption).c_str(), kFormStyle,
+                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                  nullptr, nullptr, instance_, this);
   if (!handle_) throw std::runtime_error("Cannot create the main window");
   dpi_ = gui::WindowDpi(handle_);
   CreateControls();
@@ -116,32 +122,33 @@ void TForm1::Create(int showCommand) {
 }
 
 void TForm1::CreateControls() {
-  formFont_ = gui::CreatePointFont("MS Sans Serif", 8, DEFAULT_CHARSET, dpi_);
+  formFont_ = gui::CreatePointFont(L"MS Sans Serif", 8, gui::ChineseCharset(), dpi_);
   // The panes ask for a face that is rarely installed; the system substitutes one that can show
   // the Chinese texts of the GB2312 character set.
-  paneFont_ = gui::CreatePointFont("新品速递", 8, GB2312_CHARSET, dpi_);
+  paneFont_ = gui::CreatePointFont(L"新品速递", 8, GB2312_CHARSET, dpi_);
   auto scale = [this](int value) { return gui::Scale(value, dpi_); };
 
   pageControl_ =
-      CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+      CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
                       scale(8), scale(8), scale(505), scale(305), handle_,
                       reinterpret_cast<HMENU>(IdPageControl1), instance_, nullptr);
-  SendMessageA(pageControl_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
+  SendMessageW(pageControl_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
   for (int i = 0; i < 3; ++i) {
-    TCITEMA item{};
+    std::wstring caption = gui::ProgramWide(kPageCaptions[i]);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(kPageCaptions[i]);
-    SendMessageA(pageControl_, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    item.pszText = &caption[0];
+    SendMessageW(pageControl_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
 
   // The pages are siblings of the tab control lying over its display area, so that the dialog
   // manager's Tab key walks into them.
   RECT display = {0, 0, scale(505), scale(305)};
-  SendMessageA(pageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  SendMessageW(pageControl_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
   OffsetRect(&display, scale(8), scale(8));
   for (int i = 0; i < 3; ++i) {
-    pages_[i] = CreateWindowExA(
-        WS_EX_CONTROLPARENT, HT_PAGE_WINDOW_CLASS, kPageCaptions[i],
+    pages_[i] = CreateWindowExW(
+        WS_EX_CONTROLPARENT, kPageWindowClass, gui::ProgramWide(kPageCaptions[i]).c_str(),
         WS_CHILD | WS_CLIPSIBLINGS | (i == 0 ? WS_VISIBLE : 0), display.left, display.top,
         display.right - display.left, display.bottom - display.top, handle_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdTabSheetMake + i)), instance_, nullptr);
@@ -150,23 +157,26 @@ void TForm1::CreateControls() {
   for (std::size_t i = 0; i < kLayoutSize; ++i) {
     const TControlRow& row = kLayout[i];
     const HWND parent = row.parent == OnForm ? handle_ : pages_[row.parent];
-    const bool edit = lstrcmpiA(row.className, "EDIT") == 0;
-    const HWND control = CreateWindowExA(
-        edit ? WS_EX_CLIENTEDGE : 0, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
-        scale(row.left), scale(row.top), scale(row.width), scale(row.height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+    const bool edit = lstrcmpiW(row.className, L"EDIT") == 0;
+    const HWND control = CreateWindowExW(
+        edit ? WS_EX_CLIENTEDGE : 0, row.className, gui::ProgramWide(row.text).c_str(),
+        WS_CHILD | WS_VISIBLE | row.style, scale(row.left), scale(row.top), scale(row.width),
+        scale(row.height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_,
+        nullptr);
     const gui::TGdiObject& font = row.font == PaneFont ? paneFont_ : formFont_;
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
   // The tab control lies under its pages and is painted clipped by them; it is also last in the
   // Tab order, after the stop button.
   SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   memoMake_.Attach(Control(IdMemoMake));
-  memoMake_.SetLines({"选择文件夹,点击 \"开始\" ,制作检查文件,用于对比."});
+  const auto utf8 = [](const char* text) { return gui::Utf8(gui::ProgramWide(text)); };
+  memoMake_.SetLines({utf8("选择文件夹,点击 \"开始\" ,制作检查文件,用于对比.")});
   memoCheck_.Attach(Control(IdMemoCheck));
-  memoCheck_.SetLines({"点击 \"打开检查文件\" 开始对比现有文件", "Hashtally 检查文件."});
-  gui::SetControlText(Control(IdMemoAbout), kAboutText);
+  memoCheck_.SetLines(
+      {utf8("点击 \"打开检查文件\" 开始对比现有文件"), utf8("Hashtally 检查文件.")});
+  gui::SetControlText(Control(IdMemoAbout), gui::ProgramWide(kAboutText));
 }
 
 HWND TForm1::Control(int id) const {
@@ -181,19 +191,17 @@ HWND TForm1::Control(int id) const {
 
 LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* form = static_cast<TForm1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     form->handle_ = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(window, message, wParam, lParam);
+  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(window, message, wParam, lParam);
   // No exception may leave through the system's frames.
   try {
     return form->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    form->ShowException(error.what());
   } catch (...) {
-    form->ShowException("Unexpected error");
+    form->ShowException();
   }
   return 0;
 }
@@ -205,9 +213,9 @@ LRESULT CALLBACK TForm1::PageProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-      return SendMessageA(GetParent(window), message, wParam, lParam);  // the form handles them
+      return SendMessageW(GetParent(window), message, wParam, lParam);  // the form handles them
     default:
-      return DefWindowProcA(window, message, wParam, lParam);
+      return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
@@ -237,11 +245,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnDestroy();
       return 0;
     case WM_NCDESTROY:
-      SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
       handle_ = nullptr;
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void TForm1::OnCommand(int id) {
@@ -269,7 +277,7 @@ LRESULT TForm1::OnNotify(const NMHDR& header) {
   if (header.hwndFrom != pageControl_) return 0;
   if (header.code == TCN_SELCHANGING) return IsWindowEnabled(pageControl_) ? FALSE : TRUE;
   if (header.code == TCN_SELCHANGE)
-    ShowPage(static_cast<int>(SendMessageA(pageControl_, TCM_GETCURSEL, 0, 0)));
+    ShowPage(static_cast<int>(SendMessageW(pageControl_, TCM_GETCURSEL, 0, 0)));
   return 0;
 }
 
@@ -281,7 +289,7 @@ LRESULT TForm1::OnCtlColor(HDC dc, HWND control) {
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
   }
-  return DefWindowProcA(handle_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+  return DefWindowProcW(handle_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                         reinterpret_cast<LPARAM>(control));
 }
 
@@ -310,10 +318,15 @@ void TForm1::OnSettingChange() { ReloadDateTimeSettings(); }
 
 void TForm1::OnDropFiles(HDROP drop) {
   // Refused while a run, a dialog or a box of another handler is active: runs never overlap.
-  std::string path;
-  const bool accepted = handlerDepth_ == 0 && FirstDroppedPath(drop, path);
+  std::wstring dropped;
+  const bool accepted = handlerDepth_ == 0 && FirstDroppedPath(drop, dropped);
   DragFinish(drop);
-  if (accepted) RunHandler([&] { OpenPath(path); });
+  if (accepted) {
+    RunHandler([&] {
+      std::string path;
+      if (CodePagePath(dropped, path)) OpenPath(path);
+    });
+  }
 }
 
 template <typename Handler>
@@ -328,31 +341,54 @@ void TForm1::RunHandler(Handler handler) {
     TDepth depth(handlerDepth_);
     try {
       handler();
-    } catch (const std::exception& error) {
-      ShowException(error.what());
     } catch (...) {
-      ShowException("Unexpected error");
+      ShowException();
     }
   }
   // The close asked for meanwhile is made again from the message loop, where nothing of the
   // handler's call chain (the clicked button, say) is still on the stack.
-  if (handlerDepth_ == 0 && terminating_ && handle_) PostMessageA(handle_, WM_CLOSE, 0, 0);
+  if (handlerDepth_ == 0 && terminating_ && handle_) PostMessageW(handle_, WM_CLOSE, 0, 0);
 }
 
-void TForm1::ShowException(const char* message) {
-  MessageBoxA(handle_, message, kApplicationTitle, MB_OK | MB_ICONSTOP);
+void TForm1::ShowException() {
+  // A run that ran out of memory has let go of what it held by now, and has returned the window
+  // to idle; an old checkfile is only ever replaced by a new one written whole.
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    ShowErrorBox(gui::ProgramWide(kOutOfMemoryText));
+  } catch (const std::exception& error) {
+    // The errors' texts are English, with paths and system texts in the code page.
+    ShowErrorBox(gui::SystemWide(error.what()));
+  } catch (...) {
+    ShowErrorBox(L"Unexpected error");
+  }
+}
+
+void TForm1::ShowErrorBox(const std::wstring& text) {
+  MessageBoxW(handle_, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
+}
+
+bool TForm1::CodePagePath(const std::wstring& given, std::string& path) {
+  if (platform::CodePageName(given.c_str(), path)) return true;
+  ShowUnrepresentableName(given);
+  return false;
+}
+
+void TForm1::ShowUnrepresentableName(const std::wstring& given) {
+  ShowErrorBox(gui::ProgramWide(kUnrepresentableNameText) + given);
 }
 
 void TForm1::ProcessMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       quitReceived_ = true;
       return;
     }
-    if (!handle_ || !IsDialogMessageA(handle_, &message)) {
+    if (!handle_ || !IsDialogMessageW(handle_, &message)) {
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
   }
 }
@@ -369,8 +405,8 @@ void TForm1::ProcessMessagesDuringRun() {
 }
 
 void TForm1::ShowPage(int index) {
-  if (SendMessageA(pageControl_, TCM_GETCURSEL, 0, 0) != index)
-    SendMessageA(pageControl_, TCM_SETCURSEL, index, 0);
+  if (SendMessageW(pageControl_, TCM_GETCURSEL, 0, 0) != index)
+    SendMessageW(pageControl_, TCM_SETCURSEL, index, 0);
   for (int i = 0; i < 3; ++i) ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
 }
 
@@ -415,9 +451,11 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
   }
 }
 
-void TForm1::TPaneRunView::SetStatus(TViewText text) { form_.SetStatusText(JoinedBytes(text)); }
+void TForm1::TPaneRunView::SetStatus(TViewText text) {
+  form_.SetStatusText(gui::ViewTextWide(text));
+}
 
-void TForm1::SetStatusText(const std::string& text) {
+void TForm1::SetStatusText(const std::wstring& text) {
   pendingStatus_ = text;
   statusPending_ = true;
   if (!runActive_ || std::chrono::steady_clock::now() - statusShown_ >= kStatusInterval)
@@ -443,22 +481,27 @@ void TForm1::TPaneRunView::ShowNow() {
 void TForm1::TPaneRunView::ShowNoFilesBox() {
   pane_.Flush();  // the pane and the status line are complete while the box is up
   form_.ShowPendingStatus();
-  MessageBoxA(form_.handle_, "No files to work with!", kApplicationTitle, MB_OK);
+  MessageBoxW(form_.handle_, L"No files to work with!", kApplicationTitle, MB_OK);
 }
 
 void TForm1::FormCreate() {
-  gui::SetControlText(Control(IdLabelStatus), kIdleStatus);
+  gui::SetControlText(Control(IdLabelStatus), gui::ProgramWide(kIdleStatus));
   const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2,
-                      gui::ControlText(label2) + VersionInfo1.VersionString(kFileVersionIndex));
+  gui::SetControlText(label2, gui::ControlText(label2) +
+                                  gui::SystemWide(VersionInfo1.VersionString(kFileVersionIndex)));
   gui::FitLabelWidth(label2);
 
   const std::string program = gui::ModuleFileName(nullptr);
   const std::size_t folderEnd = platform::FindLastDelimiter(program, "\\:");
   ScanFolder = folderEnd == std::string::npos ? std::string() : program.substr(0, folderEnd + 1);
-  gui::SetControlText(Control(IdButtonScanFolder), ScanFolder);
+  gui::SetControlText(Control(IdButtonScanFolder), gui::SystemWide(ScanFolder));
 
-  const TStartPlan plan = PlanStart(ScanFolder, commandLinePath_);
+  // A given name the code page cannot hold is refused once the window shows; it still wins over
+  // the checkfile beside the program, which is not checked instead.
+  std::string argument;
+  const bool representable = platform::CodePageName(commandLinePath_.c_str(), argument);
+  if (!representable) unopenableArgument_ = commandLinePath_;
+  const TStartPlan plan = representable ? PlanStart(ScanFolder, argument) : TStartPlan();
   AutoCheckPending = plan.Action == TStartPlan::CheckBesideProgram;
   if (plan.Action == TStartPlan::CheckGiven) givenCheckfile_ = plan.Path;
   if (plan.Action == TStartPlan::ScanGiven) UseScanFolder(plan.Path);
@@ -474,16 +517,20 @@ void TForm1::ApplicationEvents1Idle() {
   } else if (!givenCheckfile_.empty()) {
     const std::string path = std::exchange(givenCheckfile_, std::string());
     RunHandler([&] { CheckGivenFile(path); });
+  } else if (!unopenableArgument_.empty()) {
+    const std::wstring given = std::exchange(unopenableArgument_, std::wstring());
+    RunHandler([&] { ShowUnrepresentableName(given); });
   }
 }
 
 void TForm1::ButtonScanFolderClick() {
   if (!SelectFolderDialog1.Execute()) return;
-  UseScanFolder(SelectFolderDialog1.SelectedPath());
+  std::string folder;
+  if (CodePagePath(SelectFolderDialog1.SelectedWidePath(), folder)) UseScanFolder(folder);
 }
 
 void TForm1::UseScanFolder(const std::string& folder) {
-  gui::SetControlText(Control(IdButtonScanFolder), folder);
+  gui::SetControlText(Control(IdButtonScanFolder), gui::SystemWide(folder));
   ScanFolder = folder;
 }
 
@@ -525,23 +572,28 @@ void TForm1::CheckGivenFile(const std::string& path) {
 void TForm1::ButtonAbortClick() { AbortRequested = true; }
 
 bool TForm1::ExecuteOpenDialog() {
-  // The name box starts with the checkfile used last; the buffer leaves room for any typed path.
-  std::vector<char> fileName(std::max<std::size_t>(openDialogFileName_.size() + 1, 32768), '\0');
-  std::copy(openDialogFileName_.begin(), openDialogFileName_.end(), fileName.begin());
+  // The name box starts with the checkfile used last; the buffer leaves room for any path the
+  // system takes, long paths included.
+  const std::wstring last = gui::SystemWide(openDialogFileName_);
+  std::vector<wchar_t> fileName(std::max<std::size_t>(last.size() + 1, 32768), L'\0');
+  std::copy(last.begin(), last.end(), fileName.begin());
   static const char filter[] = "Hashtally 检查文件\0*.MD5\0";  // ends with the double zero
+  const std::wstring wideFilter = gui::ProgramWide({filter, sizeof filter - 1});
+  // An empty scan folder (a chooser item without a file-system path) opens the current directory.
+  const std::wstring initialFolder = ScanFolder.empty() ? L"." : gui::SystemWide(ScanFolder);
 
-  OPENFILENAMEA dialog{};
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = handle_;
-  dialog.lpstrFilter = filter;
+  dialog.lpstrFilter = wideFilter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = fileName.data();
   dialog.nMaxFile = static_cast<DWORD>(fileName.size());
-  // An empty scan folder (a chooser item without a file-system path) opens the current directory.
-  dialog.lpstrInitialDir = ScanFolder.empty() ? "." : ScanFolder.c_str();
-  dialog.lpstrDefExt = "txt";
+  dialog.lpstrInitialDir = initialFolder.c_str();
+  dialog.lpstrDefExt = L"txt";
   dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetOpenFileNameA(&dialog)) return false;
-  openDialogFileName_ = fileName.data();
+  std::string chosen;
+  if (!GetOpenFileNameW(&dialog) || !CodePagePath(fileName.data(), chosen)) return false;
+  openDialogFileName_ = chosen;
   return true;
 }

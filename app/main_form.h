@@ -13,15 +13,16 @@
 #include "app/taskbar_progress.h"
 #include "app/text_pane.h"
 #include "catalogue/run_view.h"
+#include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/select_folder.h"
 #include "widgets/version_info.h"
 
 class TForm1 {
  public:
-  // `commandLinePath` is the path the program was started with (empty for none): a checkfile to
-  // check once or a folder to scan.
-  TForm1(HINSTANCE instance, std::string commandLinePath);
+  // `commandLinePath` is the path the program was started with, as given (empty for none): a
+  // checkfile to check once or a folder to scan.
+  TForm1(HINSTANCE instance, std::wstring commandLinePath);
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
   ~TForm1();
@@ -49,7 +50,7 @@ class TForm1 {
    public:
     TPaneRunView(TForm1& form, TTextPane& pane) : form_(form), pane_(pane) {}
     void ClearPane() override { pane_.Clear(); }
-    void AppendLine(TViewText line) override { pane_.AppendLine(JoinedBytes(line)); }
+    void AppendLine(TViewText line) override { pane_.AppendLine(gui::ViewTextUtf8(line)); }
     void SetStatus(TViewText text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
     void ShowNow() override;
@@ -90,6 +91,11 @@ class TForm1 {
   // A path handed to the window (dropped): a checkfile is checked, a folder becomes the folder
   // to scan.
   void OpenPath(const std::string& path);
+  // A path handed to the window in its wide form (command line, drop, chooser, open dialog) in the
+  // code page, as the runs and the checkfile take it. False after a box that says why and shows
+  // the name when the code page cannot hold it: a look-alike could name another file.
+  bool CodePagePath(const std::wstring& given, std::string& path);
+  void ShowUnrepresentableName(const std::wstring& given);
   void CheckGivenFile(const std::string& path);
   void UseScanFolder(const std::string& folder);
 
@@ -97,7 +103,10 @@ class TForm1 {
   // takes effect when it has returned.
   template <typename Handler>
   void RunHandler(Handler handler);
-  void ShowException(const char* message);
+  // The application-level error handler: inside a catch, shows the exception being handled in
+  // words (running out of memory included) in a box with the stop icon.
+  void ShowException();
+  void ShowErrorBox(const std::wstring& text);
 
   void CreateControls();
   void ShowPage(int index);
@@ -108,20 +117,21 @@ class TForm1 {
   // The status line. While a run is active a new text is shown a few times a second at most
   // (every repaint of the label costs more than digesting a small file); the run's last text is
   // shown when it ends.
-  void SetStatusText(const std::string& text);
+  void SetStatusText(const std::wstring& text);
   void ShowPendingStatus();
   HWND Control(int id) const;
 
   HINSTANCE instance_;
-  std::string commandLinePath_;
-  std::string givenCheckfile_;  // from the command line, checked at the first idle moment
+  std::wstring commandLinePath_;
+  std::string givenCheckfile_;       // from the command line, checked at the first idle moment
+  std::wstring unopenableArgument_;  // from the command line, refused at the first idle moment
   HWND handle_ = nullptr;
   HWND pageControl_ = nullptr;
   std::array<HWND, 3> pages_{};
   HWND lastFocus_ = nullptr;  // restored when the window is activated again
   bool runActive_ = false;
   bool statusPending_ = false;
-  std::string pendingStatus_;
+  std::wstring pendingStatus_;
   std::chrono::steady_clock::time_point statusShown_{};
   std::chrono::steady_clock::time_point lastPump_{};
   int dpi_ = 96;

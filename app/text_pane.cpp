@@ -3,18 +3,20 @@
 
 #include <climits>
 
+#include "widgets/display_text.h"
+
 void TTextPane::Attach(HWND edit) {
   edit_ = edit;
   // 0 lifts the limit to the largest the control supports: a make run over 100,000 files writes
   // over 200,000 lines, and none may be lost.
-  SendMessageA(edit_, EM_SETLIMITTEXT, 0, 0);
+  SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
   lineCount_ = 0;
   pending_.clear();
 }
 
 void TTextPane::Clear() {
   pending_.clear();
-  SetWindowTextA(edit_, "");
+  SetWindowTextW(edit_, L"");
   lineCount_ = 0;
 }
 
@@ -37,8 +39,9 @@ void TTextPane::Flush() {
   if (pending_.empty()) return;
   // A position past the end is clamped to the end; asking for the text length instead would cost
   // time in proportion to the text on every hand-over.
-  SendMessageA(edit_, EM_SETSEL, INT_MAX, INT_MAX);
-  SendMessageA(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
+  SendMessageW(edit_, EM_SETSEL, INT_MAX, INT_MAX);
+  SendMessageW(edit_, EM_REPLACESEL, FALSE,
+               reinterpret_cast<LPARAM>(gui::Utf8Wide(pending_).c_str()));
   pending_.clear();
   lastFlush_ = std::chrono::steady_clock::now();
 }
@@ -57,6 +60,6 @@ void TTextPane::SetLines(std::initializer_list<std::string> lines) {
     first = false;
   }
   pending_.clear();
-  SetWindowTextA(edit_, text.c_str());
+  SetWindowTextW(edit_, gui::Utf8Wide(text).c_str());
   lineCount_ = lines.size();
 }

@@ -1,5 +1,6 @@
 // A read-only multi-line edit control used as a result pane: lines are appended at the end, so the
-// pane's text is always its lines joined with CR LF, however many lines a run writes.
+// pane's text is always its lines joined with CR LF, however many lines a run writes. Lines come
+// as UTF-8 and are shown through the wide calls, so any name reads right.
 #pragma once
 
 #include <windows.h>
@@ -12,14 +13,15 @@
 class TTextPane {
  public:
   TTextPane() = default;
-  // Takes over an existing EDIT control and lifts its default 32K text limit.
+  // Takes over an existing EDIT control (created wide) and lifts its default 32K text limit.
   void Attach(HWND edit);
   HWND Handle() const { return edit_; }
 
   void Clear();
-  // Adds one line at the end of the text; the caret ends behind it and the pane scrolls to it.
+  // Adds one UTF-8 line at the end of the text; the caret ends behind it and the pane scrolls to
+  // it.
   void AppendLine(const std::string& line);
-  // Replaces the whole text with the given lines (the pane's initial text).
+  // Replaces the whole text with the given UTF-8 lines (the pane's initial text).
   void SetLines(std::initializer_list<std::string> lines);
 
   // While a run is active the lines are handed to the control in batches, a few times a second:
@@ -36,6 +38,6 @@ class TTextPane {
   HWND edit_ = nullptr;
   std::size_t lineCount_ = 0;  // lines appended since the last clear; the first has no break
   bool batching_ = false;
-  std::string pending_;  // text not yet in the control
+  std::string pending_;  // UTF-8 text not yet in the control
   std::chrono::steady_clock::time_point lastFlush_{};
 };

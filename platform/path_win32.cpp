@@ -148,13 +148,16 @@ bool CodePageName(const wchar_t* wide, std::string& name) {
   name.clear();
   const int size = static_cast<int>(wcslen(wide));
   if (size == 0) return true;
+  // A system whose code page is UTF-8 holds every name; that code page takes neither the flag nor
+  // the default-character report, and refuses only what is no character at all.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, size, nullptr, 0,
-                                         nullptr, &usedDefault);
+  BOOL* const report = utf8 ? nullptr : &usedDefault;
+  const int length = WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, report);
   if (length <= 0) return false;
   name.resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, size, &name[0], length, nullptr,
-                      &usedDefault);
+  WideCharToMultiByte(CP_ACP, flags, wide, size, &name[0], length, nullptr, report);
   return !usedDefault;
 }
 

@@ -3,7 +3,8 @@
 # under Wine with the Simplified-Chinese locale in a private Xvfb, inside a Wine virtual desktop
 # so that Wine draws the window frame itself. A small driver (tests/app/screenshot_tour.cpp) makes
 # a checkfile for a demo folder, opens the about page, changes a file and restarts the program
-# beside its checkfile; the picture of each state is taken with ImageMagick's import.
+# beside its checkfile; the picture of each state is taken with ImageMagick's import. One more
+# picture shows the make page on an English system (code page 1252, docs/page-make-cp1252.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${HT_BUILD_DIR:-$root/build/win}"
@@ -24,28 +25,46 @@ head -c 200000 /dev/urandom >"$demo/照片/假日.jpg"
 head -c 50000 /dev/urandom >"$demo/照片/生日.jpg"
 printf '年度报告\r\n' | iconv -f UTF-8 -t GBK >"$demo/文档/报告.txt"
 printf 'a,b,c\r\n1,2,3\r\n' >"$demo/文档/数据.csv"
+printf 'Coffee\r\nTea\r\n' >"$demo/café.txt"
 
 source "$root/scripts/wine-env.sh"
 unset DISPLAY  # always a private X server of the picture's size
 trap 'wine_session_stop; rm -rf "$demo" "$log"' EXIT
+fresh=0
+[ -f "$build/wineprefix-shots/system.reg" ] || fresh=1
 wine_session_start "$build/wineprefix-shots"
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
   /d "${width}x${height}" /f >/dev/null 2>&1
+# A fresh prefix made its desktop before it was told to use a virtual one: start the session
+# again, so that the programs open on the virtual desktop.
+if [ "$fresh" -eq 1 ]; then
+  wine_session_stop
+  wine_session_start "$build/wineprefix-shots"
+fi
 
 mkdir -p "$root/docs"
 winedemo="Z:${demo//\//\\}"
-while read -r word name; do
-  name=${name%$'\r'}
-  word=${word%$'\r'}
-  case "$word" in
-    shot)
-      sleep 1  # the last paint reaches the screen
-      import -window root -crop "${width}x${height}+0+0" +repage "$root/docs/page-$name.png"
-      echo "docs/page-$name.png"
-      touch "$demo/$name.done"
-      ;;
-    done) break ;;
-  esac
-done < <(LC_ALL=zh_CN.UTF-8 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" 2>"$log")
-[ -s "$log" ] && cat "$log" >&2 || true
+# tour LOCALE [NAME]: runs the driver in that locale and takes the pictures it asks for.
+tour() {
+  local word name
+  while read -r word name; do
+    name=${name%$'\r'}
+    word=${word%$'\r'}
+    case "$word" in
+      shot)
+        sleep 1  # the last paint reaches the screen
+        import -window root -crop "${width}x${height}+0+0" +repage "$root/docs/page-$name.png"
+        echo "docs/page-$name.png"
+        touch "$demo/$name.done"
+        ;;
+      done) break ;;
+    esac
+  done < <(LC_ALL=$1 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" ${2:+"$2"} 2>"$log")
+  [ -s "$log" ] && cat "$log" >&2 || true
+}
+# The English system's make page first: the checkfile it writes goes before the main tour, which
+# starts without one.
+tour en_US.UTF-8 make-cp1252
+rm -f "$demo/HTSUM-sums.MD5"
+tour zh_CN.UTF-8

@@ -32,10 +32,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine maps Unix file names through the C library's locale: without zh_CN.UTF-8 Chinese names do
-# not round-trip, and without en_US.UTF-8 the English locale test cannot run.
+# Wine maps Unix file names through the C library's locale and takes the ANSI code page from it:
+# without zh_CN.UTF-8 Chinese names do not round-trip, and without en_US.UTF-8 (code page 1252)
+# and ja_JP.UTF-8 (code page 932) the tests on other code pages cannot run.
 gen=0
-for loc in zh_CN.UTF-8 en_US.UTF-8; do
+for loc in zh_CN.UTF-8 en_US.UTF-8 ja_JP.UTF-8; do
   if ! locale -a 2>/dev/null | grep -qi "^${loc%%.*}\.utf-\?8$"; then
     $SUDO sed -i "s/^# *\(${loc} UTF-8\)/\1/" /etc/locale.gen
     grep -q "^${loc} UTF-8" /etc/locale.gen || echo "${loc} UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null

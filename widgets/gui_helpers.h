@@ -71,8 +71,7 @@ class TMenu {
   HMENU menu_;
 };
 
-// Owns a block the system allocated from the local heap for the caller (FormatMessage's text,
-// CommandLineToArgvW's argument list).
+// Owns a block the system allocated from the local heap for the caller (FormatMessage's text).
 template <typename T>
 class TLocalMemory {
  public:
@@ -92,10 +91,9 @@ class TLocalMemory {
 };
 using TLocalText = TLocalMemory<char>;
 
-// The whole text of a window or control, in the ANSI code page (works across processes for the
-// standard controls).
-std::string ControlText(HWND window);
-void SetControlText(HWND window, const std::string& text);
+// The whole text of a window or control.
+std::wstring ControlText(HWND window);
+void SetControlText(HWND window, const std::wstring& text);
 
 // Dots per inch the window is drawn at; with a null window, the system's. The program declares
 // system DPI awareness, so both agree.
@@ -109,13 +107,13 @@ void CentreOnDesktop(HWND window);
 void CentreOnMonitorOf(HWND window, HWND reference);
 
 // Width in pixels of `text` drawn in `font` on `window`.
-int TextWidth(HWND window, HGDIOBJ font, const std::string& text);
+int TextWidth(HWND window, HGDIOBJ font, const std::wstring& text);
 // Widens (never narrows) a one-line label so that its whole text shows in its font, as a label
 // that sizes itself to its caption does.
 void FitLabelWidth(HWND label);
 
 // Font of the given face and point size at `dpi`.
-TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi);
+TGdiObject CreatePointFont(const wchar_t* face, int points, BYTE charset, int dpi);
 
 // Full path of a loaded module (the program itself for a null handle), of any length.
 std::string ModuleFileName(HMODULE module);
@@ -125,6 +123,6 @@ std::string ModuleFileName(HMODULE module);
 std::string SystemErrorText(DWORD code);
 
 // A string resource of the program's module, of any length; empty when it has none.
-std::string LoadResourceString(UINT id);
+std::wstring LoadResourceString(UINT id);
 
 }  // namespace gui

@@ -22,18 +22,18 @@ void CentreIn(HWND window, const RECT& area) {
 
 }  // namespace
 
-std::string ControlText(HWND window) {
-  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  if (length <= 0) return std::string();
-  // WM_GETTEXTLENGTH may overstate the length (it can count in characters of another form), never
-  // understate it, so the copy's own count is what we keep.
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
+std::wstring ControlText(HWND window) {
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  if (length <= 0) return std::wstring();
+  // WM_GETTEXTLENGTH may overstate the length, never understate it, so the copy's own count is
+  // what we keep.
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
   const LRESULT copied =
-      SendMessageA(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
-  return std::string(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
+      SendMessageW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  return std::wstring(buffer.data(), copied > 0 ? static_cast<std::size_t>(copied) : 0);
 }
 
-void SetControlText(HWND window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
+void SetControlText(HWND window, const std::wstring& text) { SetWindowTextW(window, text.c_str()); }
 
 int WindowDpi(HWND window) {
   using DpiForWindow = UINT(WINAPI*)(HWND);
@@ -74,19 +74,19 @@ void CentreOnMonitorOf(HWND window, HWND reference) {
   CentreIn(window, monitor.rcWork);
 }
 
-int TextWidth(HWND window, HGDIOBJ font, const std::string& text) {
+int TextWidth(HWND window, HGDIOBJ font, const std::wstring& text) {
   const TWindowDc dc(window);
   if (!dc.Get()) return 0;
   const HGDIOBJ previous = SelectObject(dc.Get(), font);
   SIZE extent{};
-  GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
+  GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
   SelectObject(dc.Get(), previous);
   return extent.cx;
 }
 
 void FitLabelWidth(HWND label) {
   const int width = TextWidth(
-      label, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)), ControlText(label));
+      label, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)), ControlText(label));
   RECT bounds;
   GetClientRect(label, &bounds);
   if (width > bounds.right)
@@ -94,8 +94,8 @@ void FitLabelWidth(HWND label) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TGdiObject CreatePointFont(const char* face, int points, BYTE charset, int dpi) {
-  return TGdiObject(CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+TGdiObject CreatePointFont(const wchar_t* face, int points, BYTE charset, int dpi) {
+  return TGdiObject(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                 charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 DEFAULT_PITCH | FF_DONTCARE, face));
 }
@@ -123,16 +123,12 @@ std::string SystemErrorText(DWORD code) {
   return text;
 }
 
-std::string LoadResourceString(UINT id) {
-  std::vector<char> buffer(256);
-  for (;;) {
-    const int length =
-        LoadStringA(GetModuleHandleA(nullptr), id, buffer.data(), static_cast<int>(buffer.size()));
-    if (length <= 0) return std::string();
-    if (static_cast<std::size_t>(length) < buffer.size() - 1)
-      return std::string(buffer.data(), static_cast<std::size_t>(length));
-    buffer.resize(buffer.size() * 2);  // it may have been cut: read it again with more room
-  }
+std::wstring LoadResourceString(UINT id) {
+  // With no room given the system hands out the resource's own read-only text and its length.
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) return std::wstring();
+  return std::wstring(text, static_cast<std::size_t>(length));
 }
 
 }  // namespace gui

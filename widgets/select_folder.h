@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -80,8 +81,9 @@ class TSelectFolderForm {
   void SetHeight(int height);
   TWindowState WindowState() const;
   void SetWindowState(TWindowState state) { windowState_ = state; }
-  std::string Caption() const;
-  void SetCaption(const std::string& caption);
+  std::wstring Caption() const;
+  void SetCaption(const std::wstring& caption);
+  // The status line: a path in the code page, shortened to the line's width.
   std::string StatusText() const { return statusText_; }
   void SetStatusText(const std::string& text);
 
@@ -114,7 +116,7 @@ class TSelectFolderForm {
  private:
   static LRESULT CALLBACK StaticWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
-  void SetFontName(const std::string& name);
+  void SetFontName(const std::wstring& name);
   void OnCommand(int id, int code);
 
   HWND owner_;
@@ -158,15 +160,17 @@ class TCustomSelectFolderDialog : public TShellDialog {
   // Owner of the modal window; it is disabled while the window is open.
   void SetOwnerWindow(HWND owner) { owner_ = owner; }
 
-  // File-system path of the folder confirmed by the last OK: "C:\" for a drive, no trailing
-  // backslash otherwise, empty for a folder without a path (the computer's drives node). Before the
-  // first OK it is the namespace root's, the desktop directory.
+  // File-system path of the folder confirmed by the last OK, as long as it is: "C:\" for a drive,
+  // no trailing backslash otherwise, empty for a folder without a path (the computer's drives
+  // node). Before the first OK it is the namespace root's, the desktop directory.
+  std::wstring SelectedWidePath() const;
+  // The same in the code page (a character it cannot hold shows as its default character).
   std::string SelectedPath() const;
   const TShellLocator& ChosenFolder() const { return chosenFolder_; }
   // The window while a run is active, else null.
   TSelectFolderForm* Form() const { return form_; }
 
-  std::string Title;
+  std::string Title;  // a program text; empty for the standard caption
   int FormWidth = -1;
   int FormHeight = -1;
   TWindowState FormWindowState = TWindowState::wsNormal;
@@ -187,6 +191,9 @@ class TCustomSelectFolderDialog : public TShellDialog {
   HWND owner_ = nullptr;
   TSelectFolderForm* form_ = nullptr;
   TShellLocator chosenFolder_;
+  // The chosen node's own path, known after the first OK: the shell may not give a path that
+  // long for the folder's item-ID list.
+  std::optional<std::wstring> chosenPath_;
 };
 
 class TSelectFolderDialog : public TCustomSelectFolderDialog {

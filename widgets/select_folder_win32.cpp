@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/wide_path_win32.h"
 #include "widgets/com_ptr_win32.h"
+#include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/select_folder.h"
 #include "widgets/select_folder_dialog_res.h"
@@ -18,7 +20,7 @@ namespace widgets {
 
 namespace {
 
-const char kFormClass[] = "HashtallySelectFolderForm";
+const wchar_t kFormClass[] = L"HashtallySelectFolderForm";
 
 // Layout of the window at 96 pixels per inch.
 const int kClientWidth = 358;
@@ -28,7 +30,7 @@ const int kMinHeight = 340;
 const int kButtonPanelHeight = 29;
 
 struct TControlRow {
-  const char* className;
+  const wchar_t* className;
   int id;
   RECT bounds;  // left, top, right, bottom
   DWORD style;
@@ -37,14 +39,14 @@ struct TControlRow {
 void RegisterFormClass(WNDPROC procedure) {
   static bool registered = false;
   if (registered) return;
-  WNDCLASSEXA windowClass = {};
+  WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kFormClass;
-  if (!RegisterClassExA(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   registered = true;
 }
@@ -80,7 +82,7 @@ class TModalScope {
 // Shows the hourglass for the lifetime of the object and puts the remembered cursor back.
 class TWaitCursor {
  public:
-  TWaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)))) {}
+  TWaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))) {}
   ~TWaitCursor() { SetCursor(previous_); }
   TWaitCursor(const TWaitCursor&) = delete;
   TWaitCursor& operator=(const TWaitCursor&) = delete;
@@ -98,9 +100,9 @@ TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(gui::Wind
   const DWORD style = (WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX) | WS_CLIPCHILDREN;
   RECT outer = {0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   AdjustWindowRectEx(&outer, style, FALSE, 0);
-  hwnd_ = CreateWindowExA(0, kFormClass, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  hwnd_ = CreateWindowExW(0, kFormClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
                           outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
-                          GetModuleHandleA(nullptr), this);
+                          GetModuleHandleW(nullptr), this);
   if (!hwnd_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   try {
     FormCreate();
@@ -112,38 +114,38 @@ TSelectFolderForm::TSelectFolderForm(HWND owner) : owner_(owner), dpi_(gui::Wind
 
 TSelectFolderForm::~TSelectFolderForm() {
   if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
 void TSelectFolderForm::FormCreate() {
   const TControlRow rows[] = {
-      {"BUTTON", idNewFolder, {8, 4, 8 + 101, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
-      {"BUTTON", idDeleteFolder, {117, 4, 117 + 68, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
-      {"BUTTON", IDOK, {12, 2, 12 + 75, 2 + 23}, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
-      {"BUTTON", IDCANCEL, {92, 2, 92 + 75, 2 + 23}, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
+      {L"BUTTON", idNewFolder, {8, 4, 8 + 101, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
+      {L"BUTTON", idDeleteFolder, {117, 4, 117 + 68, 4 + 25}, BS_PUSHBUTTON | WS_TABSTOP},
+      {L"BUTTON", IDOK, {12, 2, 12 + 75, 2 + 23}, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
+      {L"BUTTON", IDCANCEL, {92, 2, 92 + 75, 2 + 23}, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE},
   };
   HWND* handles[] = {&btnNewFolder_, &btnDeleteFolder_, &okBtn_, &cancelBtn_};
   // The tree comes first in tab order.
   ShellTree.Create(hwnd_, idShellTree, {Scale(8), Scale(32), Scale(8 + 341), Scale(32 + 241)});
   for (std::size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
     const TControlRow& row = rows[i];
-    *handles[i] = CreateWindowExA(
-        0, row.className, "", WS_CHILD | row.style, Scale(row.bounds.left), Scale(row.bounds.top),
+    *handles[i] = CreateWindowExW(
+        0, row.className, L"", WS_CHILD | row.style, Scale(row.bounds.left), Scale(row.bounds.top),
         Scale(row.bounds.right - row.bounds.left), Scale(row.bounds.bottom - row.bounds.top), hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), GetModuleHandleA(nullptr), nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), GetModuleHandleW(nullptr), nullptr);
     if (!*handles[i]) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
   }
   statusBar_ =
-      CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0, 0, 0,
                       Scale(19), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idStatusBar)),
-                      GetModuleHandleA(nullptr), nullptr);
+                      GetModuleHandleW(nullptr), nullptr);
   if (!statusBar_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
-  SendMessageA(statusBar_, SB_SIMPLE, TRUE, 0);
+  SendMessageW(statusBar_, SB_SIMPLE, TRUE, 0);
   ShellTree.SetShowRoot(true);
   ShellTree.OnChange = [this](HTREEITEM node) { ShellTreeChange(node); };
-  SetFontName("MS Sans Serif");
+  SetFontName(L"MS Sans Serif");
   FormResize();
 }
 
@@ -152,12 +154,12 @@ LRESULT CALLBACK TSelectFolderForm::StaticWindowProc(HWND hwnd, UINT message, WP
   if (message == WM_NCCREATE) {
     // The form object comes with the create parameters; every later message is forwarded to it.
     auto* created =
-        static_cast<TSelectFolderForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        static_cast<TSelectFolderForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     created->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }
-  auto* form = reinterpret_cast<TSelectFolderForm*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!form) return DefWindowProcA(hwnd, message, wParam, lParam);
+  auto* form = reinterpret_cast<TSelectFolderForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
   // Nothing may unwind through the system's frames: keep the exception for the modal loop.
   try {
     return form->WindowProc(message, wParam, lParam);
@@ -196,7 +198,7 @@ LRESULT TSelectFolderForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
       modalResult_ = IDCANCEL;
       return 0;
   }
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void TSelectFolderForm::OnCommand(int id, int code) {
@@ -215,12 +217,13 @@ void TSelectFolderForm::OnCommand(int id, int code) {
   }
 }
 
-void TSelectFolderForm::SetFontName(const std::string& name) {
-  gui::TGdiObject font = gui::CreatePointFont(name.c_str(), 8, DEFAULT_CHARSET, dpi_);
+void TSelectFolderForm::SetFontName(const std::wstring& name) {
+  // Folder names may be Chinese whatever the system's code page.
+  gui::TGdiObject font = gui::CreatePointFont(name.c_str(), 8, gui::ChineseCharset(), dpi_);
   if (!font.Get()) return;
   for (HWND child :
        {ShellTree.Handle(), okBtn_, cancelBtn_, btnNewFolder_, btnDeleteFolder_, statusBar_})
-    if (child) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   font_ = std::move(font);  // the font the controls had until now goes
 }
 
@@ -246,27 +249,28 @@ TWindowState TSelectFolderForm::WindowState() const {
   return TWindowState::wsNormal;
 }
 
-std::string TSelectFolderForm::Caption() const { return gui::ControlText(hwnd_); }
+std::wstring TSelectFolderForm::Caption() const { return gui::ControlText(hwnd_); }
 
-void TSelectFolderForm::SetCaption(const std::string& caption) {
-  SetWindowTextA(hwnd_, caption.c_str());
+void TSelectFolderForm::SetCaption(const std::wstring& caption) {
+  gui::SetControlText(hwnd_, caption);
 }
 
 void TSelectFolderForm::SetStatusText(const std::string& text) {
   statusText_ = text;
-  SendMessageA(statusBar_, SB_SETTEXTA, SB_SIMPLEID | SBT_NOBORDERS,
-               reinterpret_cast<LPARAM>(statusText_.c_str()));
+  const std::wstring shown = gui::SystemWide(statusText_);
+  SendMessageW(statusBar_, SB_SETTEXTW, SB_SIMPLEID | SBT_NOBORDERS,
+               reinterpret_cast<LPARAM>(shown.c_str()));
 }
 
 int TSelectFolderForm::MeasureText(const std::string& text) const {
-  return gui::TextWidth(hwnd_, font_.Get(), text);
+  return gui::TextWidth(hwnd_, font_.Get(), gui::SystemWide(text));
 }
 
 void TSelectFolderForm::LoadCaptions() {
-  SetWindowTextA(okBtn_, gui::LoadResourceString(IDS_SFD_OK).c_str());
-  SetWindowTextA(cancelBtn_, gui::LoadResourceString(IDS_SFD_CANCEL).c_str());
-  SetWindowTextA(btnNewFolder_, gui::LoadResourceString(IDS_SFD_CREATE_FOLDER).c_str());
-  SetWindowTextA(btnDeleteFolder_, gui::LoadResourceString(IDS_SFD_DELETE).c_str());
+  gui::SetControlText(okBtn_, gui::LoadResourceString(IDS_SFD_OK));
+  gui::SetControlText(cancelBtn_, gui::LoadResourceString(IDS_SFD_CANCEL));
+  gui::SetControlText(btnNewFolder_, gui::LoadResourceString(IDS_SFD_CREATE_FOLDER));
+  gui::SetControlText(btnDeleteFolder_, gui::LoadResourceString(IDS_SFD_DELETE));
   if (Caption().empty()) SetCaption(gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
 }
 
@@ -294,8 +298,8 @@ void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
   ShowWindow(btnDeleteFolder_, show);
   const bool flat = has(sfdoCreateFolderIcon) && has(sfdoDeleteFolderIcon);
   for (HWND button : {btnNewFolder_, btnDeleteFolder_}) {
-    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    SetWindowLongPtrA(button, GWL_STYLE, flat ? style | BS_FLAT : style & ~BS_FLAT);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    SetWindowLongPtrW(button, GWL_STYLE, flat ? style | BS_FLAT : style & ~BS_FLAT);
   }
   ShellTree.SetReadOnly(has(sfdoReadOnly));
   FormResize();
@@ -303,7 +307,7 @@ void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
 
 void TSelectFolderForm::FormResize() {
   if (!ShellTree.Handle() || !statusBar_) return;
-  SendMessageA(statusBar_, WM_SIZE, 0, 0);  // the status bar docks itself to the bottom
+  SendMessageW(statusBar_, WM_SIZE, 0, 0);  // the status bar docks itself to the bottom
   RECT client;
   GetClientRect(hwnd_, &client);
   RECT outer;
@@ -394,7 +398,7 @@ int TSelectFolderForm::ShowModal() {
     DoShow();
     MSG message;
     while (modalResult_ == 0 && !pending_) {
-      const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
       if (got == 0) {  // the application is quitting: pass the request on and close
         PostQuitMessage(static_cast<int>(message.wParam));
         modalResult_ = IDCANCEL;
@@ -406,9 +410,9 @@ int TSelectFolderForm::ShowModal() {
       }
       // While a folder name is being edited, Enter and Esc belong to the edit box.
       const bool editing = TreeView_GetEditControl(ShellTree.Handle()) != nullptr;
-      if (!editing && IsDialogMessageA(hwnd_, &message)) continue;
+      if (!editing && IsDialogMessageW(hwnd_, &message)) continue;
       TranslateMessage(&message);
-      DispatchMessageA(&message);
+      DispatchMessageW(&message);
     }
     if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
     windowState_ = WindowState();
@@ -449,7 +453,8 @@ void TCustomSelectFolderDialog::InitDialogForm(TSelectFolderForm& form) {
   if (FormHeight > 0) form.SetHeight(FormHeight);
   form.SetWindowState(FormWindowState);
   form.ApplyOptions(Options);
-  form.SetCaption(!Title.empty() ? Title : gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  form.SetCaption(!Title.empty() ? gui::ProgramWide(Title)
+                                 : gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
   form.ShellTree.SetBaseFolder(BaseFolder);
   form.ShellTree.SetCurrentFolder(chosenFolder_);
 }
@@ -462,7 +467,13 @@ void TCustomSelectFolderDialog::ReadDialogForm(TSelectFolderForm& form) {
     FormHeight = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
   }
   FormWindowState = form.WindowState();
-  if (form.ModalResult() == IDOK) chosenFolder_ = form.ShellTree.CurrentFolder();
+  if (form.ModalResult() == IDOK) {
+    chosenFolder_ = form.ShellTree.CurrentFolder();
+    const HTREEITEM chosen = form.ShellTree.Selected();
+    chosenPath_ = form.ShellTree.HasFolderData(chosen)
+                      ? form.ShellTree.NodeWidePath(chosen)
+                      : IdListWidePath(LocatorIdList(chosenFolder_).Get());
+  }
 }
 
 bool TCustomSelectFolderDialog::RunDialog() {
@@ -482,10 +493,17 @@ bool TCustomSelectFolderDialog::RunDialog() {
   return ok;
 }
 
-std::string TCustomSelectFolderDialog::SelectedPath() const {
+std::wstring TCustomSelectFolderDialog::SelectedWidePath() const {
+  if (chosenPath_) return *chosenPath_;
   TComInit com;
   const TItemIdList folder = LocatorIdList(chosenFolder_);
-  return IdListPath(folder.Get());
+  return IdListWidePath(folder.Get());
+}
+
+std::string TCustomSelectFolderDialog::SelectedPath() const {
+  std::string path;
+  platform::CodePageName(SelectedWidePath().c_str(), path);
+  return path;
 }
 
 }  // namespace widgets

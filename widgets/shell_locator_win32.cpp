@@ -8,8 +8,10 @@
 // clang-format on
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
+#include "platform/wide_path_win32.h"
 #include "widgets/gui_helpers.h"
 
 namespace widgets {
@@ -40,15 +42,23 @@ TShellLocator LocatorFromIdList(LPCITEMIDLIST idList) {
       std::string(reinterpret_cast<const char*>(idList), listBytes));
 }
 
-std::string IdListPath(LPCITEMIDLIST idList) {
-  if (!idList) return std::string();
-  char path[MAX_PATH] = "";
-  if (!SHGetPathFromIDListA(idList, path)) {
+std::wstring IdListWidePath(LPCITEMIDLIST idList) {
+  if (!idList) return std::wstring();
+  // Room for the longest path the system knows.
+  std::wstring path(32768, L'\0');
+  if (!SHGetPathFromIDListEx(idList, &path[0], static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
     // The empty list is the desktop, whose folder is the user's desktop directory.
     if (idList->mkid.cb != 0 ||
-        !SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE))
-      return std::string();
+        !SHGetSpecialFolderPathW(nullptr, &path[0], CSIDL_DESKTOPDIRECTORY, FALSE))
+      return std::wstring();
   }
+  path.resize(wcslen(path.c_str()));
+  return path;
+}
+
+std::string IdListPath(LPCITEMIDLIST idList) {
+  std::string path;
+  platform::CodePageName(IdListWidePath(idList).c_str(), path);
   return path;
 }
 

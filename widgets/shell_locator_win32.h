@@ -19,8 +19,10 @@ TItemIdList LocatorIdList(const TShellLocator& locator);
 // A locator holding a copy of `idList` (null gives the empty locator).
 TShellLocator LocatorFromIdList(LPCITEMIDLIST idList);
 
-// File-system path of an absolute item-ID list; empty text when it has none. A drive root keeps
-// its backslash (C:\), other folders have none.
+// File-system path of an absolute item-ID list, as long as it is; empty text when it has none. A
+// drive root keeps its backslash (C:\), other folders have none.
+std::wstring IdListWidePath(LPCITEMIDLIST idList);
+// The same in the code page (a character it cannot hold shows as its default character).
 std::string IdListPath(LPCITEMIDLIST idList);
 
 }  // namespace widgets

@@ -69,6 +69,9 @@ class TShellTree {
   HTREEITEM RootItem() const;
   // False for a null item or one that is not a folder node of this tree.
   bool HasFolderData(HTREEITEM item) const;
+  // The node's file-system path (empty for none), as long as it is; NodePath gives it in the code
+  // page.
+  std::wstring NodeWidePath(HTREEITEM item) const;
   std::string NodePath(HTREEITEM item) const;
   LPCITEMIDLIST NodeIdList(HTREEITEM item) const;
   // Position of the node among the loaded nodes in tree order; the base folder's node is 0.
@@ -93,8 +96,8 @@ class TShellTree {
 
   static int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM folder);
   TNode* NodeOf(HTREEITEM item) const;
-  HTREEITEM InsertNode(HTREEITEM parent, TItemIdList absolute, const std::string& text,
-                       bool hasChildren);
+  HTREEITEM InsertNode(HTREEITEM parent, TItemIdList absolute, std::wstring path,
+                       const std::wstring& text, bool hasChildren);
   void FillChildren(HTREEITEM item);
   // The folder object of an absolute list; null (and the reason in `error`) when it cannot be
   // opened.
@@ -102,7 +105,7 @@ class TShellTree {
   void SetHasChildren(HTREEITEM item, bool hasChildren);
   HTREEITEM FindChild(HTREEITEM parent, LPCITEMIDLIST absolute) const;
   void SelectFolder(LPCITEMIDLIST target);
-  bool RenameNode(HTREEITEM item, const char* newName);
+  bool RenameNode(HTREEITEM item, const wchar_t* newName);
   // The shell's context menu object of a node's item; null when the shell has none.
   TComPtr<IContextMenu> NodeContextMenu(const TNode& node) const;
   // Runs a command of the menu (a verb or an offset from the first command id) for the window.

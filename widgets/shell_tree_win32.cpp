@@ -11,7 +11,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/text.h"
+#include "platform/wide_path_win32.h"
+#include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/select_folder_dialog_res.h"
 #include "widgets/shell_locator_win32.h"
@@ -21,29 +22,38 @@ namespace widgets {
 
 struct TShellTree::TNode {
   TItemIdList absolute;
+  std::wstring path;  // the file-system path, empty for none
   bool filled = false;
 };
 
 namespace {
 
 // The text of a display name; frees whatever the shell allocated for it.
-std::string StrRetText(STRRET& value, LPCITEMIDLIST relative) {
-  char* text = nullptr;
-  if (FAILED(StrRetToStrA(&value, relative, &text)) || !text) return std::string();
-  const std::unique_ptr<char, decltype(&CoTaskMemFree)> owned(text, CoTaskMemFree);
+std::wstring StrRetText(STRRET& value, LPCITEMIDLIST relative) {
+  wchar_t* text = nullptr;
+  if (FAILED(StrRetToStrW(&value, relative, &text)) || !text) return std::wstring();
+  const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(text, CoTaskMemFree);
   return text;
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return platform::EndsWithCharacter(folder, '\\') ? folder + name : folder + "\\" + name;
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
+  return !folder.empty() && folder.back() == L'\\' ? folder + name : folder + L"\\" + name;
 }
 
-std::wstring Widen(const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
+// The file-system path of `relative`, an item of `folder` whose own path is `folderPath`. The
+// shell's answer is taken unless it may have been cut at the classic path limit, as some shells
+// cut it; a file-system item's path is then its folder's path and its parsing name.
+std::wstring ItemPath(IShellFolder& folder, const std::wstring& folderPath, LPCITEMIDLIST relative,
+                      LPCITEMIDLIST absolute) {
+  const std::wstring path = IdListWidePath(absolute);
+  if ((!path.empty() && path.size() < MAX_PATH - 1) || folderPath.empty()) return path;
+  SFGAOF attributes = SFGAO_FILESYSTEM;
+  STRRET name = {};
+  if (FAILED(folder.GetAttributesOf(1, &relative, &attributes)) ||
+      !(attributes & SFGAO_FILESYSTEM) ||
+      FAILED(folder.GetDisplayNameOf(relative, SHGDN_INFOLDER | SHGDN_FORPARSING, &name)))
+    return path;
+  return JoinPath(folderPath, StrRetText(name, relative));
 }
 
 // The list of the item's parent folder (the desktop's empty list for a top-level item).
@@ -64,40 +74,40 @@ TShellTree::~TShellTree() {
 }
 
 void TShellTree::Create(HWND parent, int id, const RECT& bounds) {
-  hwnd_ = CreateWindowExA(
-      WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
+  hwnd_ = CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
       WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_SHOWSELALWAYS |
           (readOnly_ ? 0 : TVS_EDITLABELS),
       bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (!hwnd_) throw std::runtime_error(gui::SystemErrorText(GetLastError()));
-  SendMessageA(hwnd_, TVM_SETINDENT, 19, 0);
-  SHFILEINFOA info = {};
+  SendMessageW(hwnd_, TVM_SETINDENT, 19, 0);
+  SHFILEINFOW info = {};
   const auto images = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (images) TreeView_SetImageList(hwnd_, images, TVSIL_NORMAL);
 }
 
 void TShellTree::SetReadOnly(bool readOnly) {
   readOnly_ = readOnly;
   if (!hwnd_) return;
-  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   style = readOnly ? style & ~TVS_EDITLABELS : style | TVS_EDITLABELS;
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
 }
 
 void TShellTree::SetShowRoot(bool showRoot) {
-  LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
   style = showRoot ? style | TVS_LINESATROOT : style & ~TVS_LINESATROOT;
-  SetWindowLongPtrA(hwnd_, GWL_STYLE, style);
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
 }
 
 TShellTree::TNode* TShellTree::NodeOf(HTREEITEM item) const {
   if (!item || !hwnd_) return nullptr;
-  TVITEMA tvi = {};
+  TVITEMW tvi = {};
   tvi.mask = TVIF_PARAM | TVIF_HANDLE;
   tvi.hItem = item;
-  if (!TreeView_GetItem(hwnd_, &tvi)) return nullptr;
+  if (!SendMessageW(hwnd_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tvi))) return nullptr;
   return reinterpret_cast<TNode*>(tvi.lParam);
 }
 
@@ -107,9 +117,15 @@ HTREEITEM TShellTree::RootItem() const { return hwnd_ ? TreeView_GetRoot(hwnd_) 
 
 bool TShellTree::HasFolderData(HTREEITEM item) const { return NodeOf(item) != nullptr; }
 
-std::string TShellTree::NodePath(HTREEITEM item) const {
+std::wstring TShellTree::NodeWidePath(HTREEITEM item) const {
   const TNode* node = NodeOf(item);
-  return node ? IdListPath(node->absolute.Get()) : std::string();
+  return node ? node->path : std::wstring();
+}
+
+std::string TShellTree::NodePath(HTREEITEM item) const {
+  std::string path;
+  platform::CodePageName(NodeWidePath(item).c_str(), path);
+  return path;
 }
 
 LPCITEMIDLIST TShellTree::NodeIdList(HTREEITEM item) const {
@@ -146,28 +162,31 @@ TComPtr<IShellFolder> TShellTree::BindFolder(LPCITEMIDLIST absolute, HRESULT* er
   return folder;
 }
 
-HTREEITEM TShellTree::InsertNode(HTREEITEM parent, TItemIdList absolute, const std::string& text,
-                                 bool hasChildren) {
-  SHFILEINFOA info = {};
-  SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute.Get()), 0, &info, sizeof info,
+HTREEITEM TShellTree::InsertNode(HTREEITEM parent, TItemIdList absolute, std::wstring path,
+                                 const std::wstring& text, bool hasChildren) {
+  SHFILEINFOW info = {};
+  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
   const int image = info.iIcon;
-  SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute.Get()), 0, &info, sizeof info,
+  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(absolute.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
   nodes_.push_back(std::make_unique<TNode>());
   TNode* node = nodes_.back().get();
   node->absolute = std::move(absolute);
+  node->path = std::move(path);
 
-  TVINSERTSTRUCTA insert = {};
+  std::wstring shown = text;
+  TVINSERTSTRUCTW insert = {};
   insert.hParent = parent ? parent : TVI_ROOT;
   insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  insert.item.pszText = const_cast<char*>(text.c_str());
+  insert.item.pszText = &shown[0];
   insert.item.lParam = reinterpret_cast<LPARAM>(node);
   insert.item.cChildren = hasChildren ? 1 : 0;
   insert.item.iImage = image;
   insert.item.iSelectedImage = info.iIcon;
-  return TreeView_InsertItem(hwnd_, &insert);
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageW(hwnd_, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void TShellTree::FillChildren(HTREEITEM item) {
@@ -202,7 +221,8 @@ void TShellTree::FillChildren(HTREEITEM item) {
       if (!canAdd) continue;
       STRRET name = {};
       if (FAILED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER, &name))) continue;
-      InsertNode(item, std::move(absolute), StrRetText(name, child), isFolder);
+      std::wstring path = ItemPath(*folder.Get(), node->path, child, absolute.Get());
+      InsertNode(item, std::move(absolute), std::move(path), StrRetText(name, child), isFolder);
       any = true;
     }
   }
@@ -219,11 +239,11 @@ void TShellTree::FillChildren(HTREEITEM item) {
 }
 
 void TShellTree::SetHasChildren(HTREEITEM item, bool hasChildren) {
-  TVITEMA tvi = {};
+  TVITEMW tvi = {};
   tvi.mask = TVIF_CHILDREN | TVIF_HANDLE;
   tvi.hItem = item;
   tvi.cChildren = hasChildren ? 1 : 0;
-  TreeView_SetItem(hwnd_, &tvi);
+  SendMessageW(hwnd_, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tvi));
 }
 
 int CALLBACK TShellTree::CompareNodes(LPARAM first, LPARAM second, LPARAM folder) {
@@ -283,10 +303,11 @@ void TShellTree::Fill() {
   HRESULT error = S_OK;
   if (!BindFolder(base.Get(), &error))
     throw std::runtime_error(gui::SystemErrorText(static_cast<DWORD>(error)));
-  SHFILEINFOA info = {};
-  SHGetFileInfoA(reinterpret_cast<LPCSTR>(base.Get()), 0, &info, sizeof info,
+  SHFILEINFOW info = {};
+  SHGetFileInfoW(reinterpret_cast<LPCWSTR>(base.Get()), 0, &info, sizeof info,
                  SHGFI_PIDL | SHGFI_DISPLAYNAME);
-  HTREEITEM root = InsertNode(nullptr, std::move(base), info.szDisplayName, true);
+  std::wstring path = IdListWidePath(base.Get());
+  HTREEITEM root = InsertNode(nullptr, std::move(base), std::move(path), info.szDisplayName, true);
   FillChildren(root);
   TreeView_Expand(hwnd_, root, TVE_EXPAND);
 
@@ -306,34 +327,31 @@ void TShellTree::Refresh() {
 
 bool TShellTree::CreateNewFolder() {
   HTREEITEM parent = Selected();
-  const std::string folder = NodePath(parent);
+  const std::wstring folder = NodeWidePath(parent);
   if (folder.empty()) return false;
 
-  const std::string baseName = gui::LoadResourceString(IDS_SFD_NEW_FOLDER);
-  std::string name = baseName;
+  const std::wstring baseName = gui::LoadResourceString(IDS_SFD_NEW_FOLDER);
+  std::wstring name = baseName;
   for (int number = 2;
-       GetFileAttributesA(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number) {
-    char suffix[32];
-    wsprintfA(suffix, " (%d)", number);
-    name = baseName + suffix;
-  }
-  const std::string path = JoinPath(folder, name);
-  if (!CreateDirectoryA(path.c_str(), nullptr)) {
-    const std::string error = gui::SystemErrorText(GetLastError());
-    const std::string format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
+       GetFileAttributesW(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number)
+    name = baseName + L" (" + std::to_wstring(number) + L")";
+  const std::wstring path = JoinPath(folder, name);
+  if (!CreateDirectoryW(path.c_str(), nullptr)) {
+    const std::wstring error = gui::SystemWide(gui::SystemErrorText(GetLastError()));
+    const std::wstring format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
     DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
                              reinterpret_cast<DWORD_PTR>(name.c_str())};
-    gui::TLocalText text;
-    FormatMessageA(
+    gui::TLocalMemory<wchar_t> text;
+    FormatMessageW(
         FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
-        format.c_str(), 0, 0, reinterpret_cast<char*>(text.Put()), 0,
+        format.c_str(), 0, 0, reinterpret_cast<wchar_t*>(text.Put()), 0,
         reinterpret_cast<va_list*>(arguments));
-    const std::string message = text.Get() ? text.Get() : error;
+    const std::wstring message = text.Get() ? text.Get() : error;
     const HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    MessageBoxA(owner, message.c_str(), gui::ControlText(owner).c_str(), MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, message.c_str(), gui::ControlText(owner).c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
-  SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHA, path.c_str(), nullptr);
+  SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW, path.c_str(), nullptr);
 
   // Read the parent's children again so the new folder takes its place among them.
   TNode* node = NodeOf(parent);
@@ -346,12 +364,12 @@ bool TShellTree::CreateNewFolder() {
   TreeView_Expand(hwnd_, parent, TVE_EXPAND);
   for (HTREEITEM child = TreeView_GetChild(hwnd_, parent); child;
        child = TreeView_GetNextSibling(hwnd_, child)) {
-    if (lstrcmpiA(NodePath(child).c_str(), path.c_str()) == 0) {
+    if (lstrcmpiW(NodeWidePath(child).c_str(), path.c_str()) == 0) {
       TreeView_SelectItem(hwnd_, child);
       TreeView_EnsureVisible(hwnd_, child);
       if (!readOnly_) {
         SetFocus(hwnd_);
-        TreeView_EditLabel(hwnd_, child);
+        SendMessageW(hwnd_, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(child));
       }
       break;
     }
@@ -389,30 +407,30 @@ bool TShellTree::InvokeVerb(HTREEITEM item, const char* verb) {
     if (SUCCEEDED(InvokeMenuCommand(*menu.Get(), verb))) return true;
   }
   // The shell offered no such verb on this item: a folder on disk can still be deleted directly.
-  const std::string path = IdListPath(node->absolute.Get());
-  if (lstrcmpA(verb, "delete") != 0 || path.empty()) return false;
-  std::string from = path + '\0';  // double-zero terminated list
-  SHFILEOPSTRUCTA operation = {};
+  if (lstrcmpA(verb, "delete") != 0 || node->path.empty()) return false;
+  const std::wstring from = node->path + L'\0';  // double-zero terminated list
+  SHFILEOPSTRUCTW operation = {};
   operation.hwnd = GetAncestor(hwnd_, GA_ROOT);
   operation.wFunc = FO_DELETE;
   operation.pFrom = from.c_str();
   operation.fFlags = FOF_ALLOWUNDO;
-  return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+  return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-bool TShellTree::RenameNode(HTREEITEM item, const char* newName) {
+bool TShellTree::RenameNode(HTREEITEM item, const wchar_t* newName) {
   TNode* node = NodeOf(item);
   if (!node || !newName || !*newName || item == RootItem()) return false;
   TItemIdList parentList = ParentIdList(node->absolute.Get());
   TComPtr<IShellFolder> parent = BindFolder(parentList.Get());
   if (!parent) return false;
-  const std::wstring wide = Widen(newName);
   TItemIdList renamed;
   if (FAILED(parent->SetNameOf(GetAncestor(hwnd_, GA_ROOT), ILFindLastID(node->absolute.Get()),
-                               wide.c_str(), SHGDN_INFOLDER, renamed.Put())) ||
+                               newName, SHGDN_INFOLDER, renamed.Put())) ||
       !renamed)
     return false;
   node->absolute = TItemIdList(ILCombine(parentList.Get(), renamed.Get()));
+  node->path = ItemPath(*parent.Get(), NodeWidePath(TreeView_GetParent(hwnd_, item)), renamed.Get(),
+                        node->absolute.Get());
   currentFolder_ = LocatorFromIdList(node->absolute.Get());
   if (OnChange && item == Selected()) OnChange(item);
   return true;
@@ -421,27 +439,27 @@ bool TShellTree::RenameNode(HTREEITEM item, const char* newName) {
 bool TShellTree::HandleNotify(const NMHDR& header, LRESULT& result) {
   if (header.hwndFrom != hwnd_) return false;
   switch (header.code) {
-    case TVN_ITEMEXPANDINGA: {
-      const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+    case TVN_ITEMEXPANDINGW: {
+      const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
       if (view.action & TVE_EXPAND) FillChildren(view.itemNew.hItem);
       result = FALSE;
       return true;
     }
-    case TVN_SELCHANGEDA: {
-      const auto& view = reinterpret_cast<const NMTREEVIEWA&>(header);
+    case TVN_SELCHANGEDW: {
+      const auto& view = reinterpret_cast<const NMTREEVIEWW&>(header);
       const TNode* node = NodeOf(view.itemNew.hItem);
       if (node) currentFolder_ = LocatorFromIdList(node->absolute.Get());
       if (OnChange) OnChange(view.itemNew.hItem);
       result = 0;
       return true;
     }
-    case TVN_BEGINLABELEDITA: {
-      const auto& edit = reinterpret_cast<const NMTVDISPINFOA&>(header);
-      result = readOnly_ || edit.item.hItem == RootItem() || NodePath(edit.item.hItem).empty();
+    case TVN_BEGINLABELEDITW: {
+      const auto& edit = reinterpret_cast<const NMTVDISPINFOW&>(header);
+      result = readOnly_ || edit.item.hItem == RootItem() || NodeWidePath(edit.item.hItem).empty();
       return true;
     }
-    case TVN_ENDLABELEDITA: {
-      const auto& edit = reinterpret_cast<const NMTVDISPINFOA&>(header);
+    case TVN_ENDLABELEDITW: {
+      const auto& edit = reinterpret_cast<const NMTVDISPINFOW&>(header);
       result = edit.item.pszText && RenameNode(edit.item.hItem, edit.item.pszText);
       return true;
     }

@@ -16,6 +16,7 @@
 #include "catalogue/make_pass.h"
 #include "catalogue/run_view.h"
 #include "tests/app/program_driver.h"
+#include "widgets/display_text.h"
 
 namespace {
 
@@ -28,16 +29,18 @@ double Seconds(Clock::time_point since) {
 // Appends `count` lines like a make run's to a fresh pane of the window's kind; seconds taken.
 double AppendLines(HWND owner, int count) {
   const HWND edit =
-      CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                       WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
                           ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                      8, 8, 481, 185, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+                      8, 8, 481, 185, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
   TTextPane pane;
   pane.Attach(edit);
   pane.SetBatching(true);  // as during a run
   const auto start = Clock::now();
   for (int i = 0; i < count; ++i) {
-    pane.AppendLine("文件: file" + std::to_string(i) + ".dat");
+    const std::string number = std::to_string(i);
+    pane.AppendLine(
+        gui::ViewTextUtf8({ProgramText("文件: file"), ProgramText(number), ProgramText(".dat")}));
     if (i % 64 == 0) {  // the runs let messages run as they go
       MSG message;
       while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);

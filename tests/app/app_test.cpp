@@ -293,6 +293,59 @@ TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
             std::find(entries.begin(), entries.end(), std::string(kAbcMd5) + "|a.txt"));
 }
 
+// On any code page every text reads as on a Chinese system when read through the wide calls; a
+// name of the code page is listed as it is and stored in that code page, and a name outside it is
+// shown by its real name where it is left out.
+TEST(CodePage, EveryTextReadsRightAndNamesKeepTheirCodePage) {
+  const struct {
+    UINT codePage;
+    const wchar_t* name;
+    const char* stored;  // in that code page
+  } kNames[] = {
+      {936, L"中文.txt", "中文.txt"},
+      {1252, L"naïve.txt", "na\xEFve.txt"},
+      {932, L"ﾃｽﾄ.txt", "\xC3\xBD\xC4.txt"},
+  };
+  const auto* named = std::find_if(std::begin(kNames), std::end(kNames),
+                                   [](const auto& n) { return n.codePage == GetACP(); });
+  ASSERT_NE(std::end(kNames), named) << GetACP();
+  TProgramFolder setup;
+  const std::wstring root = Wide(setup.folder.Path());
+  WriteFile(root + L"\\" + named->name, kAbc);
+  WriteFile(root + L"\\한글.txt", kAbc);
+  TProgram program(setup.program, setup.folder.Path());
+
+  EXPECT_EQ(L"Hashtally - 简体中文版", WideText(program.Window()));
+  for (const auto& [index, caption] :
+       {std::pair{0, L"制作检查文件"}, {1, L"检查文件"}, {2, L"关于"}})
+    EXPECT_EQ(caption, program.TabText(index));
+  const std::pair<int, std::wstring> texts[] = {
+      {IdLabel1, L"选择文件夹  : "},
+      {IdButtonScanFolder, root + L"\\"},
+      {IdButtonGo, L"开始"},
+      {IdMemoMake, L"选择文件夹,点击 \"开始\" ,制作检查文件,用于对比."},
+      {IdButtonFindCheckFile, L"打开检查文件..."},
+      {IdMemoCheck, L"点击 \"打开检查文件\" 开始对比现有文件\r\nHashtally 检查文件."},
+      {IdLabel2, L"Hashtally 版本 0.2.1.10"},
+      {IdLabelStatus, L""},
+      {IdButtonAbort, L"停止"},
+  };
+  for (const auto& [id, text] : texts) EXPECT_EQ(text, WideText(program.Control(id))) << id;
+  EXPECT_EQ(0u, WideText(program.Control(IdMemoAbout)).find(L"Hashtally tests the integrity"));
+
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(setup.folder / kCheckfile); }));
+  const std::wstring pane = WideText(program.Control(IdMemoMake));
+  for (const std::wstring& line :
+       {L"文件: " + std::wstring(named->name) + L"\r\n",
+        L"文件名含有本机代码页之外的字符,已跳过: " + root + L"\\한글.txt\r\n",
+        L"操作完成.  检查文件保存为 " + root + L"\\HTSUM-sums.MD5\r\n1 个文件或文件夹无法处理"})
+    EXPECT_NE(std::wstring::npos, pane.find(line)) << pane;
+  const std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));
+  EXPECT_NE(written.end(),
+            std::find(written.begin(), written.end(), std::string(kAbcMd5) + "|" + named->stored));
+}
+
 TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
   TProgramFolder setup;
   TTempFolder data;  // one file that takes far longer to read than this test waits

@@ -48,10 +48,14 @@ HTREEITEM FindChildItem(const TProgram& program, HWND tree, HTREEITEM parent,
 }
 
 TEST_F(Dialogs, FolderChosenInTheChooserIsWhereTheMakeRunWrites) {
-  // A folder right under C:, two levels below the chooser's root (the computer's drives).
+  // A folder past the classic path limit, below one right under C: (the root: the drives).
   const std::string name = "ht-dialogs-" + std::to_string(GetCurrentProcessId());
   const TRootFolder scanned{"C:\\" + name};
-  const std::string& folder = scanned.path;
+  const std::string steps[] = {name, std::string(100, 'a'), std::string(100, 'b'),
+                               std::string(70, 'c')};
+  std::string folder = "C:";
+  for (const std::string& step : steps) MakeFolder(folder += "\\" + step);
+  ASSERT_GT(folder.size(), 260u);
   WriteFile(folder + "\\a.txt", "abc");
   TProgram program(program_, programFolder_.Path());
 
@@ -68,10 +72,13 @@ TEST_F(Dialogs, FolderChosenInTheChooserIsWhereTheMakeRunWrites) {
     });
     return drive != nullptr;
   }));
-  TreeView_Expand(tree, drive, TVE_EXPAND);  // the chooser reads the drive's folders now
-  const HTREEITEM item =
-      FindChildItem(program, tree, drive, [&](const std::string& text) { return text == name; });
-  ASSERT_NE(nullptr, item);
+  HTREEITEM item = drive;
+  for (const std::string& step : steps) {
+    TreeView_Expand(tree, item, TVE_EXPAND);  // the chooser reads the folder's subfolders now
+    item =
+        FindChildItem(program, tree, item, [&](const std::string& text) { return text == step; });
+    ASSERT_NE(nullptr, item) << step;
+  }
   TreeView_SelectItem(tree, item);
   PressButton(FindChildByText(chooser, "Button", "OK"));
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog(caption) == nullptr && program.Idle(); }));

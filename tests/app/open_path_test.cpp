@@ -49,15 +49,18 @@ TEST(OpenPath, CheckfileOnTheCommandLineIsCheckedInsteadOfTheOneBesideTheProgram
 TEST(OpenPath, FolderOnTheCommandLineIsTheFolderToScan) {
   TProgramFolder setup;
   TTempFolder data;
-  WriteFile(data / "a.txt", "abc");
-  TProgram program(setup.program, setup.folder.Path(), data.Path());
+  MakeFolder(data / "照片 2026");
+  WriteFile(data / "照片 2026\\a.txt", "abc");
+  // A shortcut passes its folder quoted, often with a backslash before the closing quote.
+  const std::string folder = data / "照片 2026\\";
+  TProgram program(setup.program, setup.folder.Path(), folder);
 
-  EXPECT_EQ(data.Path(), program.Text(IdButtonScanFolder));
+  EXPECT_EQ(folder, program.Text(IdButtonScanFolder));
   EXPECT_EQ(0, program.SelectedPage());
   EXPECT_TRUE(program.Idle());  // nothing starts by itself
   program.Click(IdButtonGo);
-  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(data / kCheckfile); }));
-  EXPECT_EQ(kAbcMd5 + "|a.txt", Lines(ReadFile(data / kCheckfile))[3]);
+  ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(folder + kCheckfile); }));
+  EXPECT_EQ(kAbcMd5 + "|a.txt", Lines(ReadFile(folder + kCheckfile))[3]);
   EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
 }
 
@@ -68,10 +71,22 @@ TEST(OpenPath, MissingPathOnTheCommandLineGivesTheErrorBox) {
 
   const HWND box = WaitForBox(program);
   ASSERT_NE(nullptr, box);
-  EXPECT_TRUE(BoxSays(box, "Cannot open file \"" + missing + "\""));
+  EXPECT_TRUE(BoxSays(box, Wide("Cannot open file \"" + missing + "\"")));
   ASSERT_TRUE(CloseBox(box));
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
   EXPECT_FALSE(program.Exited());
+}
+
+TEST(OpenPath, UnrepresentableNameOnTheCommandLineGivesABoxThatSaysWhy) {
+  TProgramFolder setup;
+  const std::wstring given = Wide(setup.folder.Path()) + L"\\한글.MD5";  // outside the code page
+  TProgram program(setup.program, setup.folder.Path(), given);
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(BoxSays(box, L"文件名含有本机代码页之外的字符,无法打开: " + given));
+  EXPECT_TRUE(HasIconChild(box));
+  ASSERT_TRUE(CloseBox(box));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
 }
 
 TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 
 namespace driver {
 
@@ -92,19 +93,23 @@ class TRemoteBlock {
 };
 
 // An item record followed by room for its text, asked for with `message` in the program.
-template <typename TItem>
-std::string RemoteItemText(HANDLE process, HWND control, UINT message, WPARAM wParam, TItem item) {
+template <typename TItem, typename TChar = std::remove_pointer_t<decltype(TItem::pszText)>>
+std::basic_string<TChar> RemoteItemText(HANDLE process, HWND control, UINT message, WPARAM wParam,
+                                        TItem item) {
   constexpr std::size_t kTextRoom = 1024;
-  const TRemoteBlock block(process, sizeof item + kTextRoom);
-  if (!block) return std::string();
-  item.pszText = block.At(sizeof item);
+  const TRemoteBlock block(process, sizeof item + kTextRoom * sizeof(TChar));
+  if (!block) return {};
+  item.pszText = reinterpret_cast<TChar*>(block.At(sizeof item));
   item.cchTextMax = static_cast<int>(kTextRoom);
   block.Write(&item, sizeof item);
-  if (!Send(control, message, wParam, block.Argument())) return std::string();
-  char text[kTextRoom] = {};
-  block.Read(sizeof item, text, sizeof text - 1);
+  if (!Send(control, message, wParam, block.Argument())) return {};
+  TChar text[kTextRoom] = {};
+  block.Read(sizeof item, text, sizeof text - sizeof(TChar));
   return text;
 }
+
+// `path` as the wide file services take it at any length.
+std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
 
 struct TChildTexts {
   std::string className;
@@ -152,9 +157,13 @@ TTempFolder::TTempFolder() {
 TTempFolder::~TTempFolder() { RemoveTree(path_); }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  WriteFile(Wide(path), content);
+}
+
+void WriteFile(const std::wstring& path, const std::string& content) {
+  HANDLE file = CreateFileW((L"\\\\?\\" + path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write a file");
   DWORD written = 0;
   ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
   CloseHandle(file);
@@ -174,8 +183,9 @@ void MakeSparseFile(const std::string& path, unsigned long long size) {
 }
 
 std::string ReadFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::string();
   std::string content(GetFileSize(file, nullptr), '\0');
   DWORD read = 0;
@@ -186,30 +196,32 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void MakeFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+void MakeFolder(const std::string& path) { CreateDirectoryW(LongPath(path).c_str(), nullptr); }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(child);
       else
-        DeleteFileA(child.c_str());
-    } while (FindNextFileA(find, &entry));
+        DeleteFileW(child.c_str());
+    } while (FindNextFileW(find, &entry));
     FindClose(find);
   }
-  RemoveDirectoryA(path.c_str());
+  RemoveDirectoryW(path.c_str());
 }
+
+void RemoveTree(const std::string& path) { RemoveTree(LongPath(path)); }
 
 std::string SystemMd5(const std::string& path) {
   const std::string content = ReadFile(path);
@@ -262,13 +274,17 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 }
 
 TProgram::TProgram(const std::string& programPath, const std::string& workingFolder,
-                   const std::string& argument) {
-  STARTUPINFOA startup{};
+                   const std::string& argument)
+    : TProgram(programPath, workingFolder, Wide(argument)) {}
+
+TProgram::TProgram(const std::string& programPath, const std::string& workingFolder,
+                   const std::wstring& argument) {
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
-  std::string commandLine = "\"" + programPath + "\"";
-  if (!argument.empty()) commandLine += " \"" + argument + "\"";
-  if (!CreateProcessA(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workingFolder.c_str(), &startup, &process_))
+  std::wstring commandLine = L"\"" + Wide(programPath) + L"\"";
+  if (!argument.empty()) commandLine += L" \"" + argument + L"\"";
+  if (!CreateProcessW(Wide(programPath).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, Wide(workingFolder).c_str(), &startup, &process_))
     throw std::runtime_error("cannot start " + programPath);
   WaitUntil([this] {
     HWND candidate = nullptr;
@@ -390,6 +406,12 @@ std::string TProgram::ListItemText(HWND list, int index) const {
   return RemoteItemText(process_.hProcess, list, LVM_GETITEMTEXTA, index, LVITEMA{});
 }
 
+std::wstring TProgram::TabText(int index) const {
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  return RemoteItemText(process_.hProcess, Control(IdPageControl1), TCM_GETITEMW, index, item);
+}
+
 std::string WindowText(HWND window) {
   if (!window) return std::string();
   const LRESULT length = Send(window, WM_GETTEXTLENGTH, 0, 0);
@@ -398,6 +420,22 @@ std::string WindowText(HWND window) {
       Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
   return text;
+}
+
+std::wstring WideText(HWND window) {
+  std::wstring text(Send(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');  // it may overstate
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_NORMAL, kSendTimeout, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                  static_cast<int>(wide.size())));
+  return wide;
 }
 
 std::vector<std::string> ChildTexts(HWND dialog, const char* className) {
@@ -443,9 +481,11 @@ bool CloseBox(HWND box) {
   return false;
 }
 
-bool BoxSays(HWND box, const std::string& start) {
-  for (const std::string& text : ChildTexts(box, "Static"))
-    if (text.rfind(start, 0) == 0) return true;
+bool BoxSays(HWND box, const std::wstring& start) {
+  TChildTexts collect{"Static", {}};
+  EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&collect));
+  for (const auto& child : collect.found)
+    if (WideText(child.first).rfind(start, 0) == 0) return true;
   return false;
 }
 

@@ -34,13 +34,16 @@ class TTempFolder {
   std::string path_;
 };
 
+// The file services below take paths of any length; paths are absolute.
 void WriteFile(const std::string& path, const std::string& content);
+void WriteFile(const std::wstring& path, const std::string& content);
 // A file of `size` bytes that takes no room on the disk (its content is zeros).
 void MakeSparseFile(const std::string& path, unsigned long long size);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);
 void RemoveTree(const std::string& path);
+void RemoveTree(const std::wstring& path);  // with the long-path prefix
 
 // Lower-case hexadecimal MD5 of a file's bytes, computed by the system's cryptographic provider.
 std::string SystemMd5(const std::string& path);
@@ -59,6 +62,8 @@ class TProgram {
  public:
   TProgram(const std::string& programPath, const std::string& workingFolder,
            const std::string& argument = std::string());
+  TProgram(const std::string& programPath, const std::string& workingFolder,
+           const std::wstring& argument);
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
   ~TProgram();
@@ -96,6 +101,7 @@ class TProgram {
   // there is no such item.
   std::string TreeItemText(HWND tree, HTREEITEM item) const;
   std::string ListItemText(HWND list, int index) const;
+  std::wstring TabText(int index) const;  // a header of the tab control
 
  private:
   PROCESS_INFORMATION process_{};
@@ -103,6 +109,8 @@ class TProgram {
 };
 
 std::string WindowText(HWND window);
+std::wstring WideText(HWND window);          // read through the wide calls
+std::wstring Wide(const std::string& text);  // from the code page
 // Texts of a dialog's child windows of class `className` ("Static", "Button", "Edit").
 std::vector<std::string> ChildTexts(HWND dialog, const char* className);
 HWND FindChildByText(HWND dialog, const char* className, const std::string& text);
@@ -115,8 +123,8 @@ void PressButton(HWND button);
 HWND WaitForBox(const TProgram& program);
 // Presses a message box's OK button until the box has gone.
 bool CloseBox(HWND box);
-// True when one of the box's texts begins with `start`.
-bool BoxSays(HWND box, const std::string& start);
+// True when one of the box's texts, read through the wide calls, begins with `start`.
+bool BoxSays(HWND box, const std::wstring& start);
 
 // A folder holding a copy of the program (or of a test build of it).
 struct TProgramFolder {

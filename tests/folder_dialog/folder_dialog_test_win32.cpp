@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "widgets/com_ptr_win32.h"
+#include "widgets/display_text.h"
 #include "widgets/select_folder.h"
 #include "widgets/shell_locator_win32.h"
 #include "widgets/shorten_path.h"
@@ -658,7 +659,9 @@ TEST_F(FolderDialog, EventsAndCaption) {
     EXPECT_NE(list, nullptr);
     events.push_back("selection " + widgets::IdListPath(list));
   };
-  dialog_.OnFormShow = [&](TSelectFolderForm& form) { events.push_back("show " + form.Caption()); };
+  dialog_.OnFormShow = [&](TSelectFolderForm& form) {
+    events.push_back("show " + gui::Utf8(form.Caption()));
+  };
   dialog_.OnFormClose = [&](TSelectFolderForm& form) {
     EXPECT_FALSE(IsWindowVisible(form.Handle()));
     events.push_back("close");
