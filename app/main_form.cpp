@@ -65,6 +65,21 @@ bool FirstDroppedPath(HDROP drop, std::string& path) {
   return !path.empty();
 }
 
+// The panes hold UTF-8, while the passes and the form's own texts are bytes of the ANSI code page:
+// this is the one place where a pane's text changes from the one to the other.
+std::string PaneText(const std::string& codePageText) {
+  if (codePageText.empty()) return std::string();
+  const int size = static_cast<int>(codePageText.size());
+  const int wideLength = MultiByteToWideChar(CP_ACP, 0, codePageText.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, codePageText.data(), size, &wide[0], wideLength);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+  return utf8;
+}
+
 }  // namespace
 
 TForm1::TForm1(HINSTANCE instance, std::string commandLinePath)
@@ -92,6 +107,8 @@ void TForm1::RegisterClasses(HINSTANCE instance) {
   page.hIcon = nullptr;
   page.lpszClassName = HT_PAGE_WINDOW_CLASS;
   RegisterClassExA(&page);
+
+  widgets::TTextPane::Register(instance);
 }
 
 void TForm1::Create(int showCommand) {
@@ -150,11 +167,12 @@ void TForm1::CreateControls() {
   for (std::size_t i = 0; i < kLayoutSize; ++i) {
     const TControlRow& row = kLayout[i];
     const HWND parent = row.parent == OnForm ? handle_ : pages_[row.parent];
-    const bool edit = lstrcmpiA(row.className, "EDIT") == 0;
+    const bool sunken =
+        lstrcmpiA(row.className, "EDIT") == 0 || lstrcmpiA(row.className, HT_TEXT_PANE_CLASS) == 0;
     const HWND control = CreateWindowExA(
-        edit ? WS_EX_CLIENTEDGE : 0, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
+        sunken ? WS_EX_CLIENTEDGE : 0, row.className, row.text, WS_CHILD | WS_VISIBLE | row.style,
         scale(row.left), scale(row.top), scale(row.width), scale(row.height), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, nullptr);
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, PaneFor(row.id));
     const gui::TGdiObject& font = row.font == PaneFont ? paneFont_ : formFont_;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
@@ -162,11 +180,16 @@ void TForm1::CreateControls() {
   // Tab order, after the stop button.
   SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  memoMake_.Attach(Control(IdMemoMake));
-  memoMake_.SetLines({"选择文件夹,点击 \"开始\" ,制作检查文件,用于对比."});
-  memoCheck_.Attach(Control(IdMemoCheck));
-  memoCheck_.SetLines({"点击 \"打开检查文件\" 开始对比现有文件", "Hashtally 检查文件."});
+  memoMake_.SetLines({PaneText("选择文件夹,点击 \"开始\" ,制作检查文件,用于对比.")});
+  memoCheck_.SetLines(
+      {PaneText("点击 \"打开检查文件\" 开始对比现有文件"), PaneText("Hashtally 检查文件.")});
   gui::SetControlText(Control(IdMemoAbout), kAboutText);
+}
+
+widgets::TTextPane* TForm1::PaneFor(int id) {
+  if (id == IdMemoMake) return &memoMake_;
+  if (id == IdMemoCheck) return &memoCheck_;
+  return nullptr;
 }
 
 HWND TForm1::Control(int id) const {
@@ -274,9 +297,8 @@ LRESULT TForm1::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TForm1::OnCtlColor(HDC dc, HWND control) {
-  // Read-only panes keep the window colour instead of turning grey.
-  const int id = GetDlgCtrlID(control);
-  if (id == IdMemoMake || id == IdMemoCheck || id == IdMemoAbout) {
+  // The read-only about pane keeps the window colour instead of turning grey.
+  if (GetDlgCtrlID(control) == IdMemoAbout) {
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -414,6 +436,8 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
     taskbar_.Clear();
   }
 }
+
+void TForm1::TPaneRunView::AppendLine(const std::string& line) { pane_.AppendLine(PaneText(line)); }
 
 void TForm1::TPaneRunView::SetStatus(const std::string& text) { form_.SetStatusText(text); }
 

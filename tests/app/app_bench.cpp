@@ -2,20 +2,25 @@
 // a make run in the real window compares with the same pass run headless over the same tree.
 //   app_bench.exe panes [small large]      lines appended to a pane, twice
 //   app_bench.exe make <files>             headless pass and window run over a generated tree
+//   app_bench.exe check <entries> [program] a check run of a checkfile of small files: time, the
+//                                          window's slowest answer, the peak memory under Wine
 #include <windows.h>
 // The system headers below need windows.h first.
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "app/text_pane.h"
 #include "app/window_ids.h"
 #include "catalogue/make_pass.h"
 #include "catalogue/run_view.h"
 #include "tests/app/program_driver.h"
+#include "widgets/text_pane.h"
 
 namespace {
 
@@ -27,17 +32,13 @@ double Seconds(Clock::time_point since) {
 
 // Appends `count` lines like a make run's to a fresh pane of the window's kind; seconds taken.
 double AppendLines(HWND owner, int count) {
-  const HWND edit =
-      CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                      WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                          ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                      8, 8, 481, 185, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
-  TTextPane pane;
-  pane.Attach(edit);
+  widgets::TTextPane pane;
+  const HWND edit = pane.Create(owner, 1, {8, 8, 489, 193},
+                                WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE);
   pane.SetBatching(true);  // as during a run
   const auto start = Clock::now();
   for (int i = 0; i < count; ++i) {
-    pane.AppendLine("文件: file" + std::to_string(i) + ".dat");
+    pane.AppendLine(u8"文件: file" + std::to_string(i) + ".dat");
     if (i % 64 == 0) {  // the runs let messages run as they go
       MSG message;
       while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
@@ -115,6 +116,82 @@ int BenchMake(int files) {
   return 0;
 }
 
+// A file of /proc read through Wine's drive for the host's root ("" outside Wine).
+std::string HostProcFile(const std::string& path) {
+  HANDLE file = CreateFileA(("Z:\\proc\\" + path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    content.append(buffer, read);
+  CloseHandle(file);
+  return content;
+}
+
+// The host's peak resident size (VmHWM) of the process whose command line holds `marker`.
+std::string PeakMemoryOf(const std::string& marker) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+  if (find == INVALID_HANDLE_VALUE) return "unknown";
+  std::string peak = "unknown";
+  do {
+    const std::string pid = entry.cFileName;
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command = HostProcFile(pid + "\\cmdline");
+    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (command.find(marker) == std::string::npos || command.find("app_bench") != std::string::npos)
+      continue;
+    const std::string status = HostProcFile(pid + "\\status");
+    const std::size_t at = status.find("VmHWM:");
+    if (at != std::string::npos) peak = status.substr(at + 6, status.find('\n', at) - at - 6);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return peak;
+}
+
+// Checks a checkfile of `entries` lines naming a hundred small files in the real window, started
+// with the checkfile on its command line; `builtProgram` may be another build of the program.
+int BenchCheck(int entries, const std::string& builtProgram) {
+  driver::TTempFolder tree;
+  constexpr int kFiles = 100;
+  std::vector<std::string> digests;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = tree / ("file" + std::to_string(i) + ".dat");
+    driver::WriteFile(name, std::string(512 + i, char('a' + i % 26)));
+    digests.push_back(driver::SystemMd5(name));
+  }
+  std::string checkfile = ";\r\n;\r\n;\r\n";
+  for (int i = 0; i < entries; ++i)
+    checkfile += digests[i % kFiles] + "|file" + std::to_string(i % kFiles) + ".dat\r\n";
+  driver::WriteFile(tree / "HTSUM-sums.MD5", checkfile);
+  const std::string program = tree / "hashtally.exe";
+  CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
+  std::string marker = tree.Path().substr(tree.Path().rfind('\\') + 1);
+  for (char& c : marker) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+
+  const auto start = Clock::now();
+  driver::TProgram window(program, tree.Path(), tree / "HTSUM-sums.MD5");
+  driver::WaitUntil([&] { return window.Running(); }, std::chrono::minutes(1));
+  double slowestAnswer = 0;
+  while (!window.Idle()) {
+    const auto asked = Clock::now();
+    window.Answers(60000);
+    slowestAnswer = std::max(slowestAnswer, Seconds(asked));
+    Sleep(50);
+  }
+  const double seconds = Seconds(start);
+  const std::string peak = PeakMemoryOf(marker);
+  const std::vector<std::string> lines = driver::Lines(window.Text(IdMemoCheck));
+  std::printf(
+      "check of %d entries: %.2f s (%.0f entries/s), slowest answer %.0f ms, peak %s, "
+      "%zu pane lines ending \"%s\"\n",
+      entries, seconds, entries / seconds, slowestAnswer * 1000, peak.c_str(), lines.size(),
+      lines.back().c_str());
+  return 0;
+}
+
 }  // namespace
 
 // The cost of letting pending messages run once per entry, with nothing pending.
@@ -157,6 +234,9 @@ int main(int argc, char** argv) {
                       argc > 3 ? std::atoi(argv[3]) : 200000);
   if (what == "pump") return BenchPump(argc > 2 ? std::atoi(argv[2]) : 20000);
   if (what == "make") return BenchMake(argc > 2 ? std::atoi(argv[2]) : 20000);
-  std::printf("usage: app_bench panes [small large] | make [files]\n");
+  if (what == "check")
+    return BenchCheck(argc > 2 ? std::atoi(argv[2]) : 50000,
+                      argc > 3 ? std::string(argv[3]) : driver::BuiltProgramPath());
+  std::printf("usage: app_bench panes [small large] | make [files] | check [entries [program]]\n");
   return 2;
 }
