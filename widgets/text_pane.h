@@ -58,7 +58,6 @@ class TTextPane {
   void OnSetFont(HFONT font, bool redraw);
   void OnFocus(bool gained);
   void OnKeyDown(WPARAM key);
-  void OnChar(WPARAM character);
   void OnButtonDown(POINT point, bool extend);
   void OnDoubleClick(POINT point);
   void OnMouseMove(POINT point);

@@ -123,9 +123,6 @@ LRESULT TTextPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
       OnKeyDown(wParam);
       return 0;
-    case WM_CHAR:
-      OnChar(wParam);
-      return 0;
     case WM_LBUTTONDOWN:
       OnButtonDown(PointOf(lParam), (wParam & MK_SHIFT) != 0);
       return 0;
@@ -597,7 +594,10 @@ void TTextPane::OnSetSelection(WPARAM start, LPARAM end) {
 void TTextPane::OnKeyDown(WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
-  if (key == VK_INSERT && control) CopySelection();
+  // Ctrl+A and Ctrl+C are taken as keys: the dialog manager keeps the characters they type from
+  // the pane.
+  if (control && (key == VK_INSERT || key == 'C')) CopySelection();
+  if (control && key == 'A') SelectAll();
   if (lines_.LineCount() == 0) return;
   const TTextPosition caret = selection_.caret;
   const std::string_view text = lines_.Line(caret.line);
@@ -648,12 +648,6 @@ void TTextPane::MoveRows(long long delta, bool extend) {
       std::clamp<long long>(static_cast<long long>(caret.line) + delta, 0,
                             static_cast<long long>(lines_.LineCount() - 1)));
   MoveCaret({line, OffsetAtX(dc.Get(), line, column_)}, extend, true);
-}
-
-void TTextPane::OnChar(WPARAM character) {
-  // Ctrl+A and Ctrl+C arrive as these control characters.
-  if (character == 1) SelectAll();
-  if (character == 3) CopySelection();
 }
 
 void TTextPane::OnButtonDown(POINT point, bool extend) {

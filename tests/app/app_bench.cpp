@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -130,29 +131,41 @@ std::string HostProcFile(const std::string& path) {
   return content;
 }
 
-// The host's peak resident size (VmHWM) of the process whose command line holds `marker`.
-std::string PeakMemoryOf(const std::string& marker) {
+// The host's process id of the process whose command line holds `marker` ("" when none).
+std::string HostProcessOf(const std::string& marker) {
   WIN32_FIND_DATAA entry;
   HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
-  if (find == INVALID_HANDLE_VALUE) return "unknown";
-  std::string peak = "unknown";
+  if (find == INVALID_HANDLE_VALUE) return std::string();
+  std::string found;
   do {
     const std::string pid = entry.cFileName;
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
     std::string command = HostProcFile(pid + "\\cmdline");
     for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (command.find(marker) == std::string::npos || command.find("app_bench") != std::string::npos)
-      continue;
-    const std::string status = HostProcFile(pid + "\\status");
-    const std::size_t at = status.find("VmHWM:");
-    if (at != std::string::npos) peak = status.substr(at + 6, status.find('\n', at) - at - 6);
-  } while (FindNextFileA(find, &entry));
+    if (command.find(marker) != std::string::npos && command.find("app_bench") == std::string::npos)
+      found = pid;
+  } while (found.empty() && FindNextFileA(find, &entry));
   FindClose(find);
-  return peak;
+  return found;
+}
+
+// A size field of /proc/<pid>/status ("VmRSS:", "VmHWM:") in MB; -1 when unknown.
+double MemoryField(const std::string& pid, const char* field) {
+  const std::string status = pid.empty() ? std::string() : HostProcFile(pid + "\\status");
+  const std::size_t at = status.find(field);
+  return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) / 1000;
+}
+
+// The count of compared entries in a check run's status line ("...: <count>; ..."); 0 for none.
+int ComparedCount(const std::string& status) {
+  const std::size_t colon = status.find(": ");
+  return colon == std::string::npos ? 0 : std::atoi(status.c_str() + colon + 2);
 }
 
 // Checks a checkfile of `entries` lines naming a hundred small files in the real window, started
 // with the checkfile on its command line; `builtProgram` may be another build of the program.
+// Besides the time it tells the phases (loading the checkfile, the first and second half of the
+// entries, the end), the window's slowest answer and the memory the program took.
 int BenchCheck(int entries, const std::string& builtProgram) {
   driver::TTempFolder tree;
   constexpr int kFiles = 100;
@@ -174,20 +187,38 @@ int BenchCheck(int entries, const std::string& builtProgram) {
   const auto start = Clock::now();
   driver::TProgram window(program, tree.Path(), tree / "HTSUM-sums.MD5");
   driver::WaitUntil([&] { return window.Running(); }, std::chrono::minutes(1));
-  double slowestAnswer = 0;
+  const std::string pid = HostProcessOf(marker);
+  double slowest = 0, firstCount = 0, halfway = 0, lastCount = 0, loadedMemory = 0;
+  int slowestAt = 0, count = 0;
   while (!window.Idle()) {
     const auto asked = Clock::now();
     window.Answers(60000);
-    slowestAnswer = std::max(slowestAnswer, Seconds(asked));
+    if (Seconds(asked) > slowest) {
+      slowest = Seconds(asked);
+      slowestAt = count;
+    }
+    const int now = ComparedCount(window.StoredText(IdLabelStatus));
+    if (now > count) {
+      if (count == 0) {
+        firstCount = Seconds(start);
+        loadedMemory = MemoryField(pid, "VmRSS:");
+      }
+      if (now >= entries / 2 && count < entries / 2) halfway = Seconds(start);
+      count = now;
+      lastCount = Seconds(start);
+    }
     Sleep(50);
   }
   const double seconds = Seconds(start);
-  const std::string peak = PeakMemoryOf(marker);
+  const double endMemory = MemoryField(pid, "VmRSS:");
+  const double peak = MemoryField(pid, "VmHWM:");
   const std::vector<std::string> lines = driver::Lines(window.Text(IdMemoCheck));
   std::printf(
-      "check of %d entries: %.2f s (%.0f entries/s), slowest answer %.0f ms, peak %s, "
-      "%zu pane lines ending \"%s\"\n",
-      entries, seconds, entries / seconds, slowestAnswer * 1000, peak.c_str(), lines.size(),
+      "check of %d entries: %.2f s (%.0f entries/s); start and load %.2f s, first half %.2f s, "
+      "second half %.2f s, end %.2f s; slowest answer %.0f ms at entry %d; memory after load "
+      "%.0f MB, at the end %.0f MB, peak %.0f MB; %zu pane lines ending \"%s\"\n",
+      entries, seconds, entries / seconds, firstCount, halfway - firstCount, lastCount - halfway,
+      seconds - lastCount, slowest * 1000, slowestAt, loadedMemory, endMemory, peak, lines.size(),
       lines.back().c_str());
   return 0;
 }
