@@ -55,7 +55,7 @@ class TTextPane {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnPaint();
   void OnSize();
-  void OnSetFont(HFONT font, bool redraw);
+  void OnSetFont(HFONT font);
   void OnFocus(bool gained);
   void OnKeyDown(WPARAM key);
   void OnButtonDown(POINT point, bool extend);

@@ -110,7 +110,7 @@ LRESULT TTextPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnSize();
       return 0;
     case WM_SETFONT:
-      OnSetFont(reinterpret_cast<HFONT>(wParam), LOWORD(lParam) != 0);
+      OnSetFont(reinterpret_cast<HFONT>(wParam));
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
@@ -211,9 +211,10 @@ void TTextPane::Flush() {
   behind_ = false;
   lastFlush_ = std::chrono::steady_clock::now();
   // As after a line appended to an edit box: the caret stands behind the last line, and the view
-  // shows it.
+  // shows it, from the line's start where its end fits.
   selection_.anchor = selection_.caret = lines_.End();
   column_ = -1;
+  scrollX_ = 0;
   EnsureCaretVisible();
   ShowNewText();
 }
@@ -367,7 +368,7 @@ void TTextPane::PaintRow(HDC dc, std::size_t line, const RECT& row, bool showSel
   SetBkColor(dc, backColour);
 }
 
-void TTextPane::OnSetFont(HFONT font, bool redraw) {
+void TTextPane::OnSetFont(HFONT font) {
   font_ = font;
   {
     const TFontDc dc(window_, font_);
@@ -382,7 +383,6 @@ void TTextPane::OnSetFont(HFONT font, bool redraw) {
   measuredLines_ = 0;
   if (focused_) OnFocus(true);  // a caret of the new line height
   ShowNewText();
-  if (!redraw) ValidateRect(window_, nullptr);
 }
 
 // ---- Scrolling
@@ -537,7 +537,7 @@ void TTextPane::ShowCaretPosition() {
 
 TTextPosition TTextPane::HitTest(POINT point) {
   if (lines_.LineCount() == 0) return {};
-  const long long row = point.y < kTopMargin ? -1 : (point.y - kTopMargin) / lineHeight_;
+  const long long row = point.y < 0 ? -1 : std::max(0L, point.y - kTopMargin) / lineHeight_;
   const auto line = static_cast<std::size_t>(std::clamp<long long>(
       static_cast<long long>(topLine_) + row, 0, static_cast<long long>(lines_.LineCount() - 1)));
   const TFontDc dc(window_, font_);
