@@ -156,6 +156,17 @@ double MemoryField(const std::string& pid, const char* field) {
   return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) / 1000;
 }
 
+// Processor seconds the process has used, user and system (/proc/<pid>/stat); -1 when unknown.
+double ProcessorSeconds(const std::string& pid) {
+  const std::string stat = pid.empty() ? std::string() : HostProcFile(pid + "\\stat");
+  std::size_t at = stat.rfind(')');  // the name in brackets may hold blanks
+  for (int field = 2; field < 14 && at != std::string::npos; ++field) at = stat.find(' ', at + 1);
+  if (at == std::string::npos) return -1;
+  char* end = nullptr;
+  const double user = std::strtod(stat.c_str() + at + 1, &end);
+  return (user + std::strtod(end, nullptr)) / 100;  // in clock ticks of a hundredth of a second
+}
+
 // The count of compared entries in a check run's status line ("...: <count>; ..."); 0 for none.
 int ComparedCount(const std::string& status) {
   const std::size_t colon = status.find(": ");
@@ -188,12 +199,14 @@ int BenchCheck(int entries, const std::string& builtProgram) {
   driver::TProgram window(program, tree.Path(), tree / "HTSUM-sums.MD5");
   driver::WaitUntil([&] { return window.Running(); }, std::chrono::minutes(1));
   const std::string pid = HostProcessOf(marker);
-  double slowest = 0, firstCount = 0, halfway = 0, lastCount = 0, loadedMemory = 0;
+  double slowestLoading = 0, slowest = 0, firstCount = 0, halfway = 0, lastCount = 0;
+  double loadedMemory = 0;
   int slowestAt = 0, count = 0;
   while (!window.Idle()) {
     const auto asked = Clock::now();
     window.Answers(60000);
-    if (Seconds(asked) > slowest) {
+    if (count == 0) slowestLoading = std::max(slowestLoading, Seconds(asked));
+    if (count > 0 && Seconds(asked) > slowest) {
       slowest = Seconds(asked);
       slowestAt = count;
     }
@@ -210,16 +223,19 @@ int BenchCheck(int entries, const std::string& builtProgram) {
     Sleep(50);
   }
   const double seconds = Seconds(start);
+  const double processor = ProcessorSeconds(pid);
   const double endMemory = MemoryField(pid, "VmRSS:");
   const double peak = MemoryField(pid, "VmHWM:");
   const std::vector<std::string> lines = driver::Lines(window.Text(IdMemoCheck));
   std::printf(
-      "check of %d entries: %.2f s (%.0f entries/s); start and load %.2f s, first half %.2f s, "
-      "second half %.2f s, end %.2f s; slowest answer %.0f ms at entry %d; memory after load "
-      "%.0f MB, at the end %.0f MB, peak %.0f MB; %zu pane lines ending \"%s\"\n",
-      entries, seconds, entries / seconds, firstCount, halfway - firstCount, lastCount - halfway,
-      seconds - lastCount, slowest * 1000, slowestAt, loadedMemory, endMemory, peak, lines.size(),
-      lines.back().c_str());
+      "check of %d entries: %.2f s (%.0f entries/s), processor %.2f s; start and load %.2f s, "
+      "first half %.2f s, "
+      "second half %.2f s, end %.2f s; slowest answer while loading %.0f ms, among the entries "
+      "%.0f ms (at entry %d); memory after load %.0f MB, at the end %.0f MB, peak %.0f MB; %zu "
+      "pane lines ending \"%s\"\n",
+      entries, seconds, entries / seconds, processor, firstCount, halfway - firstCount,
+      lastCount - halfway, seconds - lastCount, slowestLoading * 1000, slowest * 1000, slowestAt,
+      loadedMemory, endMemory, peak, lines.size(), lines.back().c_str());
   return 0;
 }
 
