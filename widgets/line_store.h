@@ -74,8 +74,10 @@ class TLineStore {
 
  private:
   // Lines are stored whole in blocks that never move once made, so growing never copies the text
-  // held so far nor needs twice its room for a moment.
-  static constexpr std::size_t kBlockSize = 1 << 20;
+  // held so far nor needs twice its room for a moment. The blocks are small enough to come from
+  // the heap's free room (the checkfile's lines, say, freed after loading) rather than as new
+  // memory from the system.
+  static constexpr std::size_t kBlockSize = 64 << 10;
   struct TBlock {
     std::unique_ptr<char[]> bytes;
     std::size_t capacity = 0;

@@ -16,10 +16,10 @@
 
 #include "widgets/line_store.h"
 
-namespace widgets {
-
 // The pane's window class, for layout tables that create their controls by class name.
 #define HT_TEXT_PANE_CLASS "THashtallyTextPane"
+
+namespace widgets {
 
 class TTextPane {
  public:

@@ -200,8 +200,8 @@ int BenchCheck(int entries, const std::string& builtProgram) {
   driver::WaitUntil([&] { return window.Running(); }, std::chrono::minutes(1));
   const std::string pid = HostProcessOf(marker);
   double slowestLoading = 0, slowest = 0, firstCount = 0, halfway = 0, lastCount = 0;
-  double loadedMemory = 0;
-  int slowestAt = 0, count = 0;
+  double loadedMemory = 0, runMemory = 0;  // after loading; the most while checking
+  int slowestAt = 0, count = 0, samples = 0;
   while (!window.Idle()) {
     const auto asked = Clock::now();
     window.Answers(60000);
@@ -211,6 +211,8 @@ int BenchCheck(int entries, const std::string& builtProgram) {
       slowestAt = count;
     }
     const int now = ComparedCount(window.StoredText(IdLabelStatus));
+    if (count > 0 && ++samples % 20 == 0)  // about once a second
+      runMemory = std::max(runMemory, MemoryField(pid, "VmRSS:"));
     if (now > count) {
       if (count == 0) {
         firstCount = Seconds(start);
@@ -231,11 +233,12 @@ int BenchCheck(int entries, const std::string& builtProgram) {
       "check of %d entries: %.2f s (%.0f entries/s), processor %.2f s; start and load %.2f s, "
       "first half %.2f s, "
       "second half %.2f s, end %.2f s; slowest answer while loading %.0f ms, among the entries "
-      "%.0f ms (at entry %d); memory after load %.0f MB, at the end %.0f MB, peak %.0f MB; %zu "
+      "%.0f ms (at entry %d); memory after load %.0f MB, at most %.0f MB while checking, at the "
+      "end %.0f MB, peak %.0f MB; %zu "
       "pane lines ending \"%s\"\n",
       entries, seconds, entries / seconds, processor, firstCount, halfway - firstCount,
       lastCount - halfway, seconds - lastCount, slowestLoading * 1000, slowest * 1000, slowestAt,
-      loadedMemory, endMemory, peak, lines.size(), lines.back().c_str());
+      loadedMemory, runMemory, endMemory, peak, lines.size(), lines.back().c_str());
   return 0;
 }
 
