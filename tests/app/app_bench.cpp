@@ -149,11 +149,11 @@ std::string HostProcessOf(const std::string& marker) {
   return found;
 }
 
-// A size field of /proc/<pid>/status ("VmRSS:", "VmHWM:") in MB; -1 when unknown.
+// A size field of /proc/<pid>/status ("VmRSS:", "VmHWM:") in MiB; -1 when unknown.
 double MemoryField(const std::string& pid, const char* field) {
   const std::string status = pid.empty() ? std::string() : HostProcFile(pid + "\\status");
   const std::size_t at = status.find(field);
-  return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) / 1000;
+  return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) / 1024;
 }
 
 // Processor seconds the process has used, user and system (/proc/<pid>/stat); -1 when unknown.
@@ -233,8 +233,8 @@ int BenchCheck(int entries, const std::string& builtProgram) {
       "check of %d entries: %.2f s (%.0f entries/s), processor %.2f s; start and load %.2f s, "
       "first half %.2f s, "
       "second half %.2f s, end %.2f s; slowest answer while loading %.0f ms, among the entries "
-      "%.0f ms (at entry %d); memory after load %.0f MB, at most %.0f MB while checking, at the "
-      "end %.0f MB, peak %.0f MB; %zu "
+      "%.0f ms (at entry %d); memory after load %.0f MiB, at most %.0f MiB while checking, at the "
+      "end %.0f MiB, peak %.0f MiB; %zu "
       "pane lines ending \"%s\"\n",
       entries, seconds, entries / seconds, processor, firstCount, halfway - firstCount,
       lastCount - halfway, seconds - lastCount, slowestLoading * 1000, slowest * 1000, slowestAt,
