@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/window_ids.h"
+#include "widgets/text_pane.h"
 
 const char* const kPageCaptions[3] = {"制作检查文件", "检查文件", "关于"};
 
@@ -13,8 +14,10 @@ namespace {
 
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kWorkPane = WS_TABSTOP | WS_BORDER | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE |
-                            ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+// The working panes are always read-only multi-line views; their style says so as an edit box's
+// would.
+constexpr DWORD kWorkPane =
+    WS_TABSTOP | WS_BORDER | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY;
 constexpr DWORD kHelpPane =
     WS_TABSTOP | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
 
@@ -25,9 +28,10 @@ const TControlRow kLayout[] = {
     {L"STATIC", "选择文件夹  : ", 8, 8, 320, 13, kLabel, IdLabel1, OnTabSheetMake},
     {L"BUTTON", "点击选择扫描目录", 8, 24, 481, 25, kButton, IdButtonScanFolder, OnTabSheetMake},
     {L"BUTTON", "开始", 8, 56, 75, 25, kButton, IdButtonGo, OnTabSheetMake},
-    {L"EDIT", "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
+    {L"" HT_TEXT_PANE_CLASS, "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
     {L"BUTTON", "打开检查文件...", 8, 8, 97, 25, kButton, IdButtonFindCheckFile, OnTabSheetCheck},
-    {L"EDIT", "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck, PaneFont},
+    {L"" HT_TEXT_PANE_CLASS, "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck,
+     PaneFont},
     {L"STATIC", "Hashtally 版本 ", 8, 8, 110, 13, kLabel, IdLabel2, OnTabSheet1},
     {L"EDIT", "", 8, 50, 481, 193, kHelpPane, IdMemoAbout, OnTabSheet1},
     {L"STATIC", "", 8, 320, 321, 41, kLabel, IdLabelStatus, OnForm},

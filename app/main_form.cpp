@@ -98,6 +98,8 @@ void TForm1::RegisterClasses(HINSTANCE instance) {
   page.hIcon = nullptr;
   page.lpszClassName = kPageWindowClass;
   RegisterClassExW(&page);
+
+  widgets::TTextPane::Register(instance);
 }
 
 void TForm1::Create(int showCommand) {
@@ -157,12 +159,13 @@ void TForm1::CreateControls() {
   for (std::size_t i = 0; i < kLayoutSize; ++i) {
     const TControlRow& row = kLayout[i];
     const HWND parent = row.parent == OnForm ? handle_ : pages_[row.parent];
-    const bool edit = lstrcmpiW(row.className, L"EDIT") == 0;
+    const bool sunken = lstrcmpiW(row.className, L"EDIT") == 0 ||
+                        lstrcmpiW(row.className, L"" HT_TEXT_PANE_CLASS) == 0;
     const HWND control = CreateWindowExW(
-        edit ? WS_EX_CLIENTEDGE : 0, row.className, gui::ProgramWide(row.text).c_str(),
+        sunken ? WS_EX_CLIENTEDGE : 0, row.className, gui::ProgramWide(row.text).c_str(),
         WS_CHILD | WS_VISIBLE | row.style, scale(row.left), scale(row.top), scale(row.width),
         scale(row.height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_,
-        nullptr);
+        PaneFor(row.id));
     const gui::TGdiObject& font = row.font == PaneFont ? paneFont_ : formFont_;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
@@ -170,13 +173,17 @@ void TForm1::CreateControls() {
   // Tab order, after the stop button.
   SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  memoMake_.Attach(Control(IdMemoMake));
   const auto utf8 = [](const char* text) { return gui::Utf8(gui::ProgramWide(text)); };
   memoMake_.SetLines({utf8("选择文件夹,点击 \"开始\" ,制作检查文件,用于对比.")});
-  memoCheck_.Attach(Control(IdMemoCheck));
   memoCheck_.SetLines(
       {utf8("点击 \"打开检查文件\" 开始对比现有文件"), utf8("Hashtally 检查文件.")});
   gui::SetControlText(Control(IdMemoAbout), gui::ProgramWide(kAboutText));
+}
+
+widgets::TTextPane* TForm1::PaneFor(int id) {
+  if (id == IdMemoMake) return &memoMake_;
+  if (id == IdMemoCheck) return &memoCheck_;
+  return nullptr;
 }
 
 HWND TForm1::Control(int id) const {
@@ -282,9 +289,8 @@ LRESULT TForm1::OnNotify(const NMHDR& header) {
 }
 
 LRESULT TForm1::OnCtlColor(HDC dc, HWND control) {
-  // Read-only panes keep the window colour instead of turning grey.
-  const int id = GetDlgCtrlID(control);
-  if (id == IdMemoMake || id == IdMemoCheck || id == IdMemoAbout) {
+  // The read-only about pane keeps the window colour instead of turning grey.
+  if (GetDlgCtrlID(control) == IdMemoAbout) {
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));

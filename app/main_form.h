@@ -11,11 +11,11 @@
 #include <string>
 
 #include "app/taskbar_progress.h"
-#include "app/text_pane.h"
 #include "catalogue/run_view.h"
 #include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/select_folder.h"
+#include "widgets/text_pane.h"
 #include "widgets/version_info.h"
 
 class TForm1 {
@@ -48,7 +48,7 @@ class TForm1 {
   // One adapter per working pane, so the make and check passes each write into their own pane.
   class TPaneRunView : public TRunView {
    public:
-    TPaneRunView(TForm1& form, TTextPane& pane) : form_(form), pane_(pane) {}
+    TPaneRunView(TForm1& form, widgets::TTextPane& pane) : form_(form), pane_(pane) {}
     void ClearPane() override { pane_.Clear(); }
     void AppendLine(TViewText line) override { pane_.AppendLine(gui::ViewTextUtf8(line)); }
     void SetStatus(TViewText text) override;
@@ -64,7 +64,7 @@ class TForm1 {
 
    private:
     TForm1& form_;
-    TTextPane& pane_;
+    widgets::TTextPane& pane_;
   };
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -120,6 +120,8 @@ class TForm1 {
   void SetStatusText(const std::wstring& text);
   void ShowPendingStatus();
   HWND Control(int id) const;
+  // The pane a layout row creates (its creation data); null for the other rows.
+  widgets::TTextPane* PaneFor(int id);
 
   HINSTANCE instance_;
   std::wstring commandLinePath_;
@@ -137,8 +139,8 @@ class TForm1 {
   int dpi_ = 96;
   gui::TGdiObject formFont_;
   gui::TGdiObject paneFont_;
-  TTextPane memoMake_;
-  TTextPane memoCheck_;
+  widgets::TTextPane memoMake_;
+  widgets::TTextPane memoCheck_;
   TPaneRunView makeView_{*this, memoMake_};
   TPaneRunView checkView_{*this, memoCheck_};
   TTaskbarProgress taskbar_;

@@ -1,10 +1,12 @@
 // Small Win32 helpers the program's windows are built from: owners for GDI objects, device
-// contexts, menus and memory the system allocates; a window's text as a string; DPI scaling,
-// centring and text measuring; the program file's own path; system and resource texts.
+// contexts, selections into them, menus, the clipboard and memory the system allocates; a window's
+// text as a string; DPI scaling, centring and text measuring; the program file's own path; system
+// and resource texts.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 namespace gui {
@@ -56,6 +58,38 @@ class TWindowDc {
   HDC dc_;
 };
 
+// Owns the painting device context of a WM_PAINT message.
+class TPaintDc {
+ public:
+  explicit TPaintDc(HWND window) : window_(window) { BeginPaint(window_, &paint_); }
+  TPaintDc(const TPaintDc&) = delete;
+  TPaintDc& operator=(const TPaintDc&) = delete;
+  ~TPaintDc() { EndPaint(window_, &paint_); }
+  HDC Get() const { return paint_.hdc; }
+  const RECT& Dirty() const { return paint_.rcPaint; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+};
+
+// Selects an object (a font) into a device context and puts the previous one back when it goes;
+// a null object selects nothing.
+class TSelectObject {
+ public:
+  TSelectObject(HDC dc, HGDIOBJ object)
+      : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+  TSelectObject(const TSelectObject&) = delete;
+  TSelectObject& operator=(const TSelectObject&) = delete;
+  ~TSelectObject() {
+    if (previous_) SelectObject(dc_, previous_);
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
 // Owns a menu made with CreatePopupMenu or CreateMenu.
 class TMenu {
  public:
@@ -90,6 +124,59 @@ class TLocalMemory {
   T* p_ = nullptr;
 };
 using TLocalText = TLocalMemory<char>;
+
+// Owns a block of global memory until it is handed to the system (the clipboard takes it).
+class TGlobalMemory {
+ public:
+  explicit TGlobalMemory(std::size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+  TGlobalMemory(const TGlobalMemory&) = delete;
+  TGlobalMemory& operator=(const TGlobalMemory&) = delete;
+  ~TGlobalMemory() {
+    if (memory_) GlobalFree(memory_);
+  }
+  HGLOBAL Get() const { return memory_; }
+  HGLOBAL Release() {
+    HGLOBAL memory = memory_;
+    memory_ = nullptr;
+    return memory;
+  }
+
+ private:
+  HGLOBAL memory_;
+};
+
+// Keeps a block of global memory locked, at a fixed address, while it lives.
+template <typename T>
+class TGlobalLock {
+ public:
+  explicit TGlobalLock(HGLOBAL memory)
+      : memory_(memory), data_(memory ? static_cast<T*>(GlobalLock(memory)) : nullptr) {}
+  TGlobalLock(const TGlobalLock&) = delete;
+  TGlobalLock& operator=(const TGlobalLock&) = delete;
+  ~TGlobalLock() {
+    if (data_) GlobalUnlock(memory_);
+  }
+  T* Get() const { return data_; }
+
+ private:
+  HGLOBAL memory_;
+  T* data_;
+};
+
+// Holds the clipboard open for `owner` while it lives.
+class TClipboard {
+ public:
+  explicit TClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  TClipboard(const TClipboard&) = delete;
+  TClipboard& operator=(const TClipboard&) = delete;
+  ~TClipboard() {
+    if (open_) CloseClipboard();
+  }
+  bool Open() const { return open_; }
+
+ private:
+  bool open_;
+};
 
 // The whole text of a window or control.
 std::wstring ControlText(HWND window);

@@ -2,21 +2,26 @@
 // a make run in the real window compares with the same pass run headless over the same tree.
 //   app_bench.exe panes [small large]      lines appended to a pane, twice
 //   app_bench.exe make <files>             headless pass and window run over a generated tree
+//   app_bench.exe check <entries> [program] a check run of a checkfile of small files: time, the
+//                                          window's slowest answer, the peak memory under Wine
 #include <windows.h>
 // The system headers below need windows.h first.
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
-#include "app/text_pane.h"
 #include "app/window_ids.h"
 #include "catalogue/make_pass.h"
 #include "catalogue/run_view.h"
 #include "tests/app/program_driver.h"
-#include "widgets/display_text.h"
+#include "widgets/text_pane.h"
 
 namespace {
 
@@ -28,19 +33,13 @@ double Seconds(Clock::time_point since) {
 
 // Appends `count` lines like a make run's to a fresh pane of the window's kind; seconds taken.
 double AppendLines(HWND owner, int count) {
-  const HWND edit =
-      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                      WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
-                          ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                      8, 8, 481, 185, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
-  TTextPane pane;
-  pane.Attach(edit);
+  widgets::TTextPane pane;
+  const HWND edit = pane.Create(owner, 1, {8, 8, 489, 193},
+                                WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE);
   pane.SetBatching(true);  // as during a run
   const auto start = Clock::now();
   for (int i = 0; i < count; ++i) {
-    const std::string number = std::to_string(i);
-    pane.AppendLine(
-        gui::ViewTextUtf8({ProgramText("文件: file"), ProgramText(number), ProgramText(".dat")}));
+    pane.AppendLine(u8"文件: file" + std::to_string(i) + ".dat");
     if (i % 64 == 0) {  // the runs let messages run as they go
       MSG message;
       while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
@@ -118,6 +117,131 @@ int BenchMake(int files) {
   return 0;
 }
 
+// A file of /proc read through Wine's drive for the host's root ("" outside Wine).
+std::string HostProcFile(const std::string& path) {
+  HANDLE file = CreateFileA(("Z:\\proc\\" + path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    content.append(buffer, read);
+  CloseHandle(file);
+  return content;
+}
+
+// The host's process id of the process whose command line holds `marker` ("" when none).
+std::string HostProcessOf(const std::string& marker) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+  if (find == INVALID_HANDLE_VALUE) return std::string();
+  std::string found;
+  do {
+    const std::string pid = entry.cFileName;
+    if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command = HostProcFile(pid + "\\cmdline");
+    for (char& c : command) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (command.find(marker) != std::string::npos && command.find("app_bench") == std::string::npos)
+      found = pid;
+  } while (found.empty() && FindNextFileA(find, &entry));
+  FindClose(find);
+  return found;
+}
+
+// A size field of /proc/<pid>/status ("VmRSS:", "VmHWM:") in MiB; -1 when unknown.
+double MemoryField(const std::string& pid, const char* field) {
+  const std::string status = pid.empty() ? std::string() : HostProcFile(pid + "\\status");
+  const std::size_t at = status.find(field);
+  return at == std::string::npos ? -1 : std::atof(status.c_str() + at + std::strlen(field)) / 1024;
+}
+
+// Processor seconds the process has used, user and system (/proc/<pid>/stat); -1 when unknown.
+double ProcessorSeconds(const std::string& pid) {
+  const std::string stat = pid.empty() ? std::string() : HostProcFile(pid + "\\stat");
+  std::size_t at = stat.rfind(')');  // the name in brackets may hold blanks
+  for (int field = 2; field < 14 && at != std::string::npos; ++field) at = stat.find(' ', at + 1);
+  if (at == std::string::npos) return -1;
+  char* end = nullptr;
+  const double user = std::strtod(stat.c_str() + at + 1, &end);
+  return (user + std::strtod(end, nullptr)) / 100;  // in clock ticks of a hundredth of a second
+}
+
+// The count of compared entries in a check run's status line ("...: <count>; ..."); 0 for none.
+int ComparedCount(const std::string& status) {
+  const std::size_t colon = status.find(": ");
+  return colon == std::string::npos ? 0 : std::atoi(status.c_str() + colon + 2);
+}
+
+// Checks a checkfile of `entries` lines naming a hundred small files in the real window, started
+// with the checkfile on its command line; `builtProgram` may be another build of the program.
+// Besides the time it tells the phases (loading the checkfile, the first and second half of the
+// entries, the end), the window's slowest answer and the memory the program took.
+int BenchCheck(int entries, const std::string& builtProgram) {
+  driver::TTempFolder tree;
+  constexpr int kFiles = 100;
+  std::vector<std::string> digests;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = tree / ("file" + std::to_string(i) + ".dat");
+    driver::WriteFile(name, std::string(512 + i, char('a' + i % 26)));
+    digests.push_back(driver::SystemMd5(name));
+  }
+  std::string checkfile = ";\r\n;\r\n;\r\n";
+  for (int i = 0; i < entries; ++i)
+    checkfile += digests[i % kFiles] + "|file" + std::to_string(i % kFiles) + ".dat\r\n";
+  driver::WriteFile(tree / "HTSUM-sums.MD5", checkfile);
+  const std::string program = tree / "hashtally.exe";
+  CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
+  std::string marker = tree.Path().substr(tree.Path().rfind('\\') + 1);
+  for (char& c : marker) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+
+  const auto start = Clock::now();
+  driver::TProgram window(program, tree.Path(), tree / "HTSUM-sums.MD5");
+  driver::WaitUntil([&] { return window.Running(); }, std::chrono::minutes(1));
+  const std::string pid = HostProcessOf(marker);
+  double slowestLoading = 0, slowest = 0, firstCount = 0, halfway = 0, lastCount = 0;
+  double loadedMemory = 0, runMemory = 0;  // after loading; the most while checking
+  int slowestAt = 0, count = 0, samples = 0;
+  while (!window.Idle()) {
+    const auto asked = Clock::now();
+    window.Answers(60000);
+    if (count == 0) slowestLoading = std::max(slowestLoading, Seconds(asked));
+    if (count > 0 && Seconds(asked) > slowest) {
+      slowest = Seconds(asked);
+      slowestAt = count;
+    }
+    const int now = ComparedCount(window.StoredText(IdLabelStatus));
+    if (count > 0 && ++samples % 20 == 0)  // about once a second
+      runMemory = std::max(runMemory, MemoryField(pid, "VmRSS:"));
+    if (now > count) {
+      if (count == 0) {
+        firstCount = Seconds(start);
+        loadedMemory = MemoryField(pid, "VmRSS:");
+      }
+      if (now >= entries / 2 && count < entries / 2) halfway = Seconds(start);
+      count = now;
+      lastCount = Seconds(start);
+    }
+    Sleep(50);
+  }
+  const double seconds = Seconds(start);
+  const double processor = ProcessorSeconds(pid);
+  const double endMemory = MemoryField(pid, "VmRSS:");
+  const double peak = MemoryField(pid, "VmHWM:");
+  const std::vector<std::string> lines = driver::Lines(window.Text(IdMemoCheck));
+  std::printf(
+      "check of %d entries: %.2f s (%.0f entries/s), processor %.2f s; start and load %.2f s, "
+      "first half %.2f s, "
+      "second half %.2f s, end %.2f s; slowest answer while loading %.0f ms, among the entries "
+      "%.0f ms (at entry %d); memory after load %.0f MiB, at most %.0f MiB while checking, at the "
+      "end %.0f MiB, peak %.0f MiB; %zu "
+      "pane lines ending \"%s\"\n",
+      entries, seconds, entries / seconds, processor, firstCount, halfway - firstCount,
+      lastCount - halfway, seconds - lastCount, slowestLoading * 1000, slowest * 1000, slowestAt,
+      loadedMemory, runMemory, endMemory, peak, lines.size(), lines.back().c_str());
+  return 0;
+}
+
 }  // namespace
 
 // The cost of letting pending messages run once per entry, with nothing pending.
@@ -160,6 +284,9 @@ int main(int argc, char** argv) {
                       argc > 3 ? std::atoi(argv[3]) : 200000);
   if (what == "pump") return BenchPump(argc > 2 ? std::atoi(argv[2]) : 20000);
   if (what == "make") return BenchMake(argc > 2 ? std::atoi(argv[2]) : 20000);
-  std::printf("usage: app_bench panes [small large] | make [files]\n");
+  if (what == "check")
+    return BenchCheck(argc > 2 ? std::atoi(argv[2]) : 50000,
+                      argc > 3 ? std::string(argv[3]) : driver::BuiltProgramPath());
+  std::printf("usage: app_bench panes [small large] | make [files] | check [entries [program]]\n");
   return 2;
 }

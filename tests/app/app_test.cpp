@@ -32,6 +32,28 @@ struct ScreenDc {
   ~ScreenDc() { ReleaseDC(nullptr, dc); }
 };
 
+// The text in UTF-16 of lines of the ANSI code page joined with CR LF, as the clipboard holds it.
+std::wstring WideText(const std::vector<std::string>& lines) {
+  std::string joined;
+  for (const std::string& line : lines) joined += (joined.empty() ? "" : "\r\n") + line;
+  std::wstring wide(joined.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, joined.data(), static_cast<int>(joined.size()),
+                                  &wide[0], static_cast<int>(wide.size())));
+  return wide;
+}
+
+// The clipboard's UTF-16 text; empty when it has none or another program holds it open.
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
 // The make run's expected pane lines and checkfile entry lines for a tree whose folders and files
 // are all plain (nothing hidden), in the order the file system lists them.
 void ExpectedWalk(const std::string& folder, std::vector<std::string>& pane,
@@ -183,6 +205,28 @@ TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
   EXPECT_EQ(expected, Lines(PaneText(program, IdMemoCheck)));
   EXPECT_TRUE(program.Idle());
   EXPECT_EQ("", program.Text(IdLabelStatus));
+
+  // Ctrl+A and Ctrl+C, through the program's message loop, copy the whole pane. The program's
+  // thread shares this thread's input state for the moment, so that it sees Ctrl held.
+  const HWND pane = program.Control(IdMemoCheck);
+  const std::wstring all = WideText(expected);
+  const DWORD programThread = GetWindowThreadProcessId(pane, nullptr);
+  ASSERT_TRUE(AttachThreadInput(GetCurrentThreadId(), programThread, TRUE));
+  BYTE keys[256] = {};
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageA(pane, WM_KEYDOWN, 'A', 1);
+  PostMessageA(pane, WM_KEYDOWN, 'C', 1);
+  EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == all; }));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  AttachThreadInput(GetCurrentThreadId(), programThread, FALSE);
+  // EM_SETSEL counts UTF-16 units as an edit box does; WM_COPY copies the second and third lines.
+  const std::size_t second = all.find(L"\r\n") + 2;
+  const std::size_t fourth = all.find(L"\r\n", all.find(L"\r\n", second) + 2) + 2;
+  SendMessageA(pane, EM_SETSEL, second, fourth);
+  SendMessageA(pane, WM_COPY, 0, 0);
+  EXPECT_EQ(WideText({expected[1], expected[2], ""}), ClipboardText());
 
   // The automatic path is taken once: the next press opens the dialog; cancelling it leaves the
   // pane empty and the window idle.

@@ -1,0 +1,137 @@
+// The result pane of the make and check pages: a read-only view of many lines that holds its text
+// in the program (see line_store.h) and draws only the rows on the screen, so that adding a line
+// costs the same at the millionth line as at the first. It works as a read-only multi-line edit
+// box does: scrolling, selecting with mouse and keyboard, select all, copy, its text as the
+// window's text.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/line_store.h"
+
+// The pane's window class, for layout tables that create their controls by class name.
+#define HT_TEXT_PANE_CLASS "THashtallyTextPane"
+
+namespace widgets {
+
+class TTextPane {
+ public:
+  TTextPane() = default;
+  TTextPane(const TTextPane&) = delete;
+  TTextPane& operator=(const TTextPane&) = delete;
+  ~TTextPane();
+
+  // Registers the window class; done once per process, later calls change nothing.
+  static void Register(HINSTANCE instance);
+  // A window of the class becomes this pane's window when the pane is its creation data (the last
+  // argument of CreateWindowEx); Create makes one so. The pane outlives its window.
+  HWND Create(HWND parent, int id, const RECT& bounds, DWORD style, DWORD exStyle);
+  HWND Handle() const { return window_; }
+
+  void Clear();
+  // Adds one line of UTF-8 at the end; the caret ends behind it and the view follows it.
+  void AppendLine(std::string_view utf8);
+  // Replaces the whole text with the given lines (the pane's initial text).
+  void SetLines(std::initializer_list<std::string_view> lines);
+
+  // While a run is active the screen catches up with the lines a few times a second: scrolling
+  // and repainting cost far more than keeping a line. Ending the batching catches up at once.
+  void SetBatching(bool batching);
+  void Flush();
+  // Catches up once the batch interval has passed since it last did.
+  void FlushIfDue();
+
+ private:
+  static constexpr std::chrono::milliseconds kBatchInterval{150};
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnPaint();
+  void OnSize();
+  void OnSetFont(HFONT font);
+  void OnFocus(bool gained);
+  void OnKeyDown(WPARAM key);
+  void OnButtonDown(POINT point, bool extend);
+  void OnDoubleClick(POINT point);
+  void OnMouseMove(POINT point);
+  void OnDragTimer();
+  void OnEndDrag();
+  void OnWheel(int delta, bool horizontal);
+  void OnScroll(int bar, int code);
+  void OnContextMenu(POINT screen);
+  LRESULT OnGetText(std::size_t room, wchar_t* buffer) const;
+  void OnSetText(const wchar_t* text);
+  void OnSetSelection(WPARAM start, LPARAM end);
+
+  // Character widths, measured with the pane's font once per 256 characters.
+  int CharacterWidth(HDC dc, char32_t c);
+  // Calls visit(offset, character, left, width) for the characters of `line` in order, `left`
+  // counted from the line's start, until visit returns false.
+  template <typename Visit>
+  void WalkLine(HDC dc, std::string_view line, Visit visit);
+  int LineWidth(HDC dc, std::string_view line);
+  int OffsetX(HDC dc, std::size_t line, std::size_t offset);
+  std::size_t OffsetAtX(HDC dc, std::size_t line, int x);
+
+  void PaintRow(HDC dc, std::size_t line, const RECT& row, bool showSelection);
+  int VisibleRows() const;
+  int ClientWidth() const;
+  std::size_t LastTopLine() const;
+  void UpdateScrollBars();
+  // Scrolls to show `topLine` at the top and `scrollX` pixels from the text's left edge, both
+  // kept within the text.
+  void ScrollTo(std::size_t topLine, long long scrollX);
+  void ScrollLines(long long delta);
+  void MeasureNewLines();
+  // Brings the scroll bars, the screen and the caret up to date with the lines held.
+  void ShowNewText();
+  void ShowCaretPosition();
+  POINT CaretPoint();
+  TTextPosition HitTest(POINT point);
+  void MoveCaret(TTextPosition to, bool extend, bool keepColumn = false);
+  // Up and down by `delta` rows, keeping to the column the moves started from.
+  void MoveRows(long long delta, bool extend);
+  POINT InsideView(POINT point) const;
+  void EnsureCaretVisible();
+  void SelectAll();
+  void CopySelection();
+  // Writes the text from `from` to `to` as UTF-16 into `out`, at most `room` units; returns the
+  // units written. With a null `out`, returns the units the text needs.
+  std::size_t WriteUtf16(TTextPosition from, TTextPosition to, wchar_t* out,
+                         std::size_t room) const;
+
+  HWND window_ = nullptr;
+  TLineStore lines_;
+  TSelection selection_;
+  int column_ = -1;  // the x that up and down keep to; -1: the caret's own
+
+  HFONT font_ = nullptr;
+  int lineHeight_ = 16;
+  int averageWidth_ = 7;
+  int margin_ = 3;
+  std::vector<std::uint16_t> widths_;  // per character below U+10000; kUnknownWidth until asked
+
+  std::size_t topLine_ = 0;
+  int scrollX_ = 0;
+  int widest_ = 0;  // widest line measured, in pixels
+  std::size_t measuredLines_ = 0;
+
+  bool focused_ = false;
+  bool dragging_ = false;
+  int wheelRest_ = 0;  // wheel movement not yet worth a line
+  bool batching_ = false;
+  bool behind_ = false;  // lines were added since the screen last caught up
+  std::chrono::steady_clock::time_point lastFlush_{};
+
+  std::wstring rowText_;  // the row being painted, reused from row to row
+  std::vector<INT> rowAdvances_;
+};
+
+}  // namespace widgets
