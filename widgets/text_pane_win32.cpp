@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/text_pane.h"
 
@@ -22,22 +23,6 @@ enum TMenuCommand { CommandCopy = 1, CommandSelectAll };
 // The context menu's texts, in code page 936 as every text of the program.
 const char kCopyText[] = "复制(&C)";
 const char kSelectAllText[] = "全选(&A)";
-
-std::wstring FromCodePage936(const char* text) {
-  const int length = MultiByteToWideChar(936, 0, text, -1, nullptr, 0);
-  if (length <= 1) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(936, 0, text, -1, &wide[0], length);
-  wide.pop_back();  // the terminating NUL
-  return wide;
-}
-
-std::string ToUtf8(const wchar_t* text, int length) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], size, nullptr, nullptr);
-  return utf8;
-}
 
 POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
@@ -709,9 +694,9 @@ void TTextPane::OnContextMenu(POINT screen) {
   }
   const gui::TMenu menu(CreatePopupMenu());
   AppendMenuW(menu.Get(), MF_STRING | (selection_.Empty() ? MF_GRAYED : 0), CommandCopy,
-              FromCodePage936(kCopyText).c_str());
+              gui::ProgramWide(kCopyText).c_str());
   AppendMenuW(menu.Get(), MF_STRING | (lines_.Utf16Length() == 0 ? MF_GRAYED : 0), CommandSelectAll,
-              FromCodePage936(kSelectAllText).c_str());
+              gui::ProgramWide(kSelectAllText).c_str());
   const BOOL command = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                       screen.y, 0, window_, nullptr);
   if (command == CommandCopy) CopySelection();
@@ -755,7 +740,7 @@ void TTextPane::OnSetText(const wchar_t* text) {
   for (std::size_t start = 0; !all.empty();) {
     const std::size_t end = all.find(L"\r\n", start);
     const std::wstring_view line = all.substr(start, end - start);
-    lines_.Append(ToUtf8(line.data(), static_cast<int>(line.size())));
+    lines_.Append(gui::Utf8(line));
     if (end == std::wstring_view::npos) break;
     start = end + 2;
   }
