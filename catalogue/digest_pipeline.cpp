@@ -1,8 +1,9 @@
 // Worker threads over a ring of slots. The window's thread queues files at one end and takes
-// results at the other; the workers take files in queue order. One mutex guards the ring; the
-// only thing a worker asks while it reads is the cancel flag, so it never touches the window.
+// results at the other; the workers claim files in queue order. The only thing a worker asks while
+// it reads is the cancel flag, so it never touches the window.
 #include "catalogue/digest_pipeline.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 #include <utility>
@@ -11,9 +12,12 @@
 
 namespace {
 
-constexpr unsigned kSlotsPerWorker = 4;
-// How long the window's thread sleeps waiting for a result before it lets messages run again.
+// Enough files ahead that the workers never run dry while the window's thread sleeps and wakes.
+constexpr unsigned kSlotsPerWorker = 16;
+// How long the window's thread sleeps waiting for the workers to end before it lets messages run
+// again, and how long waiting for a result before it looks whether the oldest one is in.
 constexpr std::chrono::milliseconds kWaitSlice{10};
+constexpr std::chrono::milliseconds kResultSlice{1};
 
 // Ends a digest inside a file as soon as the run is stopped.
 class TCancelProgress final : public THashProgress {
@@ -27,12 +31,13 @@ class TCancelProgress final : public THashProgress {
 
 }  // namespace
 
-TDigestPipeline::TDigestPipeline(unsigned workers) {
-  if (workers == 0) workers = 1;
-  slots_.resize(static_cast<std::size_t>(workers) * kSlotsPerWorker);
-  workers_.reserve(workers);
+TDigestPipeline::TDigestPipeline(unsigned workers)
+    : slotCount_(static_cast<std::size_t>(workers == 0 ? 1 : workers) * kSlotsPerWorker),
+      slots_(new TSlot[slotCount_]) {
+  workers_.reserve(slotCount_ / kSlotsPerWorker);
   try {
-    for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { Work(); });
+    for (std::size_t i = 0; i < slotCount_ / kSlotsPerWorker; ++i)
+      workers_.emplace_back([this] { Work(); });
   } catch (...) {
     // Fewer threads than asked for still work; none at all cannot.
     if (workers_.empty()) throw;
@@ -40,45 +45,50 @@ TDigestPipeline::TDigestPipeline(unsigned workers) {
 }
 
 TDigestPipeline::~TDigestPipeline() {
+  cancelled_ = true;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     ending_ = true;
-    cancelled_ = true;
   }
   workAvailable_.notify_all();
   for (std::thread& worker : workers_) worker.join();
 }
 
 void TDigestPipeline::Queue(std::string path) {
-  bool wake = false;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    TSlot& slot = slots_[queued_ % slots_.size()];
-    slot.path = std::move(path);
-    slot.state = TSlotState::Queued;
-    ++queued_;
-    wake = idle_ > 0;
+  const std::uint64_t file = queued_.load(std::memory_order_relaxed);
+  TSlot& slot = slots_[file % slotCount_];
+  slot.path = std::move(path);
+  slot.done.store(false, std::memory_order_relaxed);
+  queued_.store(file + 1);
+  // A busy worker claims the file when it is done: waking nobody saves system calls per file.
+  if (idle_.load() > 0) {
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    workAvailable_.notify_one();
   }
-  // A busy worker takes the file when it is done: waking nobody saves a system call per file.
-  if (wake) workAvailable_.notify_one();
 }
 
 bool TDigestPipeline::Ready() const {
-  if (Empty()) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  return slots_[taken_ % slots_.size()].state == TSlotState::Done;
+  return !Empty() && slots_[taken_ % slotCount_].done.load(std::memory_order_acquire);
 }
 
 void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  TSlot& slot = slots_[taken_ % slots_.size()];
-  for (;;) {
-    taking_ = true;
-    const bool done =
-        resultReady_.wait_for(lock, kWaitSlice, [&] { return slot.state == TSlotState::Done; });
-    taking_ = false;
-    if (done) break;
-    lock.unlock();
+  TSlot& slot = slots_[taken_ % slotCount_];
+  // Sequentially consistent, as the workers' counts and their look at taking_: one of the two
+  // sides always sees the other, so no wake-up is lost.
+  while (!slot.done.load()) {
+    {
+      // Woken when a few results are in, not for each: with small files the workers finish one
+      // every few microseconds, and every wake-up costs more. A slow file is noticed within a
+      // slice of waiting.
+      const std::uint64_t inFlight = queued_.load() - taken_;
+      const std::uint64_t batch = std::max<std::uint64_t>(1, std::min(inFlight, slotCount_ / 2));
+      std::unique_lock<std::mutex> lock(mutex_);
+      wakeAt_ = std::max(taken_ + batch, finished_.load() + 1);
+      taking_ = true;
+      resultReady_.wait_for(lock, kResultSlice, [&] { return finished_.load() >= wakeAt_.load(); });
+      taking_ = false;
+    }
+    if (slot.done.load()) break;
     view.ProcessMessages();
     if (view.AbortRequested()) {
       Cancel(view);
@@ -86,7 +96,6 @@ void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
       ++taken_;
       return;
     }
-    lock.lock();
   }
   result = std::move(slot.result);
   slot.result = TDigestResult();
@@ -95,42 +104,56 @@ void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
 
 void TDigestPipeline::Cancel(TRunView& view) {
   cancelled_ = true;
-  workAvailable_.notify_all();
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    taking_ = true;
-    const bool done = resultReady_.wait_for(lock, kWaitSlice, [&] { return busy_ == 0; });
-    taking_ = false;
-    if (done) break;
-    lock.unlock();
-    view.ProcessMessages();
-    lock.lock();
+  const auto stopped = [&] { return busy_.load() == 0; };
+  while (!stopped()) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wakeAt_ = 0;  // every worker that ends wakes it
+      taking_ = true;
+      resultReady_.wait_for(lock, kWaitSlice, stopped);
+      taking_ = false;
+    }
+    if (!stopped()) view.ProcessMessages();
   }
+}
+
+void TDigestPipeline::WakeTaker() {
+  if (!taking_.load() || finished_.load() < wakeAt_.load()) return;
+  { std::lock_guard<std::mutex> lock(mutex_); }
+  resultReady_.notify_all();
 }
 
 void TDigestPipeline::Work() {
   TCancelProgress progress(cancelled_);
-  std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    ++idle_;
-    workAvailable_.wait(lock, [&] { return ending_ || (!cancelled_ && started_ < queued_); });
-    --idle_;
-    if (ending_) return;
-    TSlot& slot = slots_[started_++ % slots_.size()];
-    slot.state = TSlotState::Digesting;
+    std::uint64_t file = started_.load();
+    const bool claimable = !cancelled_.load() && file < queued_.load(std::memory_order_acquire);
+    if (!claimable) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      ++idle_;
+      workAvailable_.wait(
+          lock, [&] { return ending_ || (!cancelled_ && started_.load() < queued_.load()); });
+      --idle_;
+      if (ending_) return;
+      continue;
+    }
+    ++busy_;  // before the claim, so that Cancel waits for this file once it is claimed
+    if (cancelled_.load() || !started_.compare_exchange_weak(file, file + 1)) {
+      --busy_;
+      continue;  // cancelled meanwhile, or another worker claimed it
+    }
+    TSlot& slot = slots_[file % slotCount_];
     const std::string path = std::move(slot.path);
-    ++busy_;
-    lock.unlock();
     TDigestResult result;
     try {
       result.Code = HashFile(HASH_MD5, path, result.Digest, &progress);
     } catch (const std::bad_alloc&) {
       result.Code = HASH_ERR_GET_FAILED;  // no room for the digest text
     }
-    lock.lock();
-    --busy_;
     slot.result = std::move(result);
-    slot.state = TSlotState::Done;
-    if (taking_) resultReady_.notify_all();
+    slot.done.store(true);
+    ++finished_;
+    --busy_;
+    WakeTaker();
   }
 }

@@ -1,7 +1,7 @@
 // Figures for the window (not a test): how appending lines to the real result pane scales, and how
 // a make run in the real window compares with the same pass run headless over the same tree.
 //   app_bench.exe panes [small large]      lines appended to a pane, twice
-//   app_bench.exe make <files>             headless pass and window run over a generated tree
+//   app_bench.exe make <files> [size [program]] headless pass and window run over a new tree
 //   app_bench.exe check <entries> [program] a check run of a checkfile of small files: time, the
 //                                          window's slowest answer, the peak memory under Wine
 #include <windows.h>
@@ -85,7 +85,9 @@ class TQuietView : public TRunView {
   void SetProgress(std::size_t, std::size_t) override {}
 };
 
-int BenchMake(int files) {
+// A make run over `files` files of `size` bytes, headless and in the window of `builtProgram`
+// (which may be another build of the program).
+int BenchMake(int files, std::size_t size, const std::string& builtProgram) {
   driver::TTempFolder tree;
   const int perFolder = 1000;
   for (int f = 0; f * perFolder < files; ++f) {
@@ -93,10 +95,10 @@ int BenchMake(int files) {
     driver::MakeFolder(folder);
     for (int i = 0; i < perFolder && f * perFolder + i < files; ++i)
       driver::WriteFile(folder + "\\file" + std::to_string(i) + ".dat",
-                        std::string(4096, char('a' + i % 26)));
+                        std::string(size, char('a' + i % 26)));
   }
   const std::string program = tree / "hashtally.exe";
-  CopyFileA(driver::BuiltProgramPath().c_str(), program.c_str(), FALSE);
+  CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
 
   TQuietView view;
   std::string folder = tree.Path();
@@ -112,8 +114,8 @@ int BenchMake(int files) {
   driver::WaitUntil([&] { return window.Idle() && driver::FileExists(tree / "HTSUM-sums.MD5"); },
                     std::chrono::minutes(30));
   const double windowed = Seconds(start);
-  std::printf("make over %d files: headless %.2f s, window %.2f s, ratio %.2f\n", files, headless,
-              windowed, windowed / headless);
+  std::printf("make over %d files of %zu bytes: headless %.2f s, window %.2f s, ratio %.2f\n",
+              files, size, headless, windowed, windowed / headless);
   return 0;
 }
 
@@ -283,10 +285,15 @@ int main(int argc, char** argv) {
     return BenchPanes(argc > 2 ? std::atoi(argv[2]) : 20000,
                       argc > 3 ? std::atoi(argv[3]) : 200000);
   if (what == "pump") return BenchPump(argc > 2 ? std::atoi(argv[2]) : 20000);
-  if (what == "make") return BenchMake(argc > 2 ? std::atoi(argv[2]) : 20000);
+  if (what == "make")
+    return BenchMake(argc > 2 ? std::atoi(argv[2]) : 20000,
+                     argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 4096,
+                     argc > 4 ? std::string(argv[4]) : driver::BuiltProgramPath());
   if (what == "check")
     return BenchCheck(argc > 2 ? std::atoi(argv[2]) : 50000,
                       argc > 3 ? std::string(argv[3]) : driver::BuiltProgramPath());
-  std::printf("usage: app_bench panes [small large] | make [files] | check [entries [program]]\n");
+  std::printf(
+      "usage: app_bench panes [small large] | make [files [size [program]]] | check [entries "
+      "[program]]\n");
   return 2;
 }
