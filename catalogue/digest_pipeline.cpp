@@ -81,7 +81,8 @@ void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
       // every few microseconds, and every wake-up costs more. A slow file is noticed within a
       // slice of waiting.
       const std::uint64_t inFlight = queued_.load() - taken_;
-      const std::uint64_t batch = std::max<std::uint64_t>(1, std::min(inFlight, slotCount_ / 2));
+      const std::uint64_t batch =
+          std::max<std::uint64_t>(1, std::min<std::uint64_t>(inFlight, slotCount_ / 2));
       std::unique_lock<std::mutex> lock(mutex_);
       wakeAt_ = std::max(taken_ + batch, finished_.load() + 1);
       taking_ = true;
