@@ -17,7 +17,7 @@ constexpr unsigned kSlotsPerWorker = 16;
 // How long the window's thread sleeps waiting for the workers to end before it lets messages run
 // again, and how long waiting for a result before it looks whether the oldest one is in.
 constexpr std::chrono::milliseconds kWaitSlice{10};
-constexpr std::chrono::milliseconds kResultSlice{1};
+constexpr std::chrono::milliseconds kResultSlice{5};
 
 // Ends a digest inside a file as soon as the run is stopped.
 class TCancelProgress final : public THashProgress {
