@@ -103,7 +103,8 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Check);
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
-  const TCheckfileEntries entries = LoadCheckfileEntries(checkfilePath);
+  const TCheckfileEntries entries =
+      LoadCheckfileEntries(checkfilePath, [this] { view_.ProcessMessages(); });
   view_.AppendLine({ProgramText("对比MD5检查文件在   "), SystemText(checkfilePath)});
 
   TTally tally;

@@ -93,9 +93,11 @@ std::string SystemFailureMessage(const char* action, const std::string& path, un
   return std::string(action) + " \"" + path + "\". " + TrimSystemText(platform::ErrorText(code));
 }
 
-// The whole content of the file at `path`, read in one read; other processes may read the file
-// meanwhile but not write it.
-std::string ReadCheckfileContent(const std::string& path) {
+// The whole content of the file at `path`, its size taken as a 32-bit count; other processes may
+// read the file meanwhile but not write it. Read in large pieces, calling `whileLoading` between
+// them (may be empty).
+std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& whileLoading) {
+  constexpr uint32_t kLoadPiece = 16u << 20;
   // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
   platform::InputFile file;
   if (!file.Open(path)) {
@@ -104,13 +106,18 @@ std::string ReadCheckfileContent(const std::string& path) {
   }
   uint64_t size = 0;
   if (!file.Size(size)) throw ECheckfileError("Stream read error");
-  // The size as a 32-bit count, read in one read; a file that shrank meanwhile gives what it has.
   std::string content(static_cast<uint32_t>(size), '\0');
-  uint32_t read = 0;
-  if (!content.empty() && !file.Read(&content[0], static_cast<uint32_t>(content.size()), read)) {
-    throw ECheckfileError("Stream read error");
+  std::size_t total = 0;
+  while (total < content.size()) {
+    uint32_t got = 0;
+    const auto want =
+        static_cast<uint32_t>(std::min<std::size_t>(kLoadPiece, content.size() - total));
+    if (!file.Read(&content[total], want, got)) throw ECheckfileError("Stream read error");
+    if (got == 0) break;  // the file shrank meanwhile: it gives what it has
+    total += got;
+    if (whileLoading && total < content.size()) whileLoading();
   }
-  content.resize(read);
+  content.resize(total);
   return content;
 }
 
@@ -138,9 +145,9 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
 }
 
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {
-  return SplitCheckfileText(ReadCheckfileContent(path));
+  return SplitCheckfileText(ReadCheckfileContent(path, {}));
 }
 
-TCheckfileEntries LoadCheckfileEntries(const std::string& path) {
-  return TCheckfileEntries(ReadCheckfileContent(path));
+TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading) {
+  return TCheckfileEntries(ReadCheckfileContent(path, whileLoading), whileLoading);
 }

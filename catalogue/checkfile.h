@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
@@ -62,7 +63,7 @@ inline constexpr char HomeWebAddress[] = "https://hashtally.org/";
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
                     const platform::LocalDateTime& writtenAt, const TMD5NodeArray& nodes);
 
-// Reads the whole file in one read and splits it into lines (SplitCheckfileText). Throws
+// Reads the whole file and splits it into lines (SplitCheckfileText). Throws
 // ECheckfileError "Cannot open file "<path>". <system text>" when it cannot be opened, and
 // "Stream read error" when it opens but cannot be read.
 std::vector<std::string> LoadCheckfileLines(const std::string& path);
@@ -112,13 +113,16 @@ bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry);
 // put in front of the first line). Any other line the reader rejects is a damaged entry.
 bool IsBlankOrCommentLine(std::string_view line);
 
+using TLoadingHook = std::function<void()>;
+
 // A loaded checkfile as the check run uses it: the content as it was read, and where each
 // accepted entry line lies in it. No line is copied, so a checkfile of millions of entries costs
 // little more than its own size.
 class TCheckfileEntries {
  public:
-  // Takes the lines of `content` apart by the reader's rules.
-  explicit TCheckfileEntries(std::string content);
+  // Takes the lines of `content` apart by the reader's rules; `whileLoading` (may be empty) is
+  // called now and then, so that a window can answer while millions of lines are read.
+  explicit TCheckfileEntries(std::string content, const TLoadingHook& whileLoading = {});
 
   std::size_t size() const { return lines_.size(); }
   std::string_view ExpectedDigest(std::size_t i) const;  // bytes 1 to 32 as they stand
@@ -137,8 +141,9 @@ class TCheckfileEntries {
   std::int32_t damaged_ = 0;
 };
 
-// Reads the whole file in one read and takes it apart; throws as LoadCheckfileLines does.
-TCheckfileEntries LoadCheckfileEntries(const std::string& path);
+// Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
+// LoadCheckfileLines does.
+TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading);
 
 // The checkfile's folder as entry names are appended to it: its path up to and including the last
 // backslash, slash or colon (a backslash that is the second byte of a double-byte character does

@@ -44,8 +44,12 @@ bool IsBlankOrCommentLine(std::string_view line) {
   return first == std::string_view::npos || (first == start && line[first] == ';');
 }
 
-TCheckfileEntries::TCheckfileEntries(std::string content) : content_(std::move(content)) {
+TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& whileLoading)
+    : content_(std::move(content)) {
+  constexpr std::size_t kLinesBetweenHooks = 65536;
+  std::size_t lines = 0;
   const std::size_t end = ForEachCheckfileLine(content_, [&](std::string_view line) {
+    if (whileLoading && ++lines % kLinesBetweenHooks == 0) whileLoading();
     if (IsCheckfileEntry(line)) {
       const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
       lines_.push_back({start, static_cast<std::uint32_t>(line.size())});
