@@ -7,24 +7,11 @@
 #include <vector>
 
 #include "platform/drive.h"
+#include "platform/file_handle_win32.h"
 #include "platform/wide_path_win32.h"
 
 namespace platform {
 namespace {
-
-class DeviceHandle {
- public:
-  explicit DeviceHandle(HANDLE handle) : handle_(handle) {}
-  ~DeviceHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  DeviceHandle(const DeviceHandle&) = delete;
-  DeviceHandle& operator=(const DeviceHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 TDriveKind KindOf(UINT driveType) {
   switch (driveType) {
@@ -49,8 +36,8 @@ TSeekPenalty SeekPenaltyOf(const std::wstring& volumeRoot) {
     return TSeekPenalty::Unknown;
   std::wstring device = volumeName;  // \\?\Volume{...}\ ; the device is without the backslash
   if (!device.empty() && device.back() == L'\\') device.pop_back();
-  DeviceHandle volume(CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+  FileHandle volume(CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
   if (volume.get() == INVALID_HANDLE_VALUE) return TSeekPenalty::Unknown;
   STORAGE_PROPERTY_QUERY query{};
   query.PropertyId = StorageDeviceSeekPenaltyProperty;

@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "platform/file_handle_win32.h"
 #include "platform/folder_enumeration.h"
 #include "platform/wide_path_win32.h"
 
@@ -32,20 +33,6 @@ std::string Utf8Name(const wchar_t* wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide, size, &name[0], length, nullptr, nullptr);
   return name;
 }
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 }  // namespace
 
