@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -363,6 +364,11 @@ void TForm1::ShowException() {
     throw;
   } catch (const std::bad_alloc&) {
     ShowErrorBox(gui::ProgramWide(kOutOfMemoryText));
+  } catch (const std::length_error&) {
+    // A string or list asked to grow past what this build can address: memory ran out too.
+    ShowErrorBox(gui::ProgramWide(kOutOfMemoryText));
+  } catch (const ECheckfileError& error) {
+    ShowErrorBox(gui::ViewTextWide(error.Text()));
   } catch (const std::exception& error) {
     // The errors' texts are English, with paths and system texts in the code page.
     ShowErrorBox(gui::SystemWide(error.what()));

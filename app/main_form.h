@@ -55,6 +55,7 @@ class TForm1 {
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
     void ShowNow() override;
     bool AbortRequested() const override { return form_.AbortRequested; }
+    bool CloseRequested() const override { return form_.terminating_; }
     void ClearAbortRequest() override { form_.AbortRequested = false; }
     void ShowNoFilesBox() override;
     void SetRunning(TRunKind kind, bool running) override { form_.SetRunning(kind, running); }

@@ -41,6 +41,7 @@ class NullView : public TRunView {
   void SetStatus(TViewText) override {}
   void ProcessMessages() override {}
   bool AbortRequested() const override { return false; }
+  bool CloseRequested() const override { return false; }
   void ClearAbortRequest() override {}
   void ShowNoFilesBox() override {}
   void ShowNow() override {}

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 #include "catalogue/date_time_text.h"
@@ -89,30 +90,35 @@ std::string TrimSystemText(std::string text) {
 
 // "<action> "<path>". <system text>", e.g. Cannot open file "C:\x\HTSUM-sums.MD5". The system
 // cannot find the file
-std::string SystemFailureMessage(const char* action, const std::string& path, unsigned long code) {
-  return std::string(action) + " \"" + path + "\". " + TrimSystemText(platform::ErrorText(code));
+ECheckfileError SystemFailure(const char* action, const std::string& path, unsigned long code) {
+  const std::string reason = TrimSystemText(platform::ErrorText(code));
+  return ECheckfileError({ProgramText(action), ProgramText(" \""), SystemText(path),
+                          ProgramText("\". "), SystemText(reason)});
 }
 
-// The whole content of the file at `path`, its size taken as a 32-bit count; other processes may
-// read the file meanwhile but not write it. Read in large pieces, calling `whileLoading` between
-// them (may be empty).
+// The whole content of the file at `path`; other processes may read the file meanwhile but not
+// write it. Read in large pieces, calling `whileLoading` between them (may be empty).
 std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& whileLoading) {
   constexpr uint32_t kLoadPiece = 16u << 20;
   // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
   platform::InputFile file;
   if (!file.Open(path)) {
     const unsigned long error = platform::LastErrorCode();
-    throw ECheckfileError(SystemFailureMessage("Cannot open file", path, error));
+    throw SystemFailure("Cannot open file", path, error);
   }
   uint64_t size = 0;
-  if (!file.Size(size)) throw ECheckfileError("Stream read error");
-  std::string content(static_cast<uint32_t>(size), '\0');
+  if (!file.Size(size)) throw ECheckfileError({ProgramText("Stream read error")});
+  // Entries are found by 32-bit offsets; a larger file is refused whole, never read in part.
+  if (size > UINT32_MAX || size > std::string().max_size())
+    throw ECheckfileError({ProgramText("检查文件太大,无法载入: "), SystemText(path)});
+  std::string content(static_cast<std::size_t>(size), '\0');
   std::size_t total = 0;
   while (total < content.size()) {
     uint32_t got = 0;
     const auto want =
         static_cast<uint32_t>(std::min<std::size_t>(kLoadPiece, content.size() - total));
-    if (!file.Read(&content[total], want, got)) throw ECheckfileError("Stream read error");
+    if (!file.Read(&content[total], want, got))
+      throw ECheckfileError({ProgramText("Stream read error")});
     if (got == 0) break;  // the file shrank meanwhile: it gives what it has
     total += got;
     if (whileLoading && total < content.size()) whileLoading();
@@ -131,15 +137,15 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
   TTemporaryCheckfile temporary;
   unsigned long error = 0;
   if (!temporary.Create(folder, error)) {
-    throw ECheckfileError(SystemFailureMessage("Cannot create file", target, error));
+    throw SystemFailure("Cannot create file", target, error);
   }
   platform::TOutputFile& file = temporary.File();
   if (!file.Write(text.data(), text.size()) || !file.Flush() || !file.Close()) {
-    throw ECheckfileError("Stream write error");
+    throw ECheckfileError({ProgramText("Stream write error")});
   }
   if (!platform::ReplaceFileInOneStep(temporary.Path(), target)) {
     error = platform::LastErrorCode();
-    throw ECheckfileError(SystemFailureMessage("Cannot create file", target, error));
+    throw SystemFailure("Cannot create file", target, error);
   }
   temporary.Keep();
 }

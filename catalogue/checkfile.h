@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/run_view.h"
 #include "platform/clock.h"
 
 inline constexpr char CheckfileName[] = "HTSUM-sums.MD5";
@@ -46,10 +47,15 @@ class TMD5NodeArray {
   std::vector<std::uint32_t> pathEnds_;
 };
 
-// A checkfile that cannot be created, written or opened; what() is the text shown to the user.
+// A checkfile that cannot be created, written or loaded. Text() is what the user is shown; what()
+// has its bytes joined as they stand.
 class ECheckfileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ECheckfileError(TViewText text) : std::runtime_error(JoinedBytes(text)), text_(text) {}
+  const TShownText& Text() const { return text_; }
+
+ private:
+  TShownText text_;
 };
 
 // The second header line's address.
@@ -64,45 +70,41 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
                     const platform::LocalDateTime& writtenAt, const TMD5NodeArray& nodes);
 
 // Reads the whole file and splits it into lines (SplitCheckfileText). Throws
-// ECheckfileError "Cannot open file "<path>". <system text>" when it cannot be opened, and
-// "Stream read error" when it opens but cannot be read.
+// ECheckfileError "Cannot open file "<path>". <system text>" when it cannot be opened,
+// "检查文件太大,无法载入: <path>" when it is larger than the program can hold (4 GiB and more, or
+// more than a string of this build can take), and "Stream read error" when it opens but cannot be
+// read. A checkfile is never read in part.
 std::vector<std::string> LoadCheckfileLines(const std::string& path);
 
 // Calls `onLine(std::string_view)` for each line of a checkfile's content, first to last. CR LF, a
 // lone CR and a lone LF each end a line; LF CR and CR CR leave an empty line between them; a
-// break at the very end adds no empty line; the first NUL byte ends the text. Returns where the
-// text ended: the position of that NUL, or the content's size.
+// break at the very end adds no empty line. A NUL byte is part of its line: it damages that line
+// only, never the lines after it.
 template <typename OnLine>
-std::size_t ForEachCheckfileLine(std::string_view content, OnLine onLine) {
+void ForEachCheckfileLine(std::string_view content, OnLine onLine) {
   const std::size_t size = content.size();
   std::size_t i = 0;
-  while (i < size && content[i] != '\0') {
+  while (i < size) {
     std::size_t end = i;
-    while (end < size && content[end] != '\r' && content[end] != '\n' && content[end] != '\0')
-      ++end;
+    while (end < size && content[end] != '\r' && content[end] != '\n') ++end;
     onLine(content.substr(i, end - i));
     i = end;
     if (i < size && content[i] == '\r') ++i;
     if (i < size && content[i] == '\n') ++i;
   }
-  return i;
 }
 
 // The lines ForEachCheckfileLine gives, as strings.
 std::vector<std::string> SplitCheckfileText(const std::string& content);
 
-// Lines at and after the NUL byte that ended a checkfile's text which hold anything besides NUL
-// bytes, blanks, tabs or a comment: what a damaged file hides there is counted, never passed in
-// silence. `rest` starts at that NUL.
-std::int32_t CountLinesAfterNul(std::string_view rest);
-
 struct TCheckfileEntry {
   std::string ExpectedDigest;  // bytes 1 to 32 as they stand
-  std::string Name;            // bytes 34 onward, at most 10000 bytes
+  std::string Name;            // bytes 34 onward, the whole rest of the line
 };
 
 // True for an entry line. Rejected, in this order: an empty line, a line starting with ";", a line
-// shorter than 34 bytes, a line whose byte 33 is not "|".
+// shorter than 34 bytes, a line whose byte 33 is not "|", a line holding a NUL byte (a damaged
+// file: what the line names cannot be trusted).
 bool IsCheckfileEntry(std::string_view line);
 
 // Takes an entry line apart; false for a rejected line (IsCheckfileEntry).
@@ -110,7 +112,8 @@ bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry);
 
 // True for the lines a checkfile may hold besides its entries: empty lines, lines of blanks and
 // tabs only, and comment lines (";" first, also behind the UTF-8 byte-order mark an editor may
-// put in front of the first line). Any other line the reader rejects is a damaged entry.
+// put in front of the first line), NUL bytes aside (padding). Any other line the reader rejects
+// is a damaged entry.
 bool IsBlankOrCommentLine(std::string_view line);
 
 using TLoadingHook = std::function<void()>;
@@ -126,9 +129,8 @@ class TCheckfileEntries {
 
   std::size_t size() const { return lines_.size(); }
   std::string_view ExpectedDigest(std::size_t i) const;  // bytes 1 to 32 as they stand
-  std::string_view Name(std::size_t i) const;            // bytes 34 onward, at most 10000
-  // Rejected lines that are not blank or comments, and what the NUL byte that ended the text
-  // hides after it.
+  std::string_view Name(std::size_t i) const;            // bytes 34 onward
+  // Rejected lines that are not blank or comments: lines holding a NUL byte among them.
   std::int32_t DamagedLines() const { return damaged_; }
 
  private:
@@ -150,5 +152,6 @@ TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHo
 // not count); empty when there is none.
 std::string CheckfileBaseFolder(const std::string& path);
 
-// The longest relative path the writer stores and the longest name the reader takes.
+// The longest relative path the writer stores. The reader takes names of any length: a name cut
+// short could name another file.
 inline constexpr std::size_t MaxCheckfileName = 10000;

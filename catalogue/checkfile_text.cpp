@@ -12,32 +12,25 @@ std::vector<std::string> SplitCheckfileText(const std::string& content) {
   return lines;
 }
 
-std::int32_t CountLinesAfterNul(std::string_view rest) {
-  std::int32_t damaged = 0;
-  std::string withoutNuls;
-  for (std::size_t i = 0; i < rest.size();) {
-    const std::size_t end = std::min(rest.find_first_of("\r\n", i), rest.size());
-    withoutNuls.clear();
-    for (const char c : rest.substr(i, end - i))
-      if (c != '\0') withoutNuls += c;
-    if (!IsBlankOrCommentLine(withoutNuls)) ++damaged;
-    i = end + 1;
-  }
-  return damaged;
-}
-
 bool IsCheckfileEntry(std::string_view line) {
-  return !line.empty() && line[0] != ';' && line.size() >= 34 && line[32] == '|';
+  return !line.empty() && line[0] != ';' && line.size() >= 34 && line[32] == '|' &&
+         line.find('\0') == std::string_view::npos;
 }
 
 bool ParseCheckfileEntry(const std::string& line, TCheckfileEntry& entry) {
   if (!IsCheckfileEntry(line)) return false;
   entry.ExpectedDigest.assign(line, 0, 32);
-  entry.Name.assign(line, 33, MaxCheckfileName);
+  entry.Name.assign(line, 33);
   return true;
 }
 
 bool IsBlankOrCommentLine(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) {
+    std::string withoutNuls;
+    for (const char c : line)
+      if (c != '\0') withoutNuls += c;
+    return IsBlankOrCommentLine(withoutNuls);
+  }
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   const std::size_t start = line.substr(0, 3) == kByteOrderMark ? 3 : 0;
   const std::size_t first = line.find_first_not_of(" \t", start);
@@ -48,7 +41,7 @@ TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& wh
     : content_(std::move(content)) {
   constexpr std::size_t kLinesBetweenHooks = 65536;
   std::size_t lines = 0;
-  const std::size_t end = ForEachCheckfileLine(content_, [&](std::string_view line) {
+  ForEachCheckfileLine(content_, [&](std::string_view line) {
     if (whileLoading && ++lines % kLinesBetweenHooks == 0) whileLoading();
     if (IsCheckfileEntry(line)) {
       const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
@@ -57,7 +50,6 @@ TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& wh
       ++damaged_;
     }
   });
-  damaged_ += CountLinesAfterNul(std::string_view(content_).substr(end));
 }
 
 std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
@@ -65,8 +57,7 @@ std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
 }
 
 std::string_view TCheckfileEntries::Name(std::size_t i) const {
-  const std::size_t length = std::min<std::size_t>(lines_[i].length - 33, MaxCheckfileName);
-  return std::string_view(content_).substr(lines_[i].start + 33, length);
+  return std::string_view(content_).substr(lines_[i].start + 33, lines_[i].length - 33);
 }
 
 TMD5NodeArray::TMD5NodeArray(std::initializer_list<TMD5Node> nodes) {

@@ -4,8 +4,11 @@
 #include "catalogue/digest_pipeline.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <new>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <utility>
 
 #include "digest/digest_service.h"
@@ -29,15 +32,57 @@ class TCancelProgress final : public THashProgress {
   const std::atomic<bool>& cancelled_;
 };
 
+int32_t DigestWithMd5(const std::string& path, std::string& digest, THashProgress* progress) {
+  return HashFile(HASH_MD5, path, digest, progress);
+}
+
 }  // namespace
 
-TDigestPipeline::TDigestPipeline(unsigned workers)
-    : slotCount_(static_cast<std::size_t>(workers == 0 ? 1 : workers) * kSlotsPerWorker),
-      slots_(new TSlot[slotCount_]) {
-  workers_.reserve(slotCount_ / kSlotsPerWorker);
+struct TDigestPipeline::TShared {
+  struct TSlot {
+    std::string path;
+    TDigestResult result;
+    std::atomic<bool> done{false};
+  };
+
+  TShared(std::size_t slots, TDigestFile digest)
+      : slotCount(slots), slots(new TSlot[slots]), digestFile(digest) {}
+
+  void Work();
+  // Wakes the window's thread if it sleeps in Take or Cancel and has waited for this.
+  void WakeTaker();
+
+  // A ring: file n lives in slot n % slotCount. The window's thread writes a slot's path before
+  // it counts the file as queued; a worker writes the result before it marks the slot done. The
+  // atomics order those hand-overs, so the mutex is only taken to sleep and to wake.
+  const std::size_t slotCount;
+  const std::unique_ptr<TSlot[]> slots;
+  const TDigestFile digestFile;
+  std::atomic<std::uint64_t> queued{0};    // files queued so far
+  std::atomic<std::uint64_t> started{0};   // files a worker has claimed
+  std::atomic<std::uint64_t> finished{0};  // files a worker has finished, in any order
+  std::uint64_t taken = 0;                 // results taken so far (the window's thread only)
+  // While the window's thread sleeps in Take: the finished count that is worth waking it for.
+  std::atomic<std::uint64_t> wakeAt{0};
+  std::atomic<unsigned> busy{0};       // workers inside a digest
+  std::atomic<unsigned> idle{0};       // workers asleep, waiting for a file
+  std::atomic<bool> taking{false};     // the window's thread sleeps waiting for a worker
+  std::atomic<bool> cancelled{false};  // asked by the digests' progress hook as they read
+  bool ending = false;
+  std::mutex mutex;
+  std::condition_variable workAvailable;
+  std::condition_variable resultReady;
+};
+
+TDigestPipeline::TDigestPipeline(unsigned workers, TDigestFile digestFile)
+    : shared_(std::make_shared<TShared>(
+          static_cast<std::size_t>(workers == 0 ? 1 : workers) * kSlotsPerWorker,
+          digestFile ? digestFile : DigestWithMd5)) {
+  const std::size_t count = shared_->slotCount / kSlotsPerWorker;
+  workers_.reserve(count);
   try {
-    for (std::size_t i = 0; i < slotCount_ / kSlotsPerWorker; ++i)
-      workers_.emplace_back([this] { Work(); });
+    for (std::size_t i = 0; i < count; ++i)
+      workers_.emplace_back([shared = shared_] { shared->Work(); });
   } catch (...) {
     // Fewer threads than asked for still work; none at all cannot.
     if (workers_.empty()) throw;
@@ -45,116 +90,140 @@ TDigestPipeline::TDigestPipeline(unsigned workers)
 }
 
 TDigestPipeline::~TDigestPipeline() {
-  cancelled_ = true;
+  shared_->cancelled = true;
   {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ending_ = true;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->ending = true;
   }
-  workAvailable_.notify_all();
-  for (std::thread& worker : workers_) worker.join();
+  shared_->workAvailable.notify_all();
+  for (std::thread& worker : workers_) {
+    if (leaveWorkers_) {
+      worker.detach();
+    } else {
+      worker.join();
+    }
+  }
+}
+
+bool TDigestPipeline::Full() const {
+  return shared_->queued.load(std::memory_order_relaxed) - shared_->taken == shared_->slotCount;
+}
+
+bool TDigestPipeline::Empty() const {
+  return shared_->queued.load(std::memory_order_relaxed) == shared_->taken;
 }
 
 void TDigestPipeline::Queue(std::string path) {
-  const std::uint64_t file = queued_.load(std::memory_order_relaxed);
-  TSlot& slot = slots_[file % slotCount_];
+  TShared& s = *shared_;
+  const std::uint64_t file = s.queued.load(std::memory_order_relaxed);
+  TShared::TSlot& slot = s.slots[file % s.slotCount];
   slot.path = std::move(path);
   slot.done.store(false, std::memory_order_relaxed);
-  queued_.store(file + 1);
+  s.queued.store(file + 1);
   // A busy worker claims the file when it is done: waking nobody saves system calls per file.
-  if (idle_.load() > 0) {
-    { std::lock_guard<std::mutex> lock(mutex_); }
-    workAvailable_.notify_one();
+  if (s.idle.load() > 0) {
+    { std::lock_guard<std::mutex> lock(s.mutex); }
+    s.workAvailable.notify_one();
   }
 }
 
 bool TDigestPipeline::Ready() const {
-  return !Empty() && slots_[taken_ % slotCount_].done.load(std::memory_order_acquire);
+  const TShared& s = *shared_;
+  return !Empty() && s.slots[s.taken % s.slotCount].done.load(std::memory_order_acquire);
 }
 
 void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
-  TSlot& slot = slots_[taken_ % slotCount_];
-  // Sequentially consistent, as the workers' counts and their look at taking_: one of the two
+  TShared& s = *shared_;
+  TShared::TSlot& slot = s.slots[s.taken % s.slotCount];
+  // Sequentially consistent, as the workers' counts and their look at `taking`: one of the two
   // sides always sees the other, so no wake-up is lost.
   while (!slot.done.load()) {
     {
       // Woken when a few results are in, not for each: with small files the workers finish one
       // every few microseconds, and every wake-up costs more. A slow file is noticed within a
       // slice of waiting.
-      const std::uint64_t inFlight = queued_.load() - taken_;
+      const std::uint64_t inFlight = s.queued.load() - s.taken;
       const std::uint64_t batch =
-          std::max<std::uint64_t>(1, std::min<std::uint64_t>(inFlight, slotCount_ / 2));
-      std::unique_lock<std::mutex> lock(mutex_);
-      wakeAt_ = std::max(taken_ + batch, finished_.load() + 1);
-      taking_ = true;
-      resultReady_.wait_for(lock, kResultSlice, [&] { return finished_.load() >= wakeAt_.load(); });
-      taking_ = false;
+          std::max<std::uint64_t>(1, std::min<std::uint64_t>(inFlight, s.slotCount / 2));
+      std::unique_lock<std::mutex> lock(s.mutex);
+      s.wakeAt = std::max(s.taken + batch, s.finished.load() + 1);
+      s.taking = true;
+      s.resultReady.wait_for(lock, kResultSlice,
+                             [&] { return s.finished.load() >= s.wakeAt.load(); });
+      s.taking = false;
     }
     if (slot.done.load()) break;
     view.ProcessMessages();
     if (view.AbortRequested()) {
       Cancel(view);
       result = TDigestResult{HASH_ERR_ABANDONED, std::string()};
-      ++taken_;
+      ++s.taken;
       return;
     }
   }
   result = std::move(slot.result);
   slot.result = TDigestResult();
-  ++taken_;
+  ++s.taken;
 }
 
 void TDigestPipeline::Cancel(TRunView& view) {
-  cancelled_ = true;
-  const auto stopped = [&] { return busy_.load() == 0; };
+  TShared& s = *shared_;
+  s.cancelled = true;
+  const auto stopped = [&] { return s.busy.load() == 0; };
   while (!stopped()) {
     {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wakeAt_ = 0;  // every worker that ends wakes it
-      taking_ = true;
-      resultReady_.wait_for(lock, kWaitSlice, stopped);
-      taking_ = false;
+      std::unique_lock<std::mutex> lock(s.mutex);
+      s.wakeAt = 0;  // every worker that ends wakes it
+      s.taking = true;
+      s.resultReady.wait_for(lock, kWaitSlice, stopped);
+      s.taking = false;
     }
-    if (!stopped()) view.ProcessMessages();
+    if (stopped()) break;
+    view.ProcessMessages();
+    if (view.CloseRequested()) {
+      leaveWorkers_ = true;
+      return;
+    }
   }
 }
 
-void TDigestPipeline::WakeTaker() {
-  if (!taking_.load() || finished_.load() < wakeAt_.load()) return;
-  { std::lock_guard<std::mutex> lock(mutex_); }
-  resultReady_.notify_all();
+void TDigestPipeline::TShared::WakeTaker() {
+  if (!taking.load() || finished.load() < wakeAt.load()) return;
+  { std::lock_guard<std::mutex> lock(mutex); }
+  resultReady.notify_all();
 }
 
-void TDigestPipeline::Work() {
-  TCancelProgress progress(cancelled_);
+void TDigestPipeline::TShared::Work() {
+  TCancelProgress progress(cancelled);
   for (;;) {
-    std::uint64_t file = started_.load();
-    const bool claimable = !cancelled_.load() && file < queued_.load(std::memory_order_acquire);
+    std::uint64_t file = started.load();
+    const bool claimable = !cancelled.load() && file < queued.load(std::memory_order_acquire);
     if (!claimable) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      ++idle_;
-      workAvailable_.wait(
-          lock, [&] { return ending_ || (!cancelled_ && started_.load() < queued_.load()); });
-      --idle_;
-      if (ending_) return;
+      std::unique_lock<std::mutex> lock(mutex);
+      ++idle;
+      workAvailable.wait(lock,
+                         [&] { return ending || (!cancelled && started.load() < queued.load()); });
+      --idle;
+      if (ending) return;
       continue;
     }
-    ++busy_;  // before the claim, so that Cancel waits for this file once it is claimed
-    if (cancelled_.load() || !started_.compare_exchange_weak(file, file + 1)) {
-      --busy_;
+    ++busy;  // before the claim, so that Cancel waits for this file once it is claimed
+    if (cancelled.load() || !started.compare_exchange_weak(file, file + 1)) {
+      --busy;
       continue;  // cancelled meanwhile, or another worker claimed it
     }
-    TSlot& slot = slots_[file % slotCount_];
+    TSlot& slot = slots[file % slotCount];
     const std::string path = std::move(slot.path);
     TDigestResult result;
     try {
-      result.Code = HashFile(HASH_MD5, path, result.Digest, &progress);
-    } catch (const std::bad_alloc&) {
-      result.Code = HASH_ERR_GET_FAILED;  // no room for the digest text
+      result.Code = digestFile(path, result.Digest, &progress);
+    } catch (const std::exception&) {
+      result.Code = HASH_ERR_GET_FAILED;  // no room for the digest text or the wide path
     }
     slot.result = std::move(result);
     slot.done.store(true);
-    ++finished_;
-    --busy_;
+    ++finished;
+    --busy;
     WakeTaker();
   }
 }

@@ -65,8 +65,10 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearPane();
   nodes_.clear();
   steps_.clear();
+  walkLevels_.clear();
   walkPath_.clear();
-  shownFolders_.assign(1, scanFolder_);
+  shownFolder_ = scanFolder_;
+  shownEnds_.assign(1, scanFolder_.size());
   fileLineShown_ = false;
   stopped_ = false;
   leftOut_ = 0;
@@ -74,7 +76,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
     TDigestPipeline pipeline(digestThreads_ != 0 ? digestThreads_
                                                  : platform::DigestThreads(scanFolder_));
     pipeline_ = &pipeline;
-    ScanFolderRecursive(scanFolder_, 0);
+    ScanFolderRecursive(scanFolder_);
     while (!stopped_ && !steps_.empty()) ShowFront(true);
     pipeline_ = nullptr;
   }
@@ -112,56 +114,86 @@ bool TMakePass::IsPassedOver(const std::string& folder, const std::string& name)
   return folder == scanFolder_ && EqualIgnoringAsciiCase(name, CheckfileName);
 }
 
-void TMakePass::ScanFolderRecursive(const std::string& folder, unsigned depth) {
+void TMakePass::ScanFolderRecursive(const std::string& folder) {
+  walkFolder_ = folder;
+  if (!EnterFolder()) return;
+  while (!walkLevels_.empty()) {
+    const auto depth = static_cast<unsigned>(walkLevels_.size() - 1);
+    walkFolder_.resize(walkLevels_.back().folderEnd);
+    platform::FolderEntry entry;
+    if (!stopped_ && !view_.AbortRequested() && walkLevels_.back().listing->Next(entry)) {
+      // An entered folder's entry ends when the walk comes back out of it.
+      if (!WalkEntry(entry, depth)) Push(TStep(TStepKind::EntryDone, depth, walkFolder_));
+      continue;
+    }
+    LeaveFolder(depth);
+    if (depth > 0) {
+      walkFolder_.resize(walkLevels_.back().folderEnd);
+      Push(TStep(TStepKind::EntryDone, depth - 1, walkFolder_));
+    }
+  }
+}
+
+bool TMakePass::EnterFolder() {
   // A folder reached again through a link or junction while the walk is still inside it would
-  // repeat until the stack runs out; it contributes nothing, and its parent's "文件夹: " line is
-  // all it shows (it can be listed, so it does not claim to be unreadable).
+  // repeat without end; it contributes nothing, and its parent's "文件夹: " line is all it shows
+  // (it can be listed, so it does not claim to be unreadable).
   platform::FolderIdentity identity;
-  const bool known = platform::GetFolderIdentity(folder, identity);
-  if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end()) return;
+  const bool known = platform::GetFolderIdentity(walkFolder_, identity);
+  if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end())
+    return false;
 
   // Long runs of hidden entries let the window's messages run, and a stop ends the listing.
-  const std::unique_ptr<platform::TFolderListing> listing = listFolder_(folder, [this] {
+  std::unique_ptr<platform::TFolderListing> listing = listFolder_(walkFolder_, [this] {
     view_.ProcessMessages();
     return !view_.AbortRequested();
   });
   if (listing->State() == platform::EnumerationState::Unreadable) {
     Push(TStep(TStepKind::Unreadable));
-    return;
+    return false;
   }
-  if (listing->State() == platform::EnumerationState::NoEntries) return;
-
+  if (listing->State() == platform::EnumerationState::NoEntries) return false;
   if (known) walkPath_.push_back(identity);
-  const std::size_t relativeStart = scanFolder_.size() + 1;
-  platform::FolderEntry entry;
-  while (!stopped_ && !view_.AbortRequested() && listing->Next(entry)) {
-    const std::string& name = entry.Name;
-    if (entry.Unrepresentable) {
-      // Any name the code page can hold would be a look-alike that might open another file.
-      TStep step(TStepKind::Unrepresentable, depth, folder);
-      step.isFolder = entry.IsFolder;
-      step.utf8Name = entry.DisplayName;
-      Push(std::move(step));
-    } else if (!IsPassedOver(folder, name)) {
-      std::string path = folder + "\\" + name;
-      if (entry.IsFolder) {
-        Push(TStep(TStepKind::Folder, depth, path));
-        ScanFolderRecursive(path, depth + 1);
-      } else if (path.size() - relativeStart > MaxCheckfileName) {
-        // Stored cut, its entry would name another file, or none.
-        Push(TStep(TStepKind::TooLong, depth, std::move(path)));
-      } else {
-        QueueFile(std::move(path), folder.size() + 1);
-      }
-    }
-    Push(TStep(TStepKind::EntryDone, depth, folder));
-  }
-  if (listing->State() == platform::EnumerationState::Unreadable) {
+  walkLevels_.push_back({std::move(listing), walkFolder_.size(), known});
+  return true;
+}
+
+void TMakePass::LeaveFolder(unsigned depth) {
+  TWalkLevel& level = walkLevels_.back();
+  if (level.listing->State() == platform::EnumerationState::Unreadable) {
     Push(TStep(TStepKind::Unreadable));  // the listing broke off: the folder was read only in part
   } else if (view_.AbortRequested()) {
-    Push(TStep(TStepKind::EntryDone, depth, folder));  // the stop is shown for this level
+    Push(TStep(TStepKind::EntryDone, depth, walkFolder_));  // the stop is shown for this level
   }
-  if (known) walkPath_.pop_back();
+  if (level.known) walkPath_.pop_back();
+  walkLevels_.pop_back();
+}
+
+bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
+  const std::string& name = entry.Name;
+  if (entry.Unrepresentable) {
+    // Any name the code page can hold would be a look-alike that might open another file.
+    TStep step(TStepKind::Unrepresentable, depth, walkFolder_);
+    step.isFolder = entry.IsFolder;
+    step.utf8Name = entry.DisplayName;
+    Push(std::move(step));
+    return false;
+  }
+  if (IsPassedOver(walkFolder_, name)) return false;
+  const std::size_t folderEnd = walkFolder_.size();
+  std::string path = walkFolder_ + "\\" + name;
+  if (entry.IsFolder) {
+    Push(TStep(TStepKind::Folder, depth, path));
+    walkFolder_ = std::move(path);
+    if (EnterFolder()) return true;
+    walkFolder_.resize(folderEnd);
+  } else if (path.size() - (scanFolder_.size() + 1) > MaxCheckfileName) {
+    // Stored cut, its entry would name another file, or none.
+    Push(TStep(TStepKind::TooLong, depth, std::move(path)));
+  } else {
+    QueueFile(std::move(path), folderEnd + 1);
+  }
+  return false;
 }
 
 void TMakePass::QueueFile(std::string path, std::size_t nameStart) {
@@ -187,8 +219,10 @@ bool TMakePass::ShowFront(bool wait) {
   switch (step.kind) {
     case TStepKind::Folder:
       view_.AppendLine({ProgramText(kFolderLine), SystemText(step.path)});
-      shownFolders_.resize(step.depth + 1);
-      shownFolders_.push_back(step.path);
+      // The new folder's path starts with those of the levels above it.
+      shownEnds_.resize(step.depth + 1);
+      shownEnds_.push_back(step.path.size());
+      shownFolder_ = step.path;
       break;
     case TStepKind::Unreadable:
       view_.AppendLine({ProgramText(kUnreadableFolderLine)});
@@ -250,7 +284,8 @@ void TMakePass::ShowStop(unsigned depth) {
   view_.AppendLine({ProgramText(kAbortLine)});
   // Each enclosing level shows its emptied count, lets messages run and says so too.
   for (unsigned level = depth; level-- > 0;) {
-    view_.SetStatus({ProgramText(ProgressText(0)), SystemText(shownFolders_[level])});
+    view_.SetStatus({ProgramText(ProgressText(0)),
+                     SystemText(std::string_view(shownFolder_).substr(0, shownEnds_[level]))});
     view_.ProcessMessages();
     view_.AppendLine({ProgramText(kAbortLine)});
   }

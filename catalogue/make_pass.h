@@ -57,8 +57,17 @@ class TMakePass {
     std::size_t nameStart = 0;  // File: where the file's name starts in `path`
   };
 
-  // Pushes the steps of every entry below `folder` (no trailing backslash), `depth` levels down.
-  void ScanFolderRecursive(const std::string& folder, unsigned depth);
+  // Pushes the steps of every entry below `folder` (no trailing backslash). The walk keeps its
+  // own stack of open listings, so any depth the system can hold is walked.
+  void ScanFolderRecursive(const std::string& folder);
+  // Opens the listing of `walkFolder_` as the walk's next level; false
+  // when it has nothing to walk (it could not be listed, holds nothing, or is a folder the walk
+  // is already inside).
+  bool EnterFolder();
+  // Ends the deepest level's listing.
+  void LeaveFolder(unsigned depth);
+  // Pushes the steps of one listed entry; true when it entered the entry as the next level.
+  bool WalkEntry(const platform::FolderEntry& entry, unsigned depth);
   bool IsPassedOver(const std::string& folder, const std::string& name) const;
   void QueueFile(std::string path, std::size_t nameStart);
   void Push(TStep step);
@@ -83,9 +92,20 @@ class TMakePass {
   bool stopped_ = false;
   // Files and folders of this run that could not be digested or listed.
   int leftOut_ = 0;
+  // The levels the walk is inside, top first: each one's listing, where its folder's path ends in
+  // `walkFolder_` (the deepest level's folder), and its identity when known.
+  struct TWalkLevel {
+    std::unique_ptr<platform::TFolderListing> listing;
+    std::size_t folderEnd;
+    bool known;
+  };
+  std::vector<TWalkLevel> walkLevels_;
+  std::string walkFolder_;
   // Identities of the folders the walk is inside, top first: a link or junction leading back to
   // one of them is not followed again.
   std::vector<platform::FolderIdentity> walkPath_;
-  // The folders of the levels the shown steps are in, top first (the scanned folder).
-  std::vector<std::string> shownFolders_;
+  // The folder of the deepest level the shown steps are in, and where each level's folder ends
+  // in it, top first (the scanned folder).
+  std::string shownFolder_;
+  std::vector<std::size_t> shownEnds_;
 };

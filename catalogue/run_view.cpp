@@ -9,3 +9,13 @@ std::string JoinedBytes(TViewText text) {
   for (const TTextPiece& piece : text) joined.append(piece.text);
   return joined;
 }
+
+TShownText::TShownText(TViewText text) : bytes_(JoinedBytes(text)) {
+  std::size_t end = 0;
+  for (const TTextPiece& piece : text) ends_.emplace_back(end += piece.text.size(), piece.source);
+}
+
+TTextPiece TShownText::operator[](std::size_t i) const {
+  const std::size_t start = i == 0 ? 0 : ends_[i - 1].first;
+  return {std::string_view(bytes_).substr(start, ends_[i].first - start), ends_[i].second};
+}

@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 enum class TRunKind { Make, Check };
 
@@ -36,6 +38,19 @@ using TViewText = std::initializer_list<TTextPiece>;
 // The pieces' bytes joined as they stand: the text as a system whose code page is GBK shows it.
 std::string JoinedBytes(TViewText text);
 
+// A view text that keeps its own bytes, for a text made now and shown later (an error's message).
+class TShownText {
+ public:
+  TShownText(TViewText text);
+  std::size_t size() const { return ends_.size(); }
+  TTextPiece operator[](std::size_t i) const;
+  const std::string& Joined() const { return bytes_; }  // as JoinedBytes
+
+ private:
+  std::string bytes_;
+  std::vector<std::pair<std::size_t, TTextSource>> ends_;  // where each piece ends, its source
+};
+
 class TRunView {
  public:
   virtual ~TRunView() = default;
@@ -49,8 +64,11 @@ class TRunView {
   // Shows every line and status text held back, and lets pending messages run, now.
   virtual void ShowNow() = 0;
   virtual bool AbortRequested() const = 0;  // the stop button was pressed
-  virtual void ClearAbortRequest() = 0;     // a new run starts
-  virtual void ShowNoFilesBox() = 0;        // modal "No files to work with!"
+  // The window was asked to close while the run goes on. After a stop the run then no longer
+  // waits for a read that does not end.
+  virtual bool CloseRequested() const = 0;
+  virtual void ClearAbortRequest() = 0;  // a new run starts
+  virtual void ShowNoFilesBox() = 0;     // modal "No files to work with!"
 
   // The enabling rule: a make run disables the start, folder and tab controls and enables stop;
   // a check run disables the tab control and the open button and enables stop. Ending a run

@@ -17,7 +17,8 @@ std::string CorePath(const std::string& nativePath);
 enum class TPathKind { Missing, File, Folder };
 TPathKind GetPathKind(const std::string& corePath);
 
-// `corePath` made absolute against the current folder (as the system resolves it); unchanged
+// `corePath` made absolute against the current folder, "/", "." and ".." resolved and every other
+// name kept as written (final dots and blanks included, as the file services open it); unchanged
 // when the system cannot resolve it.
 std::string AbsolutePath(const std::string& corePath);
 

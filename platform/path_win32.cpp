@@ -1,6 +1,8 @@
 // Windows paths are already in the core's form; the wide services get them through SystemPath.
 #include <windows.h>
 
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/path.h"
@@ -11,6 +13,8 @@ namespace {
 
 const wchar_t kVerbatimPrefix[] = L"\\\\?\\";
 const wchar_t kDevicePrefix[] = L"\\\\.\\";
+// The longest path the wide file services take, in UTF-16 units with its terminating zero.
+constexpr std::size_t kLongestSystemPath = 32767;
 
 std::wstring Widen(const std::string& text, DWORD flags) {
   const int size = static_cast<int>(text.size());
@@ -82,19 +86,29 @@ bool AbsoluteRoot(const std::wstring& path, std::wstring& root, std::size_t& res
 // it for "/", "." and "..", but with every other name kept as it is: those rules would also drop
 // a name's final dots and blanks, and so open "a" where "a." was meant.
 std::wstring JoinVerbatim(std::wstring root, const std::wstring& tail) {
-  std::vector<std::wstring> kept;
+  // Where each kept name starts and ends in `tail`: a deep path costs no allocation per name.
+  std::vector<std::pair<std::size_t, std::size_t>> kept;
+  std::size_t length = root.size();
   for (std::size_t i = 0; i < tail.size();) {
     while (i < tail.size() && IsSeparator(tail[i])) ++i;
     const std::size_t end = SkipComponents(tail, i, 1);
-    const std::wstring name = tail.substr(i, end - i);
-    i = end;
+    const std::wstring_view name(tail.data() + i, end - i);
     if (name == L"..") {
-      if (!kept.empty()) kept.pop_back();
+      if (!kept.empty()) {
+        length -= kept.back().second - kept.back().first + 1;
+        kept.pop_back();
+      }
     } else if (!name.empty() && name != L".") {
-      kept.push_back(name);
+      kept.emplace_back(i, end);
+      length += end - i + 1;
     }
+    i = end;
   }
-  for (const std::wstring& name : kept) root += L'\\' + name;
+  root.reserve(length + 1);
+  for (const auto& [start, end] : kept) {
+    root += L'\\';
+    root.append(tail, start, end - start);
+  }
   // A final separator stays: with it "\\?\C:\" is the drive's root folder, without it the volume.
   if (!tail.empty() && (IsSeparator(tail.back()) || kept.empty())) root += L'\\';
   return root;
@@ -122,12 +136,20 @@ std::wstring SystemPath(const std::string& corePath) {
   if (wide.empty()) return wide;
   std::wstring root;
   std::size_t rest = 0;
-  if (AbsoluteRoot(wide, root, rest)) return JoinVerbatim(root, wide.substr(rest));
-  const std::wstring base = BaseOfRelative(wide, rest);
-  const std::wstring absolute = rest < wide.size() ? base + L'\\' + wide.substr(rest) : base;
-  // Should the system give no absolute base, the path goes as it is and the system resolves it.
-  if (base.empty() || !AbsoluteRoot(absolute, root, rest)) return wide;
-  return JoinVerbatim(root, absolute.substr(rest));
+  std::wstring system;
+  if (AbsoluteRoot(wide, root, rest)) {
+    system = JoinVerbatim(root, wide.substr(rest));
+  } else {
+    const std::wstring base = BaseOfRelative(wide, rest);
+    const std::wstring absolute = rest < wide.size() ? base + L'\\' + wide.substr(rest) : base;
+    // Should the system give no absolute base, the path goes as it is and the system resolves it.
+    if (base.empty() || !AbsoluteRoot(absolute, root, rest)) return wide;
+    system = JoinVerbatim(root, absolute.substr(rest));
+  }
+  // Longer than the system's paths can be: some systems would count its length modulo 32,768
+  // and so open another file. Empty, it opens nothing.
+  if (system.size() >= kLongestSystemPath) system.clear();
+  return system;
 }
 
 TPathKind GetPathKind(const std::string& corePath) {
@@ -138,7 +160,15 @@ TPathKind GetPathKind(const std::string& corePath) {
 }
 
 std::string AbsolutePath(const std::string& corePath) {
-  const std::wstring full = FullPath(Widen(corePath, MB_ERR_INVALID_CHARS));
+  // The file services' own form, so that "bk." stays "bk." (the system's rules would make it
+  // "bk"), given back without its verbatim prefix.
+  std::wstring full = SystemPath(corePath);
+  const std::wstring unc = std::wstring(kVerbatimPrefix) + L"UNC\\";
+  if (full.compare(0, unc.size(), unc) == 0) {
+    full.replace(0, unc.size(), L"\\\\");
+  } else if (full.compare(0, 4, kVerbatimPrefix) == 0) {
+    full.erase(0, 4);
+  }
   std::string absolute;
   if (full.empty() || !CodePageName(full.c_str(), absolute)) return corePath;
   return absolute;

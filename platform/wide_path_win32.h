@@ -13,6 +13,7 @@ namespace platform {
 // separator stays. Device paths (\\.\NUL, \\.\pipe\name) keep their \\.\ prefix; drives named
 // through it (\\.\C:\name) take \\?\ as well. Bytes that are not valid in the code page are
 // converted the way the narrow calls convert them, which leads to the same "not found" they gave.
+// Empty, which opens nothing, when the result is longer than the system's paths can be.
 std::wstring SystemPath(const std::string& corePath);
 
 // A name from a wide listing in the code page. False when a character has no exact form there;

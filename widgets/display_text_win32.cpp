@@ -52,6 +52,12 @@ std::wstring ViewTextWide(TViewText text) {
   return joined;
 }
 
+std::wstring ViewTextWide(const TShownText& text) {
+  std::wstring joined;
+  for (std::size_t i = 0; i < text.size(); ++i) joined += PieceWide(text[i]);
+  return joined;
+}
+
 std::string ViewTextUtf8(TViewText text) { return Utf8(ViewTextWide(text)); }
 
 BYTE ChineseCharset() { return GetACP() == kProgramCodePage ? DEFAULT_CHARSET : GB2312_CHARSET; }

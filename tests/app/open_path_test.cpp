@@ -49,10 +49,12 @@ TEST(OpenPath, CheckfileOnTheCommandLineIsCheckedInsteadOfTheOneBesideTheProgram
 TEST(OpenPath, FolderOnTheCommandLineIsTheFolderToScan) {
   TProgramFolder setup;
   TTempFolder data;
+  // A shortcut passes its folder quoted, often with a backslash before the closing quote; the
+  // final dot is the folder's own, and its twin without it is another folder.
   MakeFolder(data / "照片 2026");
-  WriteFile(data / "照片 2026\\a.txt", "abc");
-  // A shortcut passes its folder quoted, often with a backslash before the closing quote.
-  const std::string folder = data / "照片 2026\\";
+  MakeFolder(data / "照片 2026.");
+  WriteFile(data / "照片 2026.\\a.txt", "abc");
+  const std::string folder = data / "照片 2026.\\";
   TProgram program(setup.program, setup.folder.Path(), folder);
 
   EXPECT_EQ(folder, program.Text(IdButtonScanFolder));
@@ -62,19 +64,29 @@ TEST(OpenPath, FolderOnTheCommandLineIsTheFolderToScan) {
   ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(folder + kCheckfile); }));
   EXPECT_EQ(kAbcMd5 + "|a.txt", Lines(ReadFile(folder + kCheckfile))[3]);
   EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
+  EXPECT_FALSE(FileExists(data / "照片 2026\\" + kCheckfile));
 }
 
-TEST(OpenPath, MissingPathOnTheCommandLineGivesTheErrorBox) {
+// A checkfile that cannot be opened, or that is too large to be read whole (3 GiB: a string of
+// the 32-bit program cannot hold it), gives a box that says why; the window stays idle.
+TEST(OpenPath, CheckfileThatCannotBeLoadedGivesTheErrorBox) {
   TProgramFolder setup;
   const std::string missing = setup.folder / "missing.MD5";
-  TProgram program(setup.program, setup.folder.Path(), missing);
-
-  const HWND box = WaitForBox(program);
-  ASSERT_NE(nullptr, box);
-  EXPECT_TRUE(BoxSays(box, Wide("Cannot open file \"" + missing + "\"")));
-  ASSERT_TRUE(CloseBox(box));
-  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
-  EXPECT_FALSE(program.Exited());
+  const std::string huge = setup.folder / "huge.MD5";
+  MakeSparseFile(huge, 3ull << 30);
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "Cannot open file \"" + missing + "\""},
+      {huge, "检查文件太大,无法载入: " + huge},
+  };
+  for (const auto& [path, says] : cases) {
+    TProgram program(setup.program, setup.folder.Path(), path);
+    const HWND box = WaitForBox(program);
+    ASSERT_NE(nullptr, box);
+    EXPECT_TRUE(BoxSays(box, Wide(says))) << path;
+    ASSERT_TRUE(CloseBox(box));
+    ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+    EXPECT_FALSE(program.Exited());
+  }
 }
 
 TEST(OpenPath, UnrepresentableNameOnTheCommandLineGivesABoxThatSaysWhy) {

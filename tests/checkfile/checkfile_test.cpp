@@ -114,8 +114,8 @@ TEST(CheckfileLines, SplitsOnEveryKindOfLineBreak) {
       {"a\r\n\r\nb", {"a", "", "b"}},
       {"\r\n", {""}},
       {"a\r\n\n", {"a", ""}},
-      {std::string("a\r\nb\0c\r\nd\r\n", 10), {"a", "b"}},
-      {std::string("\0a\r\n", 4), {}},
+      {std::string("a\r\nb\0c\r\nd\r\n", 10), {"a", std::string("b\0c", 3), "d"}},
+      {std::string("\0a\r\n", 4), {std::string("\0a", 2)}},
       {"\xef\xbb\xbf"
        "a",
        {"\xef\xbb\xbf"
@@ -126,8 +126,9 @@ TEST(CheckfileLines, SplitsOnEveryKindOfLineBreak) {
   }
 }
 
-// What a NUL byte hides is counted as damaged lines; NUL padding alone hides nothing.
-TEST(CheckfileEntries, CountsDamagedLinesAlsoBehindANulByte) {
+// A NUL byte damages the line it stands on, which is counted, and no other; NUL padding alone
+// counts nothing.
+TEST(CheckfileEntries, NulByteDamagesOnlyItsOwnLine) {
   const std::string good = kDigestA + "|a.txt";
   struct TCase {
     std::string content;
@@ -138,8 +139,8 @@ TEST(CheckfileEntries, CountsDamagedLinesAlsoBehindANulByte) {
       {"; header\r\n" + good + "\r\n\r\n \t\r\n", 1, 0},
       {good + "\r\n" + kDigestA + " a.txt\r\n x\r\n", 1, 2},
       {good + std::string("\r\n\0\0\0", 5), 1, 0},
-      {good + std::string("\0", 1) + good + "\r\n", 1, 1},
-      {good + std::string("\r\n\0\r\n; note\r\n\0 \r\n", 15) + good + "\r\n" + good, 1, 2},
+      {good + std::string("\0", 1) + good + "\r\n" + good, 1, 1},
+      {good + std::string("\r\n\0\r\n; note\r\n\0 \r\n", 17) + good + "\r\n" + good, 3, 0},
   };
   for (const TCase& c : cases) {
     const TCheckfileEntries entries(c.content);
@@ -170,7 +171,9 @@ TEST(CheckfileEntry, RejectionRulesInOrder) {
       {"900150983CD24FB0D6963F7D28E17F72|up", true, "900150983CD24FB0D6963F7D28E17F72", "up"},
       {"zz" + kDigestA.substr(2) + "|" + kJou + "\\x", true, "zz" + kDigestA.substr(2),
        kJou + "\\x"},
-      {kDigestA + "|" + name10000 + "tail", true, kDigestA, name10000},
+      // A name is never cut: cut, it could name another file.
+      {kDigestA + "|" + name10000 + "tail", true, kDigestA, name10000 + "tail"},
+      {kDigestA + "|a" + std::string(1, '\0') + ".txt", false, "", ""},
   };
   for (const TCase& c : cases) {
     TCheckfileEntry entry;
@@ -400,13 +403,13 @@ TEST(CheckfileLoader, ReadsOtherLineBreaksLikeCrLf) {
   TTempFolder folder;
   const std::string path = folder.Path() + "\\lf.md5";
   WriteBytes(path, "; c\n" + kDigestA + "|a\n\n" + kDigestB + "  skipped\r" + kDigestB + "|b" +
-                       std::string(1, '\0') + "\n" + kDigestA + "|after-nul\n");
+                       std::string(1, '\0') + "\n" + kDigestA + "|after-nul\n");  // b is damaged
   std::vector<std::string> names;
   for (const std::string& line : LoadCheckfileLines(path)) {
     TCheckfileEntry entry;
     if (ParseCheckfileEntry(line, entry)) names.push_back(entry.Name);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "after-nul"}));
 }
 
 #ifdef _WIN32

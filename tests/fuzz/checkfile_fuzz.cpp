@@ -21,19 +21,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t lineBytes = 0;
   std::vector<TCheckfileEntry> parsed;
   for (const std::string& line : SplitCheckfileText(content)) {
-    Require(line.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
+    Require(line.find_first_of("\r\n") == std::string::npos);
     lineBytes += line.size();
     Require(lineBytes <= size);
 
     TCheckfileEntry entry;
     if (ParseCheckfileEntry(line, entry)) {
       Require(line.size() >= 34 && line[0] != ';' && line[32] == '|');
+      Require(line.find('\0') == std::string::npos);
       Require(entry.ExpectedDigest == line.substr(0, 32));
-      Require(!entry.Name.empty() && entry.Name.size() <= MaxCheckfileName);
+      Require(!entry.Name.empty() && entry.Name.size() == line.size() - 33);
       Require(line.compare(33, entry.Name.size(), entry.Name) == 0);
       parsed.push_back(entry);
     } else {
-      Require(line.empty() || line[0] == ';' || line.size() < 34 || line[32] != '|');
+      Require(line.empty() || line[0] == ';' || line.size() < 34 || line[32] != '|' ||
+              line.find('\0') != std::string::npos);
     }
   }
 

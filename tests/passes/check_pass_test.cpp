@@ -5,11 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 #include "catalogue/checkfile.h"
+#include "catalogue/digest_pipeline.h"
 #include "catalogue/make_pass.h"
+#include "digest/digest_service.h"
 #include "tests/passes/recording_view.h"
 #include "tests/passes/test_tree.h"
 
@@ -223,17 +229,24 @@ TEST(CheckPass, DamagedEntryLinesAreCountedAndNeverAllWell) {
   testtree::WriteBytes(r + "\\changed.txt", "changed since");
   const std::string digest = testtree::PeerDigest(r + "\\good.txt");
   const std::string checkfile = r + "\\" + CheckfileName;
+  // Past 10,000 bytes, and cut there it would name good.txt.
+  std::string longName;
+  for (int i = 0; i < 4996; ++i) longName += ".\\";
+  longName += "good.txt\\deleted_folder\\gone.bin";
   testtree::WriteBytes(checkfile, "; header\r\n" + digest + "|good.txt\r\n" + digest.substr(1) +
                                       "|changed.txt\r\n" +          // a digit short
                                       digest + "changed.txt\r\n" +  // separator lost
                                       " ; not a comment\r\n" + std::string(1, '\0') + digest +
-                                      "|changed.txt\r\n");  // behind a NUL byte
+                                      "|changed.txt\r\n" +  // damaged by a NUL byte
+                                      digest + "|good.txt\r\n" + digest + "|" + longName + "\r\n");
 
   RecordingView view;
   TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
   EXPECT_EQ(view.pane,
-            (std::vector<std::string>{"对比MD5检查文件在   " + checkfile, "OK: " + r + "\\good.txt",
-                                      "操作完成", "", "4 行无法识别,未进行对比", "1" + kCompared}));
+            (std::vector<std::string>{
+                "对比MD5检查文件在   " + checkfile, "OK: " + r + "\\good.txt",
+                "OK: " + r + "\\good.txt", "错误:  无法打开文件 (" + r + "\\" + longName + ")",
+                "操作完成", "", "4 行无法识别,未进行对比", "2" + kCompared, "1" + kFailed}));
 }
 
 TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
@@ -258,22 +271,61 @@ TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
                                             "2" + kCompared, "一切正常!"}));
 }
 
-TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
+// A checkfile that cannot be opened, or is too large to hold whole (never a part of it), throws
+// with the view idle.
+TEST(CheckPass, CheckfileThatCannotBeLoadedThrowsWithTheViewIdle) {
   testtree::TempFolder tree("check-missing");
-  const std::string path = tree.Path() + "\\" + CheckfileName;
-
-  RecordingView view;
-  try {
-    TCheckPass(view).Run(path, TCheckOrigin::Chosen);
-    ADD_FAILURE() << "no error for a missing checkfile";
-  } catch (const ECheckfileError& error) {
-    EXPECT_EQ(std::string(error.what()).rfind("Cannot open file \"" + path + "\". ", 0), 0u)
-        << error.what();
+  const std::string missing = tree.Path() + "\\" + CheckfileName;
+  const std::string huge = tree.Path() + "\\huge.md5";  // 4 GiB and 100 bytes
+  testtree::MakeSparseFile(huge, (4ull << 30) + 100);
+  const std::pair<std::string, std::string> cases[] = {
+      {missing, "Cannot open file \"" + missing + "\". "},
+      {huge, "检查文件太大,无法载入: " + huge},
+  };
+  for (const auto& [path, message] : cases) {
+    RecordingView view;
+    try {
+      TCheckPass(view).Run(path, TCheckOrigin::Chosen);
+      ADD_FAILURE() << "no error for " << path;
+    } catch (const ECheckfileError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind(message, 0), 0u) << error.what();
+    }
+    EXPECT_TRUE(view.pane.empty());
+    EXPECT_FALSE(view.checkRunning);
+    EXPECT_EQ(view.status, "");
+    EXPECT_EQ(view.calls.back(), "CheckIdle");
   }
-  EXPECT_TRUE(view.pane.empty());
-  EXPECT_FALSE(view.checkRunning);
-  EXPECT_EQ(view.status, "");
-  EXPECT_EQ(view.calls.back(), "CheckIdle");
+}
+
+// A worker stuck in a read that never ends (a dead share) does not keep a stopped run from
+// ending once the window is asked to close.
+TEST(DigestPipeline, StopAndCloseLeaveAReadThatNeverEnds) {
+  static std::mutex mutex;
+  static std::condition_variable released;
+  static bool release = false;
+  static std::atomic<bool> reading{false};
+  const TDigestFile neverEnds = [](const std::string&, std::string&, THashProgress*) {
+    reading = true;
+    std::unique_lock<std::mutex> lock(mutex);
+    released.wait(lock, [] { return release; });
+    return HASH_ERR_READ_FILE;
+  };
+  RecordingView view;
+  {
+    TDigestPipeline pipeline(2, neverEnds);
+    pipeline.Queue("dead-share-file");
+    while (!reading) std::this_thread::yield();
+    view.abortFlag = true;
+    view.closeFlag = true;
+    TDigestResult result;
+    pipeline.Take(view, result);
+    EXPECT_EQ(result.Code, HASH_ERR_ABANDONED);
+  }  // waits for the stuck read when it is not left behind
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    release = true;
+  }
+  released.notify_all();
 }
 
 }  // namespace

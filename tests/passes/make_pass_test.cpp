@@ -393,23 +393,25 @@ TEST(MakePass, FolderThatCannotBeListedSaysSo) {
 #endif
 
 // The system's listing, except that in `broken` it breaks off after one entry and `grown` gains
-// a file whose path is too long to store (it need not exist: it is never opened).
+// a file whose path below the scanned folder is one byte too long to store (never opened) and one
+// of exactly the longest length stored (which is opened, and found missing).
 TMakePass::TListFolder ListingWithFaults(const std::string& broken, const std::string& grown) {
   struct TListing : platform::TFolderListing {
     platform::FolderEnumeration real;
     int entriesLeft;  // -1: never breaks off
-    bool grows;
-    TListing(const std::string& folder, platform::TPassingOver hook, int left, bool grow)
+    int grows;        // names still to add
+    TListing(const std::string& folder, platform::TPassingOver hook, int left, int grow)
         : real(folder, std::move(hook)), entriesLeft(left), grows(grow) {}
     platform::EnumerationState State() const override {
       return entriesLeft == 0 ? platform::EnumerationState::Unreadable : real.State();
     }
     bool Next(platform::FolderEntry& entry) override {
       if (entriesLeft == 0) return false;
-      if (grows) {
-        grows = false;
+      if (grows > 0) {
         entry = platform::FolderEntry();
-        entry.Name = std::string(MaxCheckfileName, 'n');
+        // Below the scanned folder the path is "d3\" and the name.
+        entry.Name = grows-- == 2 ? std::string(MaxCheckfileName, 'n')
+                                  : std::string(MaxCheckfileName - 3, 'm');
         return true;
       }
       if (entriesLeft > 0) --entriesLeft;
@@ -418,7 +420,7 @@ TMakePass::TListFolder ListingWithFaults(const std::string& broken, const std::s
   };
   return [=](const std::string& folder, platform::TPassingOver hook) {
     return std::make_unique<TListing>(folder, std::move(hook), folder == broken ? 1 : -1,
-                                      folder == grown);
+                                      folder == grown ? 2 : 0);
   };
 }
 
@@ -458,7 +460,8 @@ TEST(MakePass, SeveralFilesAtOnceShowWhatOneAtATimeShows) {
   EXPECT_EQ(CountOf(panes[1], "文件路径超过10000字节,无法存入检查文件,已跳过: " + r + "\\d3\\" +
                                   std::string(MaxCheckfileName, 'n')),
             1u);
-  EXPECT_EQ(panes[1].back(), "3 个文件或文件夹无法处理,未列入检查文件");
+  EXPECT_EQ(CountOf(panes[1], "无法打开文件"), 2u);  // the locked (or gone) file, the longest
+  EXPECT_EQ(panes[1].back(), "4 个文件或文件夹无法处理,未列入检查文件");
   EXPECT_EQ(ReadEntries(r).size(), 76u);  // d0, d1 and d3 whole, one file of d2
 }
 
@@ -480,6 +483,62 @@ TEST(MakePass, StopWhileHugeFilesAreReadEndsTheRunAtOnce) {
   EXPECT_LE(view.pane.size(), 2u);  // at most the line of the file being read when it stopped
   EXPECT_FALSE(testtree::Exists(r + "\\" + CheckfileName));
   EXPECT_FALSE(view.makeRunning);
+}
+
+// A tree far deeper than a call stack could recurse: the walk keeps its own stack, and comes back
+// up to the file beside the chain's top. The deepest file's path is too long to store.
+TEST(MakePass, WalksTwentyThousandLevelsDown) {
+  testtree::TempFolder tree("make-deep");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\top.txt", "top");
+  constexpr std::size_t kLevels = 20000;
+  struct TChain : platform::TFolderListing {
+    std::unique_ptr<platform::FolderEnumeration> real;  // the scanned folder only
+    std::size_t depth;
+    bool given = false;
+    platform::EnumerationState State() const override {
+      return real ? real->State() : platform::EnumerationState::Listing;
+    }
+    bool Next(platform::FolderEntry& entry) override {
+      if (given) return real && real->Next(entry);
+      given = true;
+      entry = platform::FolderEntry();
+      entry.IsFolder = depth < kLevels;
+      entry.Name = entry.IsFolder ? "d" : "bottom.txt";
+      return true;
+    }
+  };
+  const TMakePass::TListFolder chain = [&](const std::string& folder, platform::TPassingOver hook) {
+    auto listing = std::make_unique<TChain>();
+    listing->depth = (folder.size() - r.size()) / 2;
+    if (listing->depth == 0)
+      listing->real = std::make_unique<platform::FolderEnumeration>(folder, std::move(hook));
+    return listing;
+  };
+  // Keeps counts only: the chain's lines hold hundreds of megabytes of paths.
+  struct TCountingView : RecordingView {
+    std::size_t folderLines = 0;
+    void AppendLine(TViewText text) override {
+      const std::string line = JoinedBytes(text);
+      if (line.rfind("文件夹: ", 0) == 0) {
+        ++folderLines;
+      } else {
+        pane.push_back(line.substr(0, 60));
+      }
+    }
+    void SetStatus(TViewText) override {}
+  } view;
+
+  TMakePass(view, kVersion, 2, chain).Run(r);
+  EXPECT_EQ(view.folderLines, kLevels);
+  EXPECT_EQ(view.pane,
+            (std::vector<std::string>{
+                ("文件路径超过10000字节,无法存入检查文件,已跳过: " + r + "\\d").substr(0, 60),
+                "文件: top.txt", DoneLine(r).substr(0, 60),
+                std::string("1 个文件或文件夹无法处理,未列入检查文件").substr(0, 60)}));
+  EXPECT_EQ(
+      Sorted(ReadEntries(r)),
+      (std::map<std::string, std::string>{{"top.txt", testtree::PeerDigest(r + "\\top.txt")}}));
 }
 
 TEST(MakePass, CheckfileThatCannotBeWrittenThrowsWithTheViewIdle) {

@@ -15,6 +15,7 @@ class RecordingView : public TRunView {
   std::vector<std::string> pane;
   std::string status;
   bool abortFlag = false;
+  bool closeFlag = false;
   bool makeRunning = false;
   bool checkRunning = false;
   int pumps = 0;
@@ -50,6 +51,7 @@ class RecordingView : public TRunView {
     if (pressStopWhen && pressStopWhen(status)) abortFlag = true;
   }
   bool AbortRequested() const override { return abortFlag; }
+  bool CloseRequested() const override { return closeFlag; }
   void ClearAbortRequest() override {
     calls.push_back("ClearAbort");
     abortFlag = false;

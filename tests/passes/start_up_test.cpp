@@ -15,6 +15,8 @@ TEST(StartUp, GivenPathWinsAndOnlyAFileBesideTheProgramIsChecked) {
   testtree::WriteBytes(r + "\\withfile\\" + CheckfileName, "; a checkfile");
   testtree::MakeFolder(r + "\\withfolder");
   testtree::MakeFolder(r + "\\withfolder\\" + CheckfileName);
+  testtree::MakeFolder(r + "\\bk");
+  testtree::MakeFolder(r + "\\bk.");  // a twin of "bk" that the system's own rules would drop
   const std::string given = r + "\\given.MD5";
   testtree::WriteBytes(given, "; another");
 
@@ -30,6 +32,7 @@ TEST(StartUp, GivenPathWinsAndOnlyAFileBesideTheProgramIsChecked) {
       {r + "\\withfile\\", given, TStartPlan::CheckGiven, given},
       {r + "\\withfile\\", r + "\\withfolder", TStartPlan::ScanGiven, r + "\\withfolder"},
       {r + "\\", r + "\\missing.MD5", TStartPlan::CheckGiven, r + "\\missing.MD5"},
+      {r + "\\", r + "\\bk.", TStartPlan::ScanGiven, r + "\\bk."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.programFolder + " | " + c.argument);
