@@ -9,6 +9,7 @@
 #include <cctype>
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -37,17 +38,22 @@ std::string MismatchLine(const std::string& path, const std::string& expected,
 
 // Writes `names` into `folder` and a checkfile listing them with their digests (changed by
 // `storedForm`), among the lines a checkfile may hold besides its entries: comments (the first
-// behind the byte-order mark an editor adds), an empty line and one of blanks.
-void WriteTreeAndCheckfile(const std::string& folder, const std::vector<std::string>& names,
-                           const std::function<std::string(std::string)>& storedForm) {
+// behind the byte-order mark an editor adds), an empty line and one of blanks. Returns each
+// name's digest as it was when listed.
+std::map<std::string, std::string> WriteTreeAndCheckfile(
+    const std::string& folder, const std::vector<std::string>& names,
+    const std::function<std::string(std::string)>& storedForm) {
   std::string text = "\xEF\xBB\xBF; MD5 sums\r\n; Free from: nowhere\r\n; 1/2/2026\r\n";
+  std::map<std::string, std::string> listed;
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string path = folder + "\\" + names[i];
     testtree::WriteBytes(path, "content of " + names[i]);
-    text += storedForm(testtree::PeerDigest(path)) + "|" + names[i] + "\r\n";
+    listed[names[i]] = testtree::PeerDigest(path);
+    text += storedForm(listed[names[i]]) + "|" + names[i] + "\r\n";
     if (i == 0) text += "\r\n \t \r\n";
   }
   testtree::WriteBytes(folder + "\\" + CheckfileName, text);
+  return listed;
 }
 
 struct Scenario {
@@ -160,16 +166,34 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "3" + kCompared,
                                          "3" + kMismatched};
        }},
+      // Names equal but for letter case (one file on Windows) keep their checkfile order.
+      {"letter-case twins keep their order",
+       {"b.txt", "B.TXT"},
+       false,
+       [](const std::string& r) {
+         testtree::WriteBytes(r + "\\b.txt", "changed");
+         testtree::WriteBytes(r + "\\B.TXT", "changed");
+       },
+       [](const std::string& r, auto d, auto n) {
+         return std::vector<std::string>{MismatchLine(r + "\\b.txt", d("b.txt"), n("b.txt")),
+                                         MismatchLine(r + "\\B.TXT", d("B.TXT"), n("B.TXT")),
+                                         "操作完成",
+                                         "",
+                                         "*** 以下文件经过对比,没有匹配:",
+                                         r + "\\b.txt",
+                                         r + "\\B.TXT",
+                                         "***",
+                                         "2" + kCompared,
+                                         "2" + kMismatched};
+       }},
   };
 
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.title);
     testtree::TempFolder tree("check");
     const std::string r = tree.Path();
-    WriteTreeAndCheckfile(
+    std::map<std::string, std::string> before = WriteTreeAndCheckfile(
         r, s.names, [&](std::string digest) { return s.capitalDigests ? Upper(digest) : digest; });
-    std::map<std::string, std::string> before;
-    for (const std::string& name : s.names) before[name] = testtree::PeerDigest(r + "\\" + name);
     s.change(r);
     const auto original = [&](std::string name) { return before[name]; };
     const auto now = [&](std::string name) { return testtree::PeerDigest(r + "\\" + name); };
