@@ -27,10 +27,10 @@ const wchar_t kApplicationTitle[] = L"Hashtally";
 const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
 const wchar_t kPageWindowClass[] = L"" HT_PAGE_WINDOW_CLASS;
 
-// Boxes: a run that ran out of memory, and a given name the code page cannot hold (the name
-// follows, as it was given).
+// Boxes: a run that ran out of memory, and a given name that no text can hold (a lone UTF-16
+// surrogate; the name follows, as it was given).
 const char kOutOfMemoryText[] = "内存不足,操作已中止。";
-const char kUnrepresentableNameText[] = "文件名含有本机代码页之外的字符,无法打开: ";
+const char kUnrepresentableNameText[] = "文件名含有无效的字符,无法打开: ";
 
 // The version resource's "FileVersion" text is the program's version string.
 constexpr int kFileVersionIndex = 2;
@@ -331,7 +331,7 @@ void TForm1::OnDropFiles(HDROP drop) {
   if (accepted) {
     RunHandler([&] {
       std::string path;
-      if (CodePagePath(dropped, path)) OpenPath(path);
+      if (CorePath(dropped, path)) OpenPath(path);
     });
   }
 }
@@ -381,8 +381,8 @@ void TForm1::ShowErrorBox(const std::wstring& text) {
   MessageBoxW(handle_, text.c_str(), kApplicationTitle, MB_OK | MB_ICONSTOP);
 }
 
-bool TForm1::CodePagePath(const std::wstring& given, std::string& path) {
-  if (platform::CodePageName(given.c_str(), path)) return true;
+bool TForm1::CorePath(const std::wstring& given, std::string& path) {
+  if (platform::Utf8Name(given.c_str(), path)) return true;
   ShowUnrepresentableName(given);
   return false;
 }
@@ -503,15 +503,16 @@ void TForm1::FormCreate() {
                                   gui::SystemWide(VersionInfo1.VersionString(kFileVersionIndex)));
   gui::FitLabelWidth(label2);
 
-  const std::string program = gui::ModuleFileName(nullptr);
-  const std::size_t folderEnd = platform::FindLastDelimiter(program, "\\:");
+  std::string program;
+  platform::Utf8Name(gui::ModuleWidePath(nullptr).c_str(), program);
+  const std::size_t folderEnd = program.find_last_of("\\:");
   ScanFolder = folderEnd == std::string::npos ? std::string() : program.substr(0, folderEnd + 1);
-  gui::SetControlText(Control(IdButtonScanFolder), gui::SystemWide(ScanFolder));
+  gui::SetControlText(Control(IdButtonScanFolder), gui::Utf8Wide(ScanFolder));
 
-  // A given name the code page cannot hold is refused once the window shows; it still wins over
-  // the checkfile beside the program, which is not checked instead.
+  // A given name that no text can hold is refused once the window shows; it still wins over the
+  // checkfile beside the program, which is not checked instead.
   std::string argument;
-  const bool representable = platform::CodePageName(commandLinePath_.c_str(), argument);
+  const bool representable = platform::Utf8Name(commandLinePath_.c_str(), argument);
   if (!representable) unopenableArgument_ = commandLinePath_;
   const TStartPlan plan = representable ? PlanStart(ScanFolder, argument) : TStartPlan();
   AutoCheckPending = plan.Action == TStartPlan::CheckBesideProgram;
@@ -538,11 +539,11 @@ void TForm1::ApplicationEvents1Idle() {
 void TForm1::ButtonScanFolderClick() {
   if (!SelectFolderDialog1.Execute()) return;
   std::string folder;
-  if (CodePagePath(SelectFolderDialog1.SelectedWidePath(), folder)) UseScanFolder(folder);
+  if (CorePath(SelectFolderDialog1.SelectedWidePath(), folder)) UseScanFolder(folder);
 }
 
 void TForm1::UseScanFolder(const std::string& folder) {
-  gui::SetControlText(Control(IdButtonScanFolder), gui::SystemWide(folder));
+  gui::SetControlText(Control(IdButtonScanFolder), gui::Utf8Wide(folder));
   ScanFolder = folder;
 }
 
@@ -586,13 +587,13 @@ void TForm1::ButtonAbortClick() { AbortRequested = true; }
 bool TForm1::ExecuteOpenDialog() {
   // The name box starts with the checkfile used last; the buffer leaves room for any path the
   // system takes, long paths included.
-  const std::wstring last = gui::SystemWide(openDialogFileName_);
+  const std::wstring last = gui::Utf8Wide(openDialogFileName_);
   std::vector<wchar_t> fileName(std::max<std::size_t>(last.size() + 1, 32768), L'\0');
   std::copy(last.begin(), last.end(), fileName.begin());
   static const char filter[] = "Hashtally 检查文件\0*.MD5\0";  // ends with the double zero
   const std::wstring wideFilter = gui::ProgramWide({filter, sizeof filter - 1});
   // An empty scan folder (a chooser item without a file-system path) opens the current directory.
-  const std::wstring initialFolder = ScanFolder.empty() ? L"." : gui::SystemWide(ScanFolder);
+  const std::wstring initialFolder = ScanFolder.empty() ? L"." : gui::Utf8Wide(ScanFolder);
 
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
@@ -605,7 +606,7 @@ bool TForm1::ExecuteOpenDialog() {
   dialog.lpstrDefExt = L"txt";
   dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
   std::string chosen;
-  if (!GetOpenFileNameW(&dialog) || !CodePagePath(fileName.data(), chosen)) return false;
+  if (!GetOpenFileNameW(&dialog) || !CorePath(fileName.data(), chosen)) return false;
   openDialogFileName_ = chosen;
   return true;
 }

@@ -92,10 +92,10 @@ class TForm1 {
   // A path handed to the window (dropped): a checkfile is checked, a folder becomes the folder
   // to scan.
   void OpenPath(const std::string& path);
-  // A path handed to the window in its wide form (command line, drop, chooser, open dialog) in the
-  // code page, as the runs and the checkfile take it. False after a box that says why and shows
-  // the name when the code page cannot hold it: a look-alike could name another file.
-  bool CodePagePath(const std::wstring& given, std::string& path);
+  // A path handed to the window in its wide form (command line, drop, chooser, open dialog) in
+  // UTF-8, as the runs take it. False after a box that says why and shows the name when it has
+  // no such form (a lone surrogate): a stand-in could name another file.
+  bool CorePath(const std::wstring& given, std::string& path);
   void ShowUnrepresentableName(const std::wstring& given);
   void CheckGivenFile(const std::string& path);
   void UseScanFolder(const std::string& folder);

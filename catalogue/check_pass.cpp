@@ -72,27 +72,27 @@ void StableSortInPieces(std::vector<std::uint32_t>& order, const TSortKeys& keys
   }
 }
 
+}  // namespace
+
 // The full paths of the changed files, in the locale's order regardless of letter case; files
 // that compare equal keep their checkfile order. Each path's key is made once.
-std::vector<std::uint32_t> SortedMismatches(const std::vector<std::uint32_t>& mismatches,
-                                            const TCheckfileEntries& entries,
-                                            const std::string& baseFolder, TRunView& view) {
+std::vector<std::uint32_t> TCheckPass::SortedMismatches(const std::vector<TMismatch>& mismatches,
+                                                        const TCheckfileEntries& entries,
+                                                        const std::string& baseFolder) {
   TSortKeys keys;
   keys.starts.reserve(mismatches.size() + 1);
+  std::string path;
   for (std::size_t i = 0; i < mismatches.size(); ++i) {
-    keys.bytes +=
-        platform::SortKeyIgnoreCase(baseFolder + std::string(entries.Name(mismatches[i])));
+    entries.Path(mismatches[i].entry, baseFolder, mismatches[i].reading, path);
+    keys.bytes += platform::SortKeyIgnoreCase(path);
     keys.starts.push_back(keys.bytes.size());
-    if ((i + 1) % kSortPiece == 0) view.ProcessMessages();
+    if ((i + 1) % kSortPiece == 0) view_.ProcessMessages();
   }
   std::vector<std::uint32_t> order(mismatches.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-  StableSortInPieces(order, keys, view);
-  for (std::uint32_t& position : order) position = mismatches[position];
+  StableSortInPieces(order, keys, view_);
   return order;
 }
-
-}  // namespace
 
 TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads)
     : view_(view), digestThreads_(digestThreads) {}
@@ -105,29 +105,44 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   const TCheckfileEntries entries =
       LoadCheckfileEntries(checkfilePath, [this] { view_.ProcessMessages(); });
-  view_.AppendLine({ProgramText("对比MD5检查文件在   "), SystemText(checkfilePath)});
+  view_.AppendLine({ProgramText("对比MD5检查文件在   "), Utf8Text(checkfilePath)});
 
   TTally tally;
   tally.skipped = entries.DamagedLines();
-  std::vector<std::uint32_t> mismatches;
+  std::vector<TMismatch> mismatches;
   const bool stopped = CompareEntries(entries, baseFolder, tally, mismatches);
   if (!stopped) AppendSummary(entries, baseFolder, tally, mismatches);
   view_.SetStatus({ProgramText(kIdleStatus)});
 }
 
 bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
-                                TTally& tally, std::vector<std::uint32_t>& mismatches) {
-  const auto fullPath = [&](std::size_t i) { return baseFolder + std::string(entries.Name(i)); };
+                                TTally& tally, std::vector<TMismatch>& mismatches) {
   TDigestPipeline pipeline(digestThreads_ != 0
                                ? digestThreads_
                                : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder));
   std::size_t queued = 0;
+  std::string path;
+  std::string otherPaths;
+  const auto queueNext = [&] {
+    entries.Path(queued, baseFolder, 0, path);
+    otherPaths.clear();
+    std::string other;
+    for (unsigned reading = 1; entries.Path(queued, baseFolder, reading, other); ++reading) {
+      otherPaths += other;
+      otherPaths += '\0';
+    }
+    pipeline.Queue(std::move(path), std::move(otherPaths));
+    ++queued;
+  };
+  // Stored in the checkfile's encoding, as the digits are shown.
+  const auto stored = [&](std::string_view text) {
+    return entries.IsUtf8() ? Utf8Text(text) : SystemText(text);
+  };
   std::string message;
   TDigestResult result;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    while (queued < entries.size() && !pipeline.Full()) pipeline.Queue(fullPath(queued++));
-    const std::string path = fullPath(i);
-    view_.SetStatus({ProgramText(ProgressText(tally.compared)), SystemText(path)});
+    while (queued < entries.size() && !pipeline.Full()) queueNext();
+    view_.SetStatus({ProgramText(ProgressText(tally.compared)), Utf8Text(pipeline.OldestPath())});
     view_.ProcessMessages();
     if (!view_.AbortRequested()) pipeline.Take(view_, result);
     if (view_.AbortRequested()) {
@@ -139,16 +154,16 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
       ++tally.failed;
       HashErrorText(result.Code, message);
       view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
-                        SystemText(path), ProgramText(")")});
+                        Utf8Text(result.Path), ProgramText(")")});
     } else {
       ++tally.compared;
       if (result.Digest == entries.ExpectedDigest(i)) {
-        view_.AppendLine({ProgramText("OK: "), SystemText(path)});
+        view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
       } else {
-        view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), SystemText(path),
-                          ProgramText(". 预期:     "), SystemText(entries.ExpectedDigest(i)),
+        view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),
+                          ProgramText(". 预期:     "), stored(entries.ExpectedDigest(i)),
                           ProgramText(" 计算:       "), ProgramText(result.Digest)});
-        mismatches.push_back(static_cast<std::uint32_t>(i));
+        mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading});
       }
     }
     view_.SetProgress(i + 1, entries.size());
@@ -157,16 +172,17 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
 }
 
 void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
-                               const TTally& tally, const std::vector<std::uint32_t>& mismatches) {
+                               const TTally& tally, const std::vector<TMismatch>& mismatches) {
   const auto mismatched = static_cast<int32_t>(mismatches.size());
   AppendProgramLine(view_, "操作完成");
   AppendProgramLine(view_, "");
   if (mismatched > 0) {
-    const std::vector<std::uint32_t> sorted =
-        SortedMismatches(mismatches, entries, baseFolder, view_);
+    const std::vector<std::uint32_t> sorted = SortedMismatches(mismatches, entries, baseFolder);
     AppendProgramLine(view_, "*** 以下文件经过对比,没有匹配:");
+    std::string path;
     for (const std::uint32_t i : sorted) {
-      view_.AppendLine({SystemText(baseFolder), SystemText(entries.Name(i))});
+      entries.Path(mismatches[i].entry, baseFolder, mismatches[i].reading, path);
+      view_.AppendLine({Utf8Text(path)});
       view_.ProcessMessages();
     }
     AppendProgramLine(view_, "***");

@@ -31,12 +31,22 @@ class TCheckPass {
     int32_t skipped = 0;   // damaged lines of the checkfile
   };
 
+  // A changed file: its entry, and the reading of its name that named it.
+  struct TMismatch {
+    std::uint32_t entry;
+    std::uint32_t reading;
+  };
+
   // One line per entry in checkfile order; true when the user stopped the run.
   bool CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
-                      TTally& tally, std::vector<std::uint32_t>& mismatches);
+                      TTally& tally, std::vector<TMismatch>& mismatches);
+  // The order of `mismatches` in the sorted block (positions in it).
+  std::vector<std::uint32_t> SortedMismatches(const std::vector<TMismatch>& mismatches,
+                                              const TCheckfileEntries& entries,
+                                              const std::string& baseFolder);
   // The sorted block of changed files and the counts.
   void AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
-                     const TTally& tally, const std::vector<std::uint32_t>& mismatches);
+                     const TTally& tally, const std::vector<TMismatch>& mismatches);
 
   TRunView& view_;
   unsigned digestThreads_;

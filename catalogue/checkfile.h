@@ -1,5 +1,7 @@
 // The checkfile "HTSUM-sums.MD5": three comment header lines, then one "digest|relative path"
-// line per file, every line ended by CR LF, text stored as the ANSI bytes it is held in.
+// line per file, every line ended by CR LF. Stored in the system's code page when every path has
+// an exact form there, else in UTF-8 behind its byte-order mark. The program holds every name and
+// path in UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -61,11 +63,37 @@ class ECheckfileError : public std::runtime_error {
 // The second header line's address.
 inline constexpr char HomeWebAddress[] = "https://hashtally.org/";
 
+// The longest relative path the writer stores, in the bytes stored. The reader takes names of
+// any length: a name cut short could name another file.
+inline constexpr std::size_t MaxCheckfileName = 10000;
+
+// The UTF-8 byte-order mark, in front of a checkfile stored in UTF-8.
+inline constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// True when a file at `relativePath` (below the scanned folder, UTF-8) can be listed: stored in
+// the system's code page where it has an exact form there, else in UTF-8, it takes at most
+// MaxCheckfileName bytes.
+bool FitsInCheckfile(std::string_view relativePath);
+
+// A checkfile's entry lines as they are stored. In the system's code page when every relative
+// path has an exact form there (the bytes of every checkfile made before), else in UTF-8.
+struct TCheckfileBody {
+  std::string Lines;                 // "digest|relative path" and CR LF, per stored node
+  bool Utf8 = false;                 // stored in UTF-8, behind the byte-order mark
+  std::vector<std::size_t> LeftOut;  // nodes not stored: their path is past MaxCheckfileName
+};
+
+// The body for `nodes` below `folder` (no trailing backslash), in the nodes' order.
+TCheckfileBody CheckfileBody(const std::string& folder, const TMD5NodeArray& nodes);
+
 // Writes `folder`\HTSUM-sums.MD5 (`folder` without a trailing backslash, "C:" for a drive root)
-// with the three header lines and one entry line per node, in the nodes' order. The text goes to
-// a new temporary file in the same folder first, which then replaces the checkfile in one step:
-// on any failure the old checkfile is left exactly as it was and the temporary file is removed.
+// with the three header lines and the body's lines. The text goes to a new temporary file in the
+// same folder first, which then replaces the checkfile in one step: on any failure the old
+// checkfile is left exactly as it was and the temporary file is removed.
 // Throws ECheckfileError: "Cannot create file "<path>". <system text>" or "Stream write error".
+void WriteCheckfile(const std::string& folder, const std::string& versionText,
+                    const platform::LocalDateTime& writtenAt, const TCheckfileBody& body);
+// The same with the body of `nodes`, all of which must fit (FitsInCheckfile).
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
                     const platform::LocalDateTime& writtenAt, const TMD5NodeArray& nodes);
 
@@ -120,7 +148,8 @@ using TLoadingHook = std::function<void()>;
 
 // A loaded checkfile as the check run uses it: the content as it was read, and where each
 // accepted entry line lies in it. No line is copied, so a checkfile of millions of entries costs
-// little more than its own size.
+// little more than its own size. A checkfile that begins with the UTF-8 byte-order mark holds its
+// names in UTF-8 (the mark is no part of the first line); any other in the system's code page.
 class TCheckfileEntries {
  public:
   // Takes the lines of `content` apart by the reader's rules; `whileLoading` (may be empty) is
@@ -129,9 +158,20 @@ class TCheckfileEntries {
 
   std::size_t size() const { return lines_.size(); }
   std::string_view ExpectedDigest(std::size_t i) const;  // bytes 1 to 32 as they stand
-  std::string_view Name(std::size_t i) const;            // bytes 34 onward
+  std::string_view Name(std::size_t i) const;            // bytes 34 onward, as stored
   // Rejected lines that are not blank or comments: lines holding a NUL byte among them.
   std::int32_t DamagedLines() const { return damaged_; }
+  // The checkfile began with the byte-order mark: its texts are UTF-8.
+  bool IsUtf8() const { return utf8_; }
+
+  // The full path (UTF-8) of entry `i`'s file: `baseFolder` (UTF-8) followed by the entry's name
+  // read as reading number `reading`. Reading 0 is the checkfile's own encoding. A checkfile
+  // without the mark may come from a system of another code page: readings 1 and up are the name
+  // read as UTF-8 (where its bytes are UTF-8) and as GBK (where the system's code page is not
+  // GBK), each only where it gives another name than those before. False when there is no such
+  // reading.
+  bool Path(std::size_t i, const std::string& baseFolder, unsigned reading,
+            std::string& path) const;
 
  private:
   struct TLine {
@@ -141,17 +181,13 @@ class TCheckfileEntries {
   std::string content_;
   std::vector<TLine> lines_;
   std::int32_t damaged_ = 0;
+  bool utf8_ = false;
 };
 
 // Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
 // LoadCheckfileLines does.
 TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading);
 
-// The checkfile's folder as entry names are appended to it: its path up to and including the last
-// backslash, slash or colon (a backslash that is the second byte of a double-byte character does
-// not count); empty when there is none.
+// The checkfile's folder as entry names are appended to it: its path (UTF-8) up to and including
+// the last backslash, slash or colon; empty when there is none.
 std::string CheckfileBaseFolder(const std::string& path);
-
-// The longest relative path the writer stores. The reader takes names of any length: a name cut
-// short could name another file.
-inline constexpr std::size_t MaxCheckfileName = 10000;

@@ -39,6 +39,8 @@ bool IsBlankOrCommentLine(std::string_view line) {
 
 TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& whileLoading)
     : content_(std::move(content)) {
+  utf8_ = std::string_view(content_).substr(0, 3) == kUtf8ByteOrderMark;
+  if (utf8_) content_.erase(0, 3);
   constexpr std::size_t kLinesBetweenHooks = 65536;
   std::size_t lines = 0;
   ForEachCheckfileLine(content_, [&](std::string_view line) {
@@ -50,6 +52,49 @@ TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& wh
       ++damaged_;
     }
   });
+}
+
+namespace {
+
+// The name read as reading number `reading` (see TCheckfileEntries::Path) into `name`.
+bool ReadName(std::string_view stored, bool utf8, unsigned reading, std::string& name) {
+  // Plain ASCII reads the same in every encoding, and a checkfile with the mark in one only.
+  if (platform::IsAscii(stored) || utf8) {
+    if (reading > 0) return false;
+    name.assign(stored);
+    return true;
+  }
+  const unsigned system = platform::SystemCodePage();
+  std::string readings[3];
+  unsigned count = 0;
+  platform::CodePageToUtf8(stored, system, readings[count++]);
+  if (platform::IsValidUtf8(stored)) readings[count++].assign(stored);
+  if (system != platform::kCodePageGbk) {
+    std::string gbk;
+    if (platform::CodePageToUtf8(stored, platform::kCodePageGbk, gbk))
+      readings[count++] = std::move(gbk);
+  }
+  // Only readings that name another file than those before them count.
+  unsigned found = 0;
+  for (unsigned k = 0; k < count; ++k) {
+    if (std::find(readings, readings + k, readings[k]) != readings + k) continue;
+    if (found++ == reading) {
+      name = std::move(readings[k]);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool TCheckfileEntries::Path(std::size_t i, const std::string& baseFolder, unsigned reading,
+                             std::string& path) const {
+  std::string name;
+  if (!ReadName(Name(i), utf8_, reading, name)) return false;
+  path = baseFolder;
+  path += name;
+  return true;
 }
 
 std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
@@ -91,7 +136,7 @@ TMD5Node TMD5NodeArray::operator[](std::size_t i) const {
 }
 
 std::string CheckfileBaseFolder(const std::string& path) {
-  const std::size_t delimiter = platform::FindLastDelimiter(path, "\\/:");
+  const std::size_t delimiter = path.find_last_of("\\/:");
   if (delimiter == std::string::npos) return std::string();
   return path.substr(0, delimiter + 1);
 }

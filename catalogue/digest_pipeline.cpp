@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "digest/digest_service.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ int32_t DigestWithMd5(const std::string& path, std::string& digest, THashProgres
 
 struct TDigestPipeline::TShared {
   struct TSlot {
-    std::string path;
+    std::string path;        // read by the worker and the window's thread while in flight
+    std::string otherPaths;  // see Queue
     TDigestResult result;
     std::atomic<bool> done{false};
   };
@@ -49,6 +51,9 @@ struct TDigestPipeline::TShared {
       : slotCount(slots), slots(new TSlot[slots]), digestFile(digest) {}
 
   void Work();
+  // When the slot's first path names nothing: digests the first of its other paths that names
+  // something, if any.
+  void TryOtherPaths(const TSlot& slot, THashProgress* progress, TDigestResult& result);
   // Wakes the window's thread if it sleeps in Take or Cancel and has waited for this.
   void WakeTaker();
 
@@ -113,11 +118,12 @@ bool TDigestPipeline::Empty() const {
   return shared_->queued.load(std::memory_order_relaxed) == shared_->taken;
 }
 
-void TDigestPipeline::Queue(std::string path) {
+void TDigestPipeline::Queue(std::string path, std::string otherPaths) {
   TShared& s = *shared_;
   const std::uint64_t file = s.queued.load(std::memory_order_relaxed);
   TShared::TSlot& slot = s.slots[file % s.slotCount];
   slot.path = std::move(path);
+  slot.otherPaths = std::move(otherPaths);
   slot.done.store(false, std::memory_order_relaxed);
   s.queued.store(file + 1);
   // A busy worker claims the file when it is done: waking nobody saves system calls per file.
@@ -125,6 +131,11 @@ void TDigestPipeline::Queue(std::string path) {
     { std::lock_guard<std::mutex> lock(s.mutex); }
     s.workAvailable.notify_one();
   }
+}
+
+const std::string& TDigestPipeline::OldestPath() const {
+  const TShared& s = *shared_;
+  return s.slots[s.taken % s.slotCount].path;
 }
 
 bool TDigestPipeline::Ready() const {
@@ -156,13 +167,15 @@ void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
     view.ProcessMessages();
     if (view.AbortRequested()) {
       Cancel(view);
-      result = TDigestResult{HASH_ERR_ABANDONED, std::string()};
+      result = TDigestResult();
+      result.Code = HASH_ERR_ABANDONED;
       ++s.taken;
       return;
     }
   }
   result = std::move(slot.result);
   slot.result = TDigestResult();
+  if (result.Reading == 0) result.Path = std::move(slot.path);
   ++s.taken;
 }
 
@@ -184,6 +197,23 @@ void TDigestPipeline::Cancel(TRunView& view) {
       leaveWorkers_ = true;
       return;
     }
+  }
+}
+
+void TDigestPipeline::TShared::TryOtherPaths(const TSlot& slot, THashProgress* progress,
+                                             TDigestResult& result) {
+  if (platform::GetPathKind(slot.path) != platform::TPathKind::Missing) return;
+  unsigned reading = 0;
+  for (std::size_t start = 0; start < slot.otherPaths.size();) {
+    const std::size_t end = std::min(slot.otherPaths.find('\0', start), slot.otherPaths.size());
+    ++reading;
+    std::string other = slot.otherPaths.substr(start, end - start);
+    start = end + 1;
+    if (platform::GetPathKind(other) == platform::TPathKind::Missing) continue;
+    result.Code = digestFile(other, result.Digest, progress);
+    result.Path = std::move(other);
+    result.Reading = reading;
+    return;
   }
 }
 
@@ -213,10 +243,11 @@ void TDigestPipeline::TShared::Work() {
       continue;  // cancelled meanwhile, or another worker claimed it
     }
     TSlot& slot = slots[file % slotCount];
-    const std::string path = std::move(slot.path);
     TDigestResult result;
     try {
-      result.Code = digestFile(path, result.Digest, &progress);
+      result.Code = digestFile(slot.path, result.Digest, &progress);
+      if (result.Code == HASH_ERR_OPEN_FILE && !slot.otherPaths.empty())
+        TryOtherPaths(slot, &progress, result);
     } catch (const std::exception&) {
       result.Code = HASH_ERR_GET_FAILED;  // no room for the digest text or the wide path
     }

@@ -14,8 +14,10 @@
 class THashProgress;
 
 struct TDigestResult {
-  int32_t Code = 0;    // HashFile's result; HASH_ERR_ABANDONED after a stop
-  std::string Digest;  // the digest text when Code is 0
+  int32_t Code = 0;      // HashFile's result; HASH_ERR_ABANDONED after a stop
+  std::string Digest;    // the digest text when Code is 0
+  std::string Path;      // the path digested, or tried
+  unsigned Reading = 0;  // which of the paths queued for the file it is, the first being 0
 };
 
 // How a worker digests one file: HashFile with MD5 unless a test puts another behind it.
@@ -36,8 +38,13 @@ class TDigestPipeline {
   bool Full() const;
   bool Empty() const;
 
-  // Queues a file (a core path) for digesting; only when not Full().
-  void Queue(std::string path);
+  // Queues a file (a core path) for digesting; only when not Full(). `otherPaths` are other
+  // names for the same file, each followed by a NUL byte, tried in order when `path` names
+  // nothing: the first that names something is digested.
+  void Queue(std::string path, std::string otherPaths = std::string());
+  // The first path queued for the oldest file whose result is not taken yet; only when not
+  // Empty(). Valid until that result is taken.
+  const std::string& OldestPath() const;
 
   // True when the oldest file's result is in.
   bool Ready() const;

@@ -17,8 +17,9 @@ namespace {
 const char kFolderLine[] = "文件夹: ";
 const char kFileLine[] = "文件: ";
 const char kUnreadableFolderLine[] = "无法读取文件夹";
-const char kUnrepresentableFileLine[] = "文件名含有本机代码页之外的字符,已跳过: ";
-const char kUnrepresentableFolderLine[] = "文件夹名含有本机代码页之外的字符,已跳过: ";
+// A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
+const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
+const char kUnrepresentableFolderLine[] = "文件夹名含有无效的字符,已跳过: ";
 const char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
 const char kAbortLine[] = "用户中止操作.";
 const char kWritingStatus[] = "检查文件生成...";
@@ -61,7 +62,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Make);
   scanFolder_ = scanFolder;
-  if (platform::EndsWithCharacter(scanFolder_, '\\')) scanFolder_.pop_back();
+  if (!scanFolder_.empty() && scanFolder_.back() == '\\') scanFolder_.pop_back();
   view_.ClearPane();
   nodes_.clear();
   steps_.clear();
@@ -92,7 +93,18 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   view_.SetStatus({ProgramText(kWritingStatus)});
   view_.ShowNow();
   try {
-    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), nodes_);
+    const TCheckfileBody body = CheckfileBody(scanFolder_, nodes_);
+    // Written in UTF-8, a path may take more bytes than the walk counted for it.
+    for (const std::size_t i : body.LeftOut)
+      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(nodes_.FullPath(i))});
+    leftOut_ += static_cast<int>(body.LeftOut.size());
+    if (body.LeftOut.size() == nodes_.size()) {
+      nodes_.clear();
+      view_.SetStatus({ProgramText(kIdleStatus)});
+      view_.ShowNoFilesBox();
+      return scanFolder_;
+    }
+    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), body);
   } catch (...) {
     view_.SetStatus({ProgramText(kIdleStatus)});
     nodes_.clear();
@@ -101,7 +113,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   nodes_.clear();
   running.End();
   view_.SetStatus({ProgramText(kIdleStatus)});
-  view_.AppendLine({ProgramText(kDoneLine), SystemText(scanFolder_), ProgramText("\\"),
+  view_.AppendLine({ProgramText(kDoneLine), Utf8Text(scanFolder_), ProgramText("\\"),
                     ProgramText(CheckfileName)});
   if (leftOut_ > 0) view_.AppendLine({ProgramText(std::to_string(leftOut_) + kLeftOutLine)});
   return scanFolder_;
@@ -172,10 +184,9 @@ void TMakePass::LeaveFolder(unsigned depth) {
 bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
   const std::string& name = entry.Name;
   if (entry.Unrepresentable) {
-    // Any name the code page can hold would be a look-alike that might open another file.
-    TStep step(TStepKind::Unrepresentable, depth, walkFolder_);
+    // The name shown with a stand-in would be a look-alike that might open another file.
+    TStep step(TStepKind::Unrepresentable, depth, walkFolder_ + "\\" + entry.Name);
     step.isFolder = entry.IsFolder;
-    step.utf8Name = entry.DisplayName;
     Push(std::move(step));
     return false;
   }
@@ -187,7 +198,7 @@ bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
     walkFolder_ = std::move(path);
     if (EnterFolder()) return true;
     walkFolder_.resize(folderEnd);
-  } else if (path.size() - (scanFolder_.size() + 1) > MaxCheckfileName) {
+  } else if (!FitsInCheckfile(std::string_view(path).substr(scanFolder_.size() + 1))) {
     // Stored cut, its entry would name another file, or none.
     Push(TStep(TStepKind::TooLong, depth, std::move(path)));
   } else {
@@ -218,7 +229,7 @@ bool TMakePass::ShowFront(bool wait) {
   const TStep& step = steps_.front();
   switch (step.kind) {
     case TStepKind::Folder:
-      view_.AppendLine({ProgramText(kFolderLine), SystemText(step.path)});
+      view_.AppendLine({ProgramText(kFolderLine), Utf8Text(step.path)});
       // The new folder's path starts with those of the levels above it.
       shownEnds_.resize(step.depth + 1);
       shownEnds_.push_back(step.path.size());
@@ -231,17 +242,17 @@ bool TMakePass::ShowFront(bool wait) {
     case TStepKind::Unrepresentable:
       view_.AppendLine(
           {ProgramText(step.isFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
-           SystemText(step.path), ProgramText("\\"), Utf8Text(step.utf8Name)});
+           Utf8Text(step.path)});
       ++leftOut_;
       break;
     case TStepKind::TooLong:
-      view_.AppendLine({ProgramText(kTooLongLine), SystemText(step.path)});
+      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(step.path)});
       ++leftOut_;
       break;
     case TStepKind::File:
       if (!fileLineShown_) {
-        view_.AppendLine({ProgramText(kFileLine),
-                          SystemText(std::string_view(step.path).substr(step.nameStart))});
+        view_.AppendLine(
+            {ProgramText(kFileLine), Utf8Text(std::string_view(step.path).substr(step.nameStart))});
         fileLineShown_ = true;
       }
       if (!wait && !view_.AbortRequested() && !pipeline_->Ready()) return false;
@@ -249,7 +260,7 @@ bool TMakePass::ShowFront(bool wait) {
       ShowFileResult(step);
       break;
     case TStepKind::EntryDone:
-      view_.SetStatus({ProgramText(ProgressText(nodes_.size())), SystemText(step.path)});
+      view_.SetStatus({ProgramText(ProgressText(nodes_.size())), Utf8Text(step.path)});
       view_.ProcessMessages();
       if (view_.AbortRequested()) {
         ShowStop(step.depth);
@@ -285,7 +296,7 @@ void TMakePass::ShowStop(unsigned depth) {
   // Each enclosing level shows its emptied count, lets messages run and says so too.
   for (unsigned level = depth; level-- > 0;) {
     view_.SetStatus({ProgramText(ProgressText(0)),
-                     SystemText(std::string_view(shownFolder_).substr(0, shownEnds_[level]))});
+                     Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[level]))});
     view_.ProcessMessages();
     view_.AppendLine({ProgramText(kAbortLine)});
   }

@@ -28,10 +28,9 @@ class TMakePass {
   TMakePass(TRunView& view, std::string versionText, unsigned digestThreads = 0,
             TListFolder listFolder = {});
 
-  // One make run over `scanFolder` (ButtonGoClick). Returns the folder as scanned: one trailing
-  // backslash dropped, never half of a double-byte character; the caller keeps it as its scan
-  // folder. Every ending leaves the view idle; a checkfile that cannot be written throws
-  // ECheckfileError after that.
+  // One make run over `scanFolder` (UTF-8; ButtonGoClick). Returns the folder as scanned: one
+  // trailing backslash dropped; the caller keeps it as its scan folder. Every ending leaves the
+  // view idle; a checkfile that cannot be written throws ECheckfileError after that.
   std::string Run(const std::string& scanFolder);
 
  private:
@@ -41,7 +40,7 @@ class TMakePass {
   enum class TStepKind : unsigned char {
     Folder,           // "文件夹: " and the folder's path, before what the folder holds
     Unreadable,       // the folder could not be listed, or its listing broke off
-    Unrepresentable,  // a name the code page cannot hold
+    Unrepresentable,  // a name with no UTF-8 form
     TooLong,          // a file whose path below the scanned folder is too long to store
     File,             // a file being digested: its line, then its result
     EntryDone,        // the status after each entry, the messages, and the stop button
@@ -50,10 +49,9 @@ class TMakePass {
     TStep(TStepKind stepKind, unsigned stepDepth = 0, std::string stepPath = std::string())
         : kind(stepKind), depth(stepDepth), path(std::move(stepPath)) {}
     TStepKind kind;
-    unsigned depth;    // the level that listed the entry; 0 is the scanned folder
-    std::string path;  // the entry's full path; the listed folder for Unrepresentable, EntryDone
+    unsigned depth;             // the level that listed the entry; 0 is the scanned folder
+    std::string path;           // the entry's full path; the listed folder for EntryDone
     bool isFolder = false;      // Unrepresentable: a folder's name
-    std::string utf8Name;       // Unrepresentable: the name as stored
     std::size_t nameStart = 0;  // File: where the file's name starts in `path`
   };
 

@@ -14,13 +14,13 @@
 enum class TRunKind { Make, Check };
 
 // Where the bytes of a piece of shown text come from. The program's own texts are GBK whatever
-// the system; names and paths are held in the system's code page, as the checkfile stores them.
-// The window converts each piece from its own form before joining them, so that a line reads
-// right on any code page.
+// the system; names and paths are held in UTF-8; system texts and the bytes of a checkfile stored
+// in the system's code page are in that code page. The window converts each piece from its own
+// form before joining them, so that a line reads right on any code page.
 enum class TTextSource : unsigned char {
   Program,  // the program's own texts (GBK, code page 936); ASCII digits and letters too
-  System,   // names, paths, checkfile bytes and system texts: the system's ANSI code page
-  Utf8,     // a name the code page cannot hold, as it is stored
+  System,   // system texts and stored checkfile bytes: the system's ANSI code page
+  Utf8,     // names and paths
 };
 
 struct TTextPiece {

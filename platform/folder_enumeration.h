@@ -10,13 +10,11 @@
 namespace platform {
 
 struct FolderEntry {
-  std::string Name;  // as stored, long form
+  std::string Name;  // as stored, long form, in UTF-8
   bool IsFolder = false;
-  // The stored name has characters the code page cannot hold (Windows): `Name` shows them as the
-  // code page's default character, so the entry cannot be reached by it.
+  // The stored name has no UTF-8 form (Windows: a lone UTF-16 surrogate; host: bytes that are not
+  // UTF-8): `Name` shows it with the stand-in character, so the entry cannot be reached by it.
   bool Unrepresentable = false;
-  // For such a name only: the stored name in UTF-8, to show the user which entry it was.
-  std::string DisplayName;
 };
 
 // What became of the attempt to list a folder.

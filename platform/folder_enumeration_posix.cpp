@@ -8,6 +8,7 @@
 
 #include "platform/folder_enumeration.h"
 #include "platform/path.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -68,7 +69,9 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
     entry.Name = found->d_name;
     entry.IsFolder = isFolder;
-    entry.Unrepresentable = false;
+    // A name in another encoding cannot be stored as it is; the stand-ins show it.
+    entry.Unrepresentable = !IsValidUtf8(entry.Name);
+    if (entry.Unrepresentable) CodePageToUtf8(found->d_name, kCodePageUtf8, entry.Name);
     return true;
   }
   handle_.reset();

@@ -1,6 +1,6 @@
 // Folder listing on Windows: the wide find-first/find-next services over Folder\*.*, with the
 // attribute filter applied to every entry they return. Wide calls reach folders past MAX_PATH;
-// names come back in the code page without best-fit look-alikes.
+// names come back in UTF-8.
 #include <windows.h>
 
 #include <utility>
@@ -24,15 +24,6 @@ struct FileIdInformation {
   ULONGLONG VolumeSerialNumber;
   BYTE Identifier[16];
 };
-
-std::string Utf8Name(const wchar_t* wide) {
-  const int size = static_cast<int>(wcslen(wide));
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string name(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, size, &name[0], length, nullptr, nullptr);
-  return name;
-}
 
 }  // namespace
 
@@ -78,8 +69,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
       if (!PassOver()) break;
       continue;
     }
-    entry.Unrepresentable = !CodePageName(data.cFileName, entry.Name);
-    entry.DisplayName = entry.Unrepresentable ? Utf8Name(data.cFileName) : std::string();
+    entry.Unrepresentable = !Utf8Name(data.cFileName, entry.Name);
     entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     return true;
   }

@@ -1,4 +1,5 @@
-// Windows paths are already in the core's form; the wide services get them through SystemPath.
+// Windows paths are already in the core's form (UTF-8 text); the wide services get them through
+// SystemPath.
 #include <windows.h>
 
 #include <string_view>
@@ -18,11 +19,37 @@ constexpr std::size_t kLongestSystemPath = 32767;
 
 std::wstring Widen(const std::string& text, DWORD flags) {
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, flags, text.data(), size, nullptr, 0);
+  const int length = MultiByteToWideChar(CP_UTF8, flags, text.data(), size, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, flags, text.data(), size, &wide[0], length);
+  MultiByteToWideChar(CP_UTF8, flags, text.data(), size, &wide[0], length);
   return wide;
+}
+
+// `wide` in `codePage` without look-alikes; false when a character has no exact form there.
+bool Narrow(const wchar_t* wide, UINT codePage, std::string& text) {
+  text.clear();
+  const int size = static_cast<int>(wcslen(wide));
+  if (size == 0) return true;
+  // UTF-8 takes neither the flag nor the default-character report, and refuses only what is no
+  // character at all (a lone surrogate).
+  const bool utf8 = codePage == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* const report = utf8 ? nullptr : &usedDefault;
+  const int length = WideCharToMultiByte(codePage, flags, wide, size, nullptr, 0, nullptr, report);
+  if (length <= 0) {
+    // Shown with the stand-in character where it has none.
+    const int lossy = WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (lossy > 0) {
+      text.resize(static_cast<std::size_t>(lossy));
+      WideCharToMultiByte(codePage, 0, wide, size, &text[0], lossy, nullptr, nullptr);
+    }
+    return false;
+  }
+  text.resize(static_cast<std::size_t>(length));
+  WideCharToMultiByte(codePage, flags, wide, size, &text[0], length, nullptr, report);
+  return !usedDefault;
 }
 
 // `path` made absolute and normalised; empty when the system cannot resolve it.
@@ -170,25 +197,12 @@ std::string AbsolutePath(const std::string& corePath) {
     full.erase(0, 4);
   }
   std::string absolute;
-  if (full.empty() || !CodePageName(full.c_str(), absolute)) return corePath;
+  if (full.empty() || !Utf8Name(full.c_str(), absolute)) return corePath;
   return absolute;
 }
 
-bool CodePageName(const wchar_t* wide, std::string& name) {
-  name.clear();
-  const int size = static_cast<int>(wcslen(wide));
-  if (size == 0) return true;
-  // A system whose code page is UTF-8 holds every name; that code page takes neither the flag nor
-  // the default-character report, and refuses only what is no character at all.
-  const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  BOOL* const report = utf8 ? nullptr : &usedDefault;
-  const int length = WideCharToMultiByte(CP_ACP, flags, wide, size, nullptr, 0, nullptr, report);
-  if (length <= 0) return false;
-  name.resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(CP_ACP, flags, wide, size, &name[0], length, nullptr, report);
-  return !usedDefault;
-}
+bool CodePageName(const wchar_t* wide, std::string& name) { return Narrow(wide, CP_ACP, name); }
+
+bool Utf8Name(const wchar_t* wide, std::string& name) { return Narrow(wide, CP_UTF8, name); }
 
 }  // namespace platform

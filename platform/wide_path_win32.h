@@ -1,5 +1,5 @@
-// Paths between the core's code-page bytes and the wide file services of Windows, which take paths
-// up to 32,767 characters where the narrow ones stop at MAX_PATH.
+// Paths between the core's UTF-8 text and the wide file services of Windows, which take paths up
+// to 32,767 characters where the narrow ones stop at MAX_PATH.
 #pragma once
 
 #include <string>
@@ -11,8 +11,8 @@ namespace platform {
 // that long paths work and every name is opened as it is written, final dots and blanks included.
 // "/" and "\" both separate; "." and ".." are resolved here, never above the root; a final
 // separator stays. Device paths (\\.\NUL, \\.\pipe\name) keep their \\.\ prefix; drives named
-// through it (\\.\C:\name) take \\?\ as well. Bytes that are not valid in the code page are
-// converted the way the narrow calls convert them, which leads to the same "not found" they gave.
+// through it (\\.\C:\name) take \\?\ as well. Bytes that are not valid UTF-8 are converted to
+// the stand-in character, which names no file.
 // Empty, which opens nothing, when the result is longer than the system's paths can be.
 std::wstring SystemPath(const std::string& corePath);
 
@@ -20,5 +20,9 @@ std::wstring SystemPath(const std::string& corePath);
 // `name` then shows it as the code page's default character, never as a look-alike that could
 // name a different file.
 bool CodePageName(const wchar_t* wide, std::string& name);
+
+// A name or path from the system in the core's form, UTF-8. False for a name that has none (a lone
+// surrogate, which some file systems allow); `name` then shows it with the stand-in character.
+bool Utf8Name(const wchar_t* wide, std::string& name);
 
 }  // namespace platform

@@ -204,6 +204,8 @@ TGdiObject CreatePointFont(const wchar_t* face, int points, BYTE charset, int dp
 
 // Full path of a loaded module (the program itself for a null handle), of any length.
 std::string ModuleFileName(HMODULE module);
+// The same in its wide form, whatever characters it holds.
+std::wstring ModuleWidePath(HMODULE module);
 
 // The system's message text for an error code or HRESULT without the trailing line break; the
 // code in hexadecimal when the system has no text for it.

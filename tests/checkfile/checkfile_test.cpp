@@ -16,6 +16,7 @@
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
+#include "platform/text.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -29,8 +30,11 @@ namespace fs = std::filesystem;
 
 const std::string kDigestA = "900150983cd24fb0d6963f7d28e17f72";
 const std::string kDigestB = "8b1a9953c4611296a827abf8c47804d7";
-const std::string kJou = "\x81\x5c";   // 乗: its second byte is a backslash
-const std::string kLuan = "\x8c\x5c";  // 孿: likewise
+const std::string kJou = "\x81\x5c";  // 乗 in GBK: its second byte is a backslash
+// UTF-8 of characters outside GBK, which the compiler takes only as escapes.
+const std::string kHan = "\xED\x95\x9C";            // 한
+const std::string kHangul = kHan + "\xEA\xB8\x80";  // 한글
+const std::string kGrin = "\xF0\x9F\x98\x80";       // an emoji
 
 // A fresh folder under the system's temporary folder, removed with its contents at the end.
 class TTempFolder {
@@ -150,6 +154,40 @@ TEST(CheckfileEntries, NulByteDamagesOnlyItsOwnLine) {
   }
 }
 
+// Behind the byte-order mark names are UTF-8; without it they are read in the system's code page
+// first, then as UTF-8 and as GBK where that gives another name (a checkfile made elsewhere).
+TEST(CheckfileEntries, ReadsNamesInTheCheckfilesEncoding) {
+  const bool gbk = platform::SystemCodePage() == 936;
+  struct TCase {
+    std::string content;
+    std::string name;  // UTF-8
+    unsigned reading;  // the reading that gives it
+  };
+  const TCase cases[] = {
+      {kUtf8ByteOrderMark + kDigestA + "|" + kHangul + ".txt", kHangul + ".txt", 0},
+      {kDigestA + "|\xD6\xD0\xCE\xC4.txt", u8"中文.txt", gbk ? 0u : 1u},  // GBK
+      {kDigestA + u8"|中文.txt", u8"中文.txt", 1},                        // UTF-8
+      {kDigestA + "|plain.txt", "plain.txt", 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TCheckfileEntries entries(c.content);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries.ExpectedDigest(0), kDigestA);
+    std::vector<std::string> readings;
+    std::string path;
+    while (entries.Path(0, "C:\\x\\", static_cast<unsigned>(readings.size()), path))
+      readings.push_back(path);
+    ASSERT_GT(readings.size(), c.reading);
+    EXPECT_EQ(readings[c.reading], "C:\\x\\" + c.name);
+    for (std::size_t k = 0; k < readings.size(); ++k)
+      EXPECT_EQ(std::count(readings.begin(), readings.end(), readings[k]), 1) << k;
+    if (c.content[0] == kUtf8ByteOrderMark[0] || c.name == "plain.txt") {
+      EXPECT_EQ(readings.size(), 1u);
+    }
+  }
+}
+
 TEST(CheckfileEntry, RejectionRulesInOrder) {
   const std::string name10000(10000, 'n');
   struct TCase {
@@ -197,80 +235,113 @@ TEST(CheckfileBaseFolder, UpToTheLastDelimiterOfThePath) {
   };
   for (const auto& c : cases) EXPECT_EQ(CheckfileBaseFolder(c.first), c.second) << c.first;
 
-    // A backslash byte is a second byte only in a double-byte ANSI code page such as GBK (936).
-#ifdef _WIN32
-  if (GetACP() != 936) return;
-#endif
-  const std::pair<std::string, std::string> gbkCases[] = {
-      {"C:\\a\\" + kJou + ".md5", "C:\\a\\"},
-      {"C:\\" + kJou + kLuan, "C:\\"},
-      {"C:\\" + kJou + "\\" + kLuan + ".md5", "C:\\" + kJou + "\\"},
-      {kJou + kLuan + ".md5", ""},
+  // Paths are UTF-8, in which no byte of another character is a backslash.
+  const std::pair<std::string, std::string> wideCases[] = {
+      {u8"C:\\a\\乗.md5", "C:\\a\\"},
+      {u8"C:\\乗孿", "C:\\"},
+      {u8"C:\\乗\\孿.md5", u8"C:\\乗\\"},
+      {u8"乗孿.md5", ""},
   };
-  for (const auto& c : gbkCases) EXPECT_EQ(CheckfileBaseFolder(c.first), c.second) << c.first;
+  for (const auto& c : wideCases) EXPECT_EQ(CheckfileBaseFolder(c.first), c.second) << c.first;
 }
 
+// In the system's code page when every path has its exact form there (the bytes of every
+// checkfile made before), else all in UTF-8 behind the byte-order mark; read back the same.
 TEST(CheckfileWriter, WritesHeaderAndEntriesAndReadsThemBack) {
-  TTempFolder folder;
-  const std::string gbkName = "\xd5\xd5\xc6\xac" + kJou + ".txt";  // 照片乗.txt
-  const TMD5NodeArray nodes = {
-      {folder.Path() + "\\2025\\trip.txt", kDigestB},
-      {folder.Path() + "\\readme.txt", kDigestA},
-      {folder.Path() + "\\" + gbkName, kDigestA},
-      {folder.Path() + "\\a|b\\HTSUM-SUMS.md5", kDigestB},
+  struct TCase {
+    std::vector<std::string> names;  // UTF-8
+    // The names as stored on a system of code page 936 and of 1252; none: in UTF-8.
+    std::vector<std::string> stored936, stored1252;
   };
-  WriteCheckfile(folder.Path(), "0.2.1.10", kWrittenAt, nodes);
+  const std::vector<std::string> plain = {"2025\\trip.txt", "readme.txt", "a|b\\HTSUM-SUMS.md5"};
+  const auto with = [&](const std::string& name) {
+    std::vector<std::string> names = plain;
+    names.insert(names.begin() + 2, name);
+    return names;
+  };
+  const TCase cases[] = {
+      {with(u8"照片乗.txt"), with("\xd5\xd5\xc6\xac\x81\x5c.txt"), {}},
+      {with("Mot\xC3\xB6rhead.txt"), {}, with("Mot\xf6rhead.txt")},
+      {with(kHangul + " " + kGrin + ".txt"), {}, {}},
+      {plain, plain, plain},
+  };
+  const bool gbk = platform::SystemCodePage() == 936;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.names[2]);
+    TTempFolder folder;
+    TMD5NodeArray nodes;
+    for (std::size_t i = 0; i < c.names.size(); ++i)
+      nodes.Append(folder.Path() + "\\" + c.names[i], i % 2 ? kDigestA : kDigestB);
+    WriteCheckfile(folder.Path(), "0.2.1.10", kWrittenAt, nodes);
 
-  const std::vector<std::string> entryLines = {kDigestB + "|2025\\trip.txt",
-                                               kDigestA + "|readme.txt", kDigestA + "|" + gbkName,
-                                               kDigestB + "|a|b\\HTSUM-SUMS.md5"};
-  EXPECT_EQ(ReadBytes(folder.Checkfile()), ExpectedText(entryLines));
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{CheckfileName});
+    const std::vector<std::string>& stored = gbk ? c.stored936 : c.stored1252;
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < c.names.size(); ++i)
+      lines.push_back((i % 2 ? kDigestA : kDigestB) + "|" + (stored.empty() ? c.names : stored)[i]);
+    std::string expected = ExpectedText(lines);
+    if (stored.empty()) {  // the header (its date-time text) in UTF-8 too
+      std::string header;
+      platform::CodePageToUtf8(ExpectedText({}), platform::SystemCodePage(), header);
+      expected = kUtf8ByteOrderMark + header + expected.substr(ExpectedText({}).size());
+    }
+    EXPECT_EQ(ReadBytes(folder.Checkfile()), expected);
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{CheckfileName});
 
-  const std::vector<std::string> lines = LoadCheckfileLines(folder.Checkfile());
-  ASSERT_EQ(lines.size(), 7u);
-  std::vector<TCheckfileEntry> entries;
-  for (const std::string& line : lines) {
-    TCheckfileEntry entry;
-    if (ParseCheckfileEntry(line, entry)) entries.push_back(entry);
-  }
-  ASSERT_EQ(entries.size(), nodes.size());
-  const std::string base = CheckfileBaseFolder(folder.Checkfile());
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    EXPECT_EQ(entries[i].ExpectedDigest, nodes[i].DigestText);
-    EXPECT_EQ(base + entries[i].Name, nodes[i].FullPath);
+    const TCheckfileEntries entries = LoadCheckfileEntries(folder.Checkfile(), {});
+    ASSERT_EQ(entries.size(), nodes.size());
+    EXPECT_EQ(entries.DamagedLines(), 0);
+    const std::string base = CheckfileBaseFolder(folder.Checkfile());
+    std::string path;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      EXPECT_EQ(entries.ExpectedDigest(i), nodes.DigestText(i));
+      ASSERT_TRUE(entries.Path(i, base, 0, path));
+      EXPECT_EQ(path, nodes.FullPath(i));
+    }
   }
 }
 
-// A folder named in GBK: the checkfile is written into it and its entries are rebuilt from it. On
-// Windows the name ends in a character whose second byte is a backslash; the host cannot reach
-// such a name, as it maps every backslash byte to "/".
+// A folder named in Chinese: the checkfile is written into it and its entries are rebuilt from it.
 TEST(CheckfileWriter, FolderWithAChineseName) {
   TTempFolder parent;
-#ifdef _WIN32
-  const std::string folder = parent.Path() + "\\\xd5\xd5\xc6\xac" + kJou;  // 照片乗
-  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-#else
-  const std::string folder = parent.Path() + "\\\xd5\xd5\xc6\xac";  // 照片
-  fs::create_directory(platform::NativePath(folder));
-#endif
-  WriteCheckfile(folder, "1", kWrittenAt, {{folder + "\\" + kLuan + ".txt", kDigestA}});
+  const std::string folder = parent.Path() + u8"\\照片乗";
+  fs::create_directory(fs::u8path(platform::NativePath(folder)));
+  WriteCheckfile(folder, "1", kWrittenAt, {{folder + u8"\\孿.txt", kDigestA}});
   const std::string checkfile = folder + "\\" + CheckfileName;
-  const std::vector<std::string> lines = LoadCheckfileLines(checkfile);
-  ASSERT_EQ(lines.size(), 4u);
-  TCheckfileEntry entry;
-  ASSERT_TRUE(ParseCheckfileEntry(lines[3], entry));
-  EXPECT_EQ(entry.Name, kLuan + ".txt");
-  EXPECT_EQ(CheckfileBaseFolder(checkfile) + entry.Name, folder + "\\" + kLuan + ".txt");
+  const TCheckfileEntries entries = LoadCheckfileEntries(checkfile, {});
+  ASSERT_EQ(entries.size(), 1u);
+  std::string path;
+  ASSERT_TRUE(entries.Path(0, CheckfileBaseFolder(checkfile), 0, path));
+  EXPECT_EQ(path, folder + u8"\\孿.txt");
 }
 
-TEST(CheckfileWriter, CutsRelativePathsAtTheLimit) {
-  TTempFolder folder;
-  const std::string longName(12000, 'x');
-  WriteCheckfile(folder.Path(), "1", kWrittenAt, {{folder.Path() + "\\" + longName, kDigestA}});
-  const std::vector<std::string> lines = LoadCheckfileLines(folder.Checkfile());
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[3], kDigestA + "|" + longName.substr(0, MaxCheckfileName));
+// A path is never stored cut: past the limit in the bytes it would be stored in, it is left out.
+TEST(CheckfileWriter, PathsPastTheLimitAreLeftOutNeverCut) {
+  const std::string x(MaxCheckfileName, 'x');
+  const std::string y(MaxCheckfileName + 1, 'y');
+  std::string zhong;  // 10,000 bytes in GBK, 15,000 in UTF-8
+  for (std::size_t i = 0; i < MaxCheckfileName / 2; ++i) zhong += u8"中";
+  EXPECT_TRUE(FitsInCheckfile(x));
+  EXPECT_FALSE(FitsInCheckfile(y));
+  EXPECT_FALSE(FitsInCheckfile(zhong + kHan));
+
+  const std::string f = "C:\\f";
+  const TCheckfileBody ascii =
+      CheckfileBody(f, {{f + "\\" + x, kDigestA}, {f + "\\" + y, kDigestB}});
+  EXPECT_FALSE(ascii.Utf8);
+  EXPECT_EQ(ascii.Lines, kDigestA + "|" + x + "\r\n");
+  EXPECT_EQ(ascii.LeftOut, std::vector<std::size_t>{1});
+
+  if (platform::SystemCodePage() != 936) return;
+  EXPECT_TRUE(FitsInCheckfile(zhong));
+  const TCheckfileBody gbk = CheckfileBody(f, {{f + "\\" + zhong, kDigestA}});
+  EXPECT_FALSE(gbk.Utf8);
+  EXPECT_TRUE(gbk.LeftOut.empty());
+  // Another name makes it UTF-8, where the same path is too long.
+  const TCheckfileBody utf8 =
+      CheckfileBody(f, {{f + "\\" + zhong, kDigestA}, {f + "\\" + kHan, kDigestB}});
+  EXPECT_TRUE(utf8.Utf8);
+  EXPECT_EQ(utf8.Lines, kDigestB + "|" + kHan + "\r\n");
+  EXPECT_EQ(utf8.LeftOut, std::vector<std::size_t>{0});
 }
 
 TEST(CheckfileWriter, ReplacesAnOlderLongerCheckfileCompletely) {

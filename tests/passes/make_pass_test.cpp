@@ -18,21 +18,20 @@ namespace {
 using Entries = std::vector<std::pair<std::string, std::string>>;  // relative path, digest
 
 const std::string kVersion = "0.2.1.10";
-const std::string kZhongwen = "\xD6\xD0\xCE\xC4.txt";  // 中文.txt in GBK
-const std::string kJou = "\x81\x5C";                   // 乗: its second byte is a backslash
+const std::string kZhongwen = u8"中文.txt";
+const std::string kJou = u8"乗";  // in GBK its second byte is a backslash
 
-// The checkfile's entry lines as (relative path, digest), in file order; header lines skipped.
+// The checkfile's entries as (relative path in UTF-8, digest), in file order.
 Entries ReadEntries(const std::string& folder) {
   std::string bytes;
   EXPECT_TRUE(testtree::ReadBytes(folder + "\\" + CheckfileName, bytes));
+  const TCheckfileEntries checkfile(bytes);
+  EXPECT_EQ(checkfile.DamagedLines(), 0);
   Entries entries;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t end = bytes.find("\r\n", start);
-    const std::string line = bytes.substr(start, end - start);
-    start = end == std::string::npos ? bytes.size() : end + 2;
-    if (line.empty() || line[0] == ';') continue;
-    entries.emplace_back(line.substr(33), line.substr(0, 32));
+  std::string name;
+  for (std::size_t i = 0; i < checkfile.size(); ++i) {
+    checkfile.Path(i, "", 0, name);
+    entries.emplace_back(name, std::string(checkfile.ExpectedDigest(i)));
   }
   return entries;
 }
@@ -271,7 +270,7 @@ TEST(MakePass, NothingToWriteShowsTheBoxAndKeepsAnyOldCheckfile) {
   EXPECT_FALSE(testtree::Exists(r + "\\empty\\" + CheckfileName));
 }
 
-TEST(MakePass, DropsOneTrailingBackslashButNeverHalfACharacter) {
+TEST(MakePass, DropsOneTrailingBackslashButNeverPartOfACharacter) {
   testtree::TempFolder tree("make-trim");
   const std::string r = tree.Path();
   testtree::WriteBytes(r + "\\a.txt", "alpha");
@@ -375,11 +374,16 @@ TEST(MakePass, FolderThatCannotBeListedSaysSo) {
   // Running as an administrator or as root, permissions deny nothing; a path too long for a
   // folder listing cannot be listed by anyone.
   const std::string tooLong = testtree::MakeTooDeepChain(r);
+  // A name in another encoding (GBK bytes) has no UTF-8 form: no checkfile can store it.
+  testtree::WriteBytes(r + "\\\xD6\xD0.txt", "zhong");
 
   RecordingView view;
   std::string scanFolder = r;
   scanFolder = TMakePass(view, kVersion).Run(scanFolder);
 
+  EXPECT_EQ(CountOf(view.pane, "文件名含有无效的字符,无法存入检查文件,已跳过: " + r +
+                                   "\\\xEF\xBF\xBD\xEF\xBF\xBD.txt"),
+            1u);
   EXPECT_EQ(CountOf(view.pane, "无法读取文件夹"), 1u);
   const auto folderLine = std::find(view.pane.begin(), view.pane.end(), "文件夹: " + tooLong);
   ASSERT_NE(folderLine, view.pane.end());
@@ -388,7 +392,7 @@ TEST(MakePass, FolderThatCannotBeListedSaysSo) {
   EXPECT_EQ(CountOf(view.pane, "文件: bottom.txt"), 0u);
   EXPECT_EQ(Sorted(ReadEntries(r)),
             (std::map<std::string, std::string>{{"ok.txt", testtree::PeerDigest(r + "\\ok.txt")}}));
-  EXPECT_EQ(view.pane.back(), "1 个文件或文件夹无法处理,未列入检查文件");
+  EXPECT_EQ(view.pane.back(), "2 个文件或文件夹无法处理,未列入检查文件");
 }
 #endif
 

@@ -21,11 +21,12 @@ void Require(bool ok, const std::string& what) {
                              ")");
 }
 
+// Paths are UTF-8, as the program holds them.
 std::wstring Wide(const std::string& text) {
   const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
   return wide;
 }
 
@@ -130,15 +131,15 @@ void RemoveFile(const std::string& path) {
 }
 
 void MoveFolder(const std::string& from, const std::string& to) {
-  Require(MoveFileA(from.c_str(), to.c_str()) != 0, "MoveFile " + from);
+  Require(MoveFileW(LongForm(from).c_str(), LongForm(to).c_str()) != 0, "MoveFile " + from);
 }
 
 std::string HiddenName(const std::string& base) { return base; }
 
 void MarkHiddenOrSystem(const std::string& path, bool system) {
-  Require(
-      SetFileAttributesA(path.c_str(), system ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_HIDDEN) != 0,
-      "SetFileAttributes " + path);
+  Require(SetFileAttributesW(LongForm(path).c_str(),
+                             system ? FILE_ATTRIBUTE_SYSTEM : FILE_ATTRIBUTE_HIDDEN) != 0,
+          "SetFileAttributes " + path);
 }
 
 std::string PeerDigest(const std::string& path) {
@@ -167,7 +168,8 @@ std::string PeerDigest(const std::string& path) {
 }
 
 bool MakeFolderLink(const std::string& link, const std::string& target, std::string& whyNot) {
-  if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+  if (!CreateSymbolicLinkW(LongForm(link).c_str(), Wide(target).c_str(),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY)) {
     whyNot = "CreateSymbolicLinkA failed with error " + std::to_string(GetLastError());
     return false;
   }
@@ -180,8 +182,9 @@ bool MakeFolderLink(const std::string& link, const std::string& target, std::str
 }
 
 WriteLock::WriteLock(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) handle_ = file;
 }
 
