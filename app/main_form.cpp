@@ -590,7 +590,10 @@ bool TForm1::ExecuteOpenDialog() {
   const std::wstring last = gui::Utf8Wide(openDialogFileName_);
   std::vector<wchar_t> fileName(std::max<std::size_t>(last.size() + 1, 32768), L'\0');
   std::copy(last.begin(), last.end(), fileName.begin());
-  static const char filter[] = "Hashtally 检查文件\0*.MD5\0";  // ends with the double zero
+  // Our own checkfiles first, then the lists other tools write, then anything; ends with the
+  // double zero.
+  static const char filter[] =
+      "Hashtally 检查文件\0*.MD5\0MD5 校验文件 (*.md5;*.txt)\0*.md5;*.txt\0所有文件 (*.*)\0*.*\0";
   const std::wstring wideFilter = gui::ProgramWide({filter, sizeof filter - 1});
   // An empty scan folder (a chooser item without a file-system path) opens the current directory.
   const std::wstring initialFolder = ScanFolder.empty() ? L"." : gui::Utf8Wide(ScanFolder);

@@ -19,6 +19,9 @@ namespace {
 
 const char kIdleStatus[] = "";
 const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
+// A listed path on another computer than the checkfile's: opening it would connect to that
+// computer and offer the user's credentials, so it is counted among the files not compared.
+const char kElsewhereLine[] = "指向其他计算机的路径,未打开: ";
 // How much sorting work is done between two chances for the window's messages to run.
 constexpr std::size_t kSortPiece = 4096;
 
@@ -94,8 +97,8 @@ std::vector<std::uint32_t> TCheckPass::SortedMismatches(const std::vector<TMisma
   return order;
 }
 
-TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads)
-    : view_(view), digestThreads_(digestThreads) {}
+TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads, TDigestFile digestFile)
+    : view_(view), digestThreads_(digestThreads), digestFile_(digestFile) {}
 
 void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   view_.ClearPane();
@@ -110,23 +113,31 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   TTally tally;
   tally.skipped = entries.DamagedLines();
   std::vector<TMismatch> mismatches;
-  const bool stopped = CompareEntries(entries, baseFolder, tally, mismatches);
+  const bool stopped = CompareEntries(entries, checkfilePath, tally, mismatches);
   if (!stopped) AppendSummary(entries, baseFolder, tally, mismatches);
   view_.SetStatus({ProgramText(kIdleStatus)});
 }
 
-bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
+bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
                                 TTally& tally, std::vector<TMismatch>& mismatches) {
+  const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   TDigestPipeline pipeline(digestThreads_ != 0
                                ? digestThreads_
-                               : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder));
+                               : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder),
+                           digestFile_);
+  // Entries whose file is on another computer: never queued, never opened.
+  std::vector<bool> elsewhere(entries.size());
   std::size_t queued = 0;
   std::string path;
   std::string otherPaths;
+  std::string other;
   const auto queueNext = [&] {
     entries.Path(queued, baseFolder, 0, path);
+    if (ReachesAnotherComputer(path, checkfilePath)) {
+      elsewhere[queued++] = true;
+      return;
+    }
     otherPaths.clear();
-    std::string other;
     for (unsigned reading = 1; entries.Path(queued, baseFolder, reading, other); ++reading) {
       otherPaths += other;
       otherPaths += '\0';
@@ -142,22 +153,27 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
   TDigestResult result;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     while (queued < entries.size() && !pipeline.Full()) queueNext();
-    view_.SetStatus({ProgramText(ProgressText(tally.compared)), Utf8Text(pipeline.OldestPath())});
+    if (elsewhere[i]) entries.Path(i, baseFolder, 0, path);
+    view_.SetStatus({ProgramText(ProgressText(tally.compared)),
+                     Utf8Text(elsewhere[i] ? path : pipeline.OldestPath())});
     view_.ProcessMessages();
-    if (!view_.AbortRequested()) pipeline.Take(view_, result);
+    if (!view_.AbortRequested() && !elsewhere[i]) pipeline.Take(view_, result);
     if (view_.AbortRequested()) {
       pipeline.Cancel(view_);
       AppendProgramLine(view_, "用户操作已中止");
       return true;
     }
-    if (result.Code != HASH_ERR_NONE) {
+    if (elsewhere[i]) {
+      ++tally.failed;
+      view_.AppendLine({ProgramText(kElsewhereLine), Utf8Text(path)});
+    } else if (result.Code != HASH_ERR_NONE) {
       ++tally.failed;
       HashErrorText(result.Code, message);
       view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
                         Utf8Text(result.Path), ProgramText(")")});
     } else {
       ++tally.compared;
-      if (result.Digest == entries.ExpectedDigest(i)) {
+      if (entries.Matches(i, result.Digest)) {
         view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
       } else {
         view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/digest_pipeline.h"
 #include "catalogue/run_view.h"
 
 class TCheckfileEntries;
@@ -17,8 +18,8 @@ enum class TCheckOrigin { Chosen, BesideProgram };
 class TCheckPass {
  public:
   // `view` must outlive the pass. `digestThreads` files are digested at once; 0 chooses by the
-  // drive that holds the checkfile.
-  explicit TCheckPass(TRunView& view, unsigned digestThreads = 0);
+  // drive that holds the checkfile. Without `digestFile` files are digested with HashFile.
+  explicit TCheckPass(TRunView& view, unsigned digestThreads = 0, TDigestFile digestFile = nullptr);
 
   // The check run over `checkfilePath`: clears the pane and checks. Every ending leaves the view
   // idle; a checkfile that cannot be loaded throws ECheckfileError after that.
@@ -38,7 +39,7 @@ class TCheckPass {
   };
 
   // One line per entry in checkfile order; true when the user stopped the run.
-  bool CompareEntries(const TCheckfileEntries& entries, const std::string& baseFolder,
+  bool CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
                       TTally& tally, std::vector<TMismatch>& mismatches);
   // The order of `mismatches` in the sorted block (positions in it).
   std::vector<std::uint32_t> SortedMismatches(const std::vector<TMismatch>& mismatches,
@@ -50,4 +51,5 @@ class TCheckPass {
 
   TRunView& view_;
   unsigned digestThreads_;
+  TDigestFile digestFile_;
 };

@@ -148,8 +148,18 @@ using TLoadingHook = std::function<void()>;
 
 // A loaded checkfile as the check run uses it: the content as it was read, and where each
 // accepted entry line lies in it. No line is copied, so a checkfile of millions of entries costs
-// little more than its own size. A checkfile that begins with the UTF-8 byte-order mark holds its
-// names in UTF-8 (the mark is no part of the first line); any other in the system's code page.
+// little more than its own size.
+//
+// Besides its own "digest|name" lines it takes the MD5 lists other tools write, each line judged
+// on its own: "digest  name" or "digest *name" (a line that begins with a backslash holds a name
+// in which "\\" stands for a backslash and "\n" for a line break), and "MD5 (name) = digest".
+// In those the digits may be of either letter case; "/" and "\" both separate folders, a leading
+// "./" is dropped, and a name may be a path on a drive or on another computer; a name that can
+// name no file (a path from the root of no drive, such as "/home/x") is a damaged line.
+//
+// A checkfile that begins with the UTF-8 byte-order mark is UTF-8 (the mark is no part of the
+// first line). One without it holds its own lines' names in the system's code page, and the other
+// forms' names in UTF-8 when the whole content is UTF-8, else in the code page.
 class TCheckfileEntries {
  public:
   // Takes the lines of `content` apart by the reader's rules; `whileLoading` (may be empty) is
@@ -157,32 +167,52 @@ class TCheckfileEntries {
   explicit TCheckfileEntries(std::string content, const TLoadingHook& whileLoading = {});
 
   std::size_t size() const { return lines_.size(); }
-  std::string_view ExpectedDigest(std::size_t i) const;  // bytes 1 to 32 as they stand
-  std::string_view Name(std::size_t i) const;            // bytes 34 onward, as stored
-  // Rejected lines that are not blank or comments: lines holding a NUL byte among them.
+  // The digits as they stand: for our own lines bytes 1 to 32, whatever they are.
+  std::string_view ExpectedDigest(std::size_t i) const;
+  // True when `digest` (lower-case digits) is the one entry `i` expects: our own lines compare
+  // byte for byte, the other forms regardless of letter case.
+  bool Matches(std::size_t i, std::string_view digest) const;
+  // Rejected lines that are not blank or comments: lines holding a NUL byte among them, and the
+  // other forms' lines whose name can name no file.
   std::int32_t DamagedLines() const { return damaged_; }
   // The checkfile began with the byte-order mark: its texts are UTF-8.
   bool IsUtf8() const { return utf8_; }
 
   // The full path (UTF-8) of entry `i`'s file: `baseFolder` (UTF-8) followed by the entry's name
-  // read as reading number `reading`. Reading 0 is the checkfile's own encoding. A checkfile
-  // without the mark may come from a system of another code page: readings 1 and up are the name
-  // read as UTF-8 (where its bytes are UTF-8) and as GBK (where the system's code page is not
-  // GBK), each only where it gives another name than those before. False when there is no such
-  // reading.
+  // (a name that is a whole path stands alone) read as reading number `reading`. Reading 0 is the
+  // name in the checkfile's encoding. A checkfile without the mark may come from a system of
+  // another code page: readings 1 and up are the name read as UTF-8 (where its bytes are UTF-8),
+  // in the code page, and as GBK (where the system's code page is not GBK), each only where it
+  // gives another name than those before. False when there is no such reading.
   bool Path(std::size_t i, const std::string& baseFolder, unsigned reading,
             std::string& path) const;
 
  private:
+  enum class TForm : std::uint8_t {
+    Own,            // digest|name
+    Plain,          // digest, a blank, a blank or "*", name
+    PlainEscaped,   // the same behind a backslash, its name escaped
+    Tagged,         // MD5 (name) = digest
+    TaggedEscaped,  // the same behind a backslash, its name escaped
+  };
   struct TLine {
     std::uint32_t start;
     std::uint32_t length;
+    TForm form;
   };
+  std::string_view NameBytes(const TLine& line) const;
+
   std::string content_;
   std::vector<TLine> lines_;
   std::int32_t damaged_ = 0;
-  bool utf8_ = false;
+  bool utf8_ = false;         // the byte-order mark
+  bool contentUtf8_ = false;  // without the mark, the whole content is UTF-8
 };
+
+// True when `path` (UTF-8) leads to another computer than `checkfilePath` does: a share other
+// than the checkfile's own, or any device path. Opening it would make the system connect to that
+// computer and offer the user's credentials to it; paths on drives, and relative ones, never do.
+bool ReachesAnotherComputer(std::string_view path, std::string_view checkfilePath);
 
 // Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
 // LoadCheckfileLines does.

@@ -37,38 +37,77 @@ bool IsBlankOrCommentLine(std::string_view line) {
   return first == std::string_view::npos || (first == start && line[first] == ';');
 }
 
-TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& whileLoading)
-    : content_(std::move(content)) {
-  utf8_ = std::string_view(content_).substr(0, 3) == kUtf8ByteOrderMark;
-  if (utf8_) content_.erase(0, 3);
-  constexpr std::size_t kLinesBetweenHooks = 65536;
-  std::size_t lines = 0;
-  ForEachCheckfileLine(content_, [&](std::string_view line) {
-    if (whileLoading && ++lines % kLinesBetweenHooks == 0) whileLoading();
-    if (IsCheckfileEntry(line)) {
-      const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
-      lines_.push_back({start, static_cast<std::uint32_t>(line.size())});
-    } else if (!IsBlankOrCommentLine(line)) {
-      ++damaged_;
-    }
-  });
-}
-
 namespace {
 
-// The name read as reading number `reading` (see TCheckfileEntries::Path) into `name`.
-bool ReadName(std::string_view stored, bool utf8, unsigned reading, std::string& name) {
+bool IsHexDigits(std::string_view text) {
+  if (text.size() != TMD5NodeArray::kDigestLength) return false;
+  for (const char c : text) {
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (!hex) return false;
+  }
+  return true;
+}
+
+constexpr std::string_view kTagStart = "MD5 (";
+constexpr std::string_view kTagEnd = ") = ";
+
+// A name of the other tools' forms, made ready to be read: escapes undone, "/" as "\\", leading
+// "./" dropped.
+struct TOtherName {
+  std::string bytes;
+  bool whole = false;   // a path of its own (on a drive or another computer), not below the base
+  bool usable = false;  // it can name a file at all
+};
+
+TOtherName OtherName(std::string_view stored, bool escaped) {
+  TOtherName name;
+  name.bytes.reserve(stored.size());
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    char c = stored[i];
+    if (escaped && c == '\\' && i + 1 < stored.size() &&
+        (stored[i + 1] == '\\' || stored[i + 1] == 'n')) {
+      c = stored[++i] == 'n' ? '\n' : '\\';
+    } else if (c == '/') {
+      c = '\\';
+    }
+    name.bytes += c;
+  }
+  std::size_t dropped = 0;
+  while (name.bytes.compare(dropped, 2, ".\\") == 0) dropped += 2;
+  name.bytes.erase(0, dropped);
+  const std::string& b = name.bytes;
+  const bool drive = b.size() >= 2 && b[1] == ':' &&
+                     ((b[0] >= 'A' && b[0] <= 'Z') || (b[0] >= 'a' && b[0] <= 'z'));
+  if (b.empty()) return name;
+  if (b[0] == '\\') {
+    // Two separators begin a share's or a device's path; one, a path from the root of no drive.
+    name.whole = name.usable = b.size() > 2 && b[1] == '\\';
+  } else if (drive) {
+    // "C:name" is relative to a current folder that is not the checkfile's.
+    name.whole = name.usable = b.size() > 2 && b[2] == '\\';
+  } else {
+    name.usable = true;
+  }
+  return name;
+}
+
+// The name read as reading number `reading` (see TCheckfileEntries::Path) into `name`. `marked`:
+// the checkfile has the byte-order mark; `utf8`: the name is UTF-8 first.
+bool ReadName(std::string_view stored, bool marked, bool utf8, unsigned reading,
+              std::string& name) {
   // Plain ASCII reads the same in every encoding, and a checkfile with the mark in one only.
-  if (platform::IsAscii(stored) || utf8) {
+  if (platform::IsAscii(stored) || marked) {
     if (reading > 0) return false;
     name.assign(stored);
     return true;
   }
   const unsigned system = platform::SystemCodePage();
-  std::string readings[3];
+  const bool validUtf8 = platform::IsValidUtf8(stored);
+  std::string readings[4];
   unsigned count = 0;
+  if (utf8 && validUtf8) readings[count++].assign(stored);
   platform::CodePageToUtf8(stored, system, readings[count++]);
-  if (platform::IsValidUtf8(stored)) readings[count++].assign(stored);
+  if (validUtf8) readings[count++].assign(stored);
   if (system != platform::kCodePageGbk) {
     std::string gbk;
     if (platform::CodePageToUtf8(stored, platform::kCodePageGbk, gbk))
@@ -86,23 +125,149 @@ bool ReadName(std::string_view stored, bool utf8, unsigned reading, std::string&
   return false;
 }
 
+// The computer and share, or the device, that `path` reaches before its names, lower-cased;
+// empty for a path on a drive letter or a relative one (this computer).
+std::string RemoteRoot(std::string_view path) {
+  const auto separator = [&](std::size_t i) {
+    return i < path.size() && (path[i] == '\\' || path[i] == '/');
+  };
+  // The end of the component that starts at `from`.
+  const auto componentEnd = [&](std::size_t from) {
+    while (from < path.size() && !separator(from)) ++from;
+    return from;
+  };
+  if (!separator(0) || !separator(1)) return std::string();
+  std::size_t start = 2;
+  std::size_t components = 2;  // \\server\share
+  if (path.size() > 2 && (path[2] == '?' || path[2] == '.') && separator(3)) {
+    start = 4;
+    const std::size_t first = componentEnd(start);
+    const std::string_view name = path.substr(start, first - start);
+    if (name.size() == 2 && name[1] == ':') return std::string();  // \\?\C:\ is drive C
+    const bool unc = name.size() == 3 && (name[0] | 0x20) == 'u' && (name[1] | 0x20) == 'n' &&
+                     (name[2] | 0x20) == 'c';
+    if (unc) {
+      start = first + 1;
+    } else {
+      components = 1;  // a device: \\.\pipe, \\?\GLOBALROOT, \\?\Volume{...}
+    }
+  }
+  std::size_t end = start;
+  for (std::size_t k = 0; k < components; ++k) end = componentEnd(k == 0 ? end : end + 1);
+  // A share is one however it is written; a device keeps the mark of its namespace.
+  std::string root(components == 2 ? "\\\\" : "\\\\?\\");
+  for (const char c : path.substr(start, end - start))
+    root += c == '/' ? '\\' : (c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c);
+  return root;
+}
+
 }  // namespace
+
+TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& whileLoading)
+    : content_(std::move(content)) {
+  utf8_ = std::string_view(content_).substr(0, 3) == kUtf8ByteOrderMark;
+  if (utf8_) content_.erase(0, 3);
+  constexpr std::size_t kLinesBetweenHooks = 65536;
+  std::size_t lines = 0;
+  bool otherForms = false;
+  ForEachCheckfileLine(content_, [&](std::string_view line) {
+    if (whileLoading && ++lines % kLinesBetweenHooks == 0) whileLoading();
+    const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
+    const auto length = static_cast<std::uint32_t>(line.size());
+    if (IsCheckfileEntry(line)) {
+      lines_.push_back({start, length, TForm::Own});
+      return;
+    }
+    if (IsBlankOrCommentLine(line)) return;
+    // The other tools' forms, where they hold no NUL byte and a name that can name a file.
+    const bool escaped = line[0] == '\\';
+    const std::string_view rest = line.substr(escaped ? 1 : 0);
+    TLine other{start, length, TForm::Own};
+    if (rest.size() > 34 && IsHexDigits(rest.substr(0, 32)) && rest[32] == ' ' &&
+        (rest[33] == ' ' || rest[33] == '*')) {
+      other.form = escaped ? TForm::PlainEscaped : TForm::Plain;
+    } else if (rest.size() > kTagStart.size() + kTagEnd.size() + 32 &&
+               rest.substr(0, kTagStart.size()) == kTagStart &&
+               rest.substr(rest.size() - 32 - kTagEnd.size(), kTagEnd.size()) == kTagEnd &&
+               IsHexDigits(rest.substr(rest.size() - 32))) {
+      other.form = escaped ? TForm::TaggedEscaped : TForm::Tagged;
+    }
+    const bool escapedForm =
+        other.form == TForm::PlainEscaped || other.form == TForm::TaggedEscaped;
+    if (other.form != TForm::Own && line.find('\0') == std::string_view::npos &&
+        OtherName(NameBytes(other), escapedForm).usable) {
+      lines_.push_back(other);
+      otherForms = true;
+    } else {
+      ++damaged_;
+    }
+  });
+  contentUtf8_ = !utf8_ && otherForms && platform::IsValidUtf8(content_);
+}
+
+std::string_view TCheckfileEntries::NameBytes(const TLine& line) const {
+  const std::string_view text = std::string_view(content_).substr(line.start, line.length);
+  switch (line.form) {
+    case TForm::Own:
+      return text.substr(33);
+    case TForm::Plain:
+      return text.substr(34);
+    case TForm::PlainEscaped:
+      return text.substr(35);
+    case TForm::Tagged:
+    case TForm::TaggedEscaped: {
+      const std::size_t start = kTagStart.size() + (line.form == TForm::TaggedEscaped ? 1 : 0);
+      return text.substr(start, text.size() - 32 - kTagEnd.size() - start);
+    }
+  }
+  return std::string_view();
+}
 
 bool TCheckfileEntries::Path(std::size_t i, const std::string& baseFolder, unsigned reading,
                              std::string& path) const {
+  const TLine& line = lines_[i];
   std::string name;
-  if (!ReadName(Name(i), utf8_, reading, name)) return false;
-  path = baseFolder;
+  if (line.form == TForm::Own) {
+    if (!ReadName(NameBytes(line), utf8_, utf8_, reading, name)) return false;
+    path = baseFolder;
+  } else {
+    const bool escaped = line.form == TForm::PlainEscaped || line.form == TForm::TaggedEscaped;
+    const TOtherName other = OtherName(NameBytes(line), escaped);
+    if (!ReadName(other.bytes, utf8_, utf8_ || contentUtf8_, reading, name)) return false;
+    path = other.whole ? std::string() : baseFolder;
+  }
   path += name;
   return true;
 }
 
 std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
-  return std::string_view(content_).substr(lines_[i].start, 32);
+  const TLine& line = lines_[i];
+  const std::string_view text = std::string_view(content_).substr(line.start, line.length);
+  switch (line.form) {
+    case TForm::PlainEscaped:
+      return text.substr(1, 32);
+    case TForm::Tagged:
+    case TForm::TaggedEscaped:
+      return text.substr(text.size() - 32);
+    default:
+      return text.substr(0, 32);
+  }
 }
 
-std::string_view TCheckfileEntries::Name(std::size_t i) const {
-  return std::string_view(content_).substr(lines_[i].start + 33, lines_[i].length - 33);
+bool TCheckfileEntries::Matches(std::size_t i, std::string_view digest) const {
+  const std::string_view expected = ExpectedDigest(i);
+  if (lines_[i].form == TForm::Own) return expected == digest;
+  if (expected.size() != digest.size()) return false;
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    const char c = expected[k];
+    if ((c >= 'A' && c <= 'F' ? static_cast<char>(c | 0x20) : c) != digest[k]) return false;
+  }
+  return true;
+}
+
+bool ReachesAnotherComputer(std::string_view path, std::string_view checkfilePath) {
+  const std::string root = RemoteRoot(path);
+  return !root.empty() && root != RemoteRoot(checkfilePath);
 }
 
 TMD5NodeArray::TMD5NodeArray(std::initializer_list<TMD5Node> nodes) {

@@ -111,7 +111,17 @@ TEST_F(Dialogs, OpenDialogOffersTheCheckfilesOfTheScanFolder) {
     list = view ? FindWindowExA(view, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
     return list && ListView_GetItemCount(list) > 0;
   }));
-  EXPECT_EQ("Hashtally 检查文件", WindowText(GetDlgItem(dialog, 0x470)));  // cmb1, the filter
+  const HWND filter = GetDlgItem(dialog, 0x470);  // cmb1
+  EXPECT_EQ("Hashtally 检查文件", WindowText(filter));
+  std::vector<std::wstring> filters;
+  for (int i = 0; i < SendMessageW(filter, CB_GETCOUNT, 0, 0); ++i) {
+    wchar_t item[128] = {};
+    if (SendMessageW(filter, CB_GETLBTEXTLEN, i, 0) < 128)
+      SendMessageW(filter, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+    filters.push_back(item);
+  }
+  EXPECT_EQ(filters, (std::vector<std::wstring>{L"Hashtally 检查文件",
+                                                L"MD5 校验文件 (*.md5;*.txt)", L"所有文件 (*.*)"}));
   std::vector<std::string> listed;
   for (int i = 0; i < ListView_GetItemCount(list); ++i)
     listed.push_back(program.ListItemText(list, i));

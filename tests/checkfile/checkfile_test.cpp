@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "catalogue/date_time_text.h"
 #include "platform/output_file.h"
@@ -150,7 +152,9 @@ TEST(CheckfileEntries, NulByteDamagesOnlyItsOwnLine) {
     const TCheckfileEntries entries(c.content);
     EXPECT_EQ(entries.size(), c.entries) << testing::PrintToString(c.content);
     EXPECT_EQ(entries.DamagedLines(), c.damaged) << testing::PrintToString(c.content);
-    EXPECT_EQ(entries.Name(0), "a.txt");
+    std::string name;
+    EXPECT_TRUE(entries.Path(0, "", 0, name));
+    EXPECT_EQ(name, "a.txt");
   }
 }
 
@@ -168,6 +172,7 @@ TEST(CheckfileEntries, ReadsNamesInTheCheckfilesEncoding) {
       {kDigestA + "|\xD6\xD0\xCE\xC4.txt", u8"中文.txt", gbk ? 0u : 1u},  // GBK
       {kDigestA + u8"|中文.txt", u8"中文.txt", 1},                        // UTF-8
       {kDigestA + "|plain.txt", "plain.txt", 0},
+      {kDigestA + u8"  中文.txt", u8"中文.txt", 0},  // another tool's line: UTF-8 first
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -186,6 +191,68 @@ TEST(CheckfileEntries, ReadsNamesInTheCheckfilesEncoding) {
       EXPECT_EQ(readings.size(), 1u);
     }
   }
+}
+
+// The MD5 lists of other tools, line by line beside our own: the path each entry's file has below
+// the folder "B", whether the lower-case digest matches, and the lines still refused.
+TEST(CheckfileEntries, TakesTheOtherToolsLineForms) {
+  std::string upper = kDigestA;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct TCase {
+    std::string line;
+    std::string path;  // empty: a damaged line
+    bool matches;
+  };
+  const TCase cases[] = {
+      {kDigestA + "  ./sub/a.txt", "B\\sub\\a.txt", true},        // text mode, "./" dropped
+      {upper + " *sub\\a.txt", "B\\sub\\a.txt", true},            // binary, capitals
+      {"\\" + kDigestA + "  a\\\\b\\nc", "B\\a\\b\nc", true},     // escaped
+      {"MD5 (./././a b.txt) = " + upper, "B\\a b.txt", true},     // tagged
+      {"\\MD5 (a\\\\b) = " + kDigestA, "B\\a\\b", true},          // tagged, escaped
+      {kDigestA + "  D:/x/y.txt", "D:\\x\\y.txt", true},          // where it points
+      {kDigestA + "  //srv/share/f", "\\\\srv\\share\\f", true},  // another computer
+      {upper + "|own.txt", "B\\own.txt", false},                  // our own: as it stands
+      {kDigestA + "  /home/x", "", false},                        // the root of no drive
+      {kDigestA + "  C:rel", "", false},                          // another current folder
+      {kDigestA + "  ", "", false},
+      {"MD5 () = " + kDigestA, "", false},
+      {kDigestA + kDigestA + "  a.txt", "", false},                     // SHA-256
+      {kDigestA.substr(0, 40 - 32) + kDigestA + "  a.txt", "", false},  // SHA-1
+      {kDigestA, "", false},
+      {kDigestA + " a.txt", "", false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    const TCheckfileEntries entries(c.line + "\n");
+    ASSERT_EQ(entries.size(), c.path.empty() ? 0u : 1u);
+    EXPECT_EQ(entries.DamagedLines(), c.path.empty() ? 1 : 0);
+    if (c.path.empty()) continue;
+    std::string path;
+    ASSERT_TRUE(entries.Path(0, "B\\", 0, path));
+    EXPECT_EQ(path, c.path);
+    EXPECT_EQ(entries.Matches(0, kDigestA), c.matches);
+  }
+}
+
+// A listed path may not make the system connect to a computer the checkfile is not on.
+TEST(CheckfileEntries, OnlyTheCheckfilesOwnShareIsReached) {
+  const std::string local = "C:\\x\\sums.md5";
+  const std::string shared = "\\\\SRV\\Share\\sums.md5";
+  const std::tuple<std::string, std::string, bool> cases[] = {
+      {"\\\\srv\\share\\f", local, true},
+      {"\\\\srv\\share\\f", shared, false},
+      {"\\\\srv\\share\\..\\..\\f", shared, false},
+      {"\\\\srv\\other\\f", shared, true},
+      {"//?/UNC/srv/share/f", local, true},
+      {"\\\\?\\unc\\srv\\share\\f", shared, false},
+      {"\\\\.\\pipe\\x", local, true},
+      {"\\\\?\\GLOBALROOT\\Device\\Mup\\srv\\share", local, true},
+      {"\\\\?\\C:\\f", shared, false},
+      {"C:\\x\\..\\..\\f", shared, false},
+      {"rel\\f", local, false},
+  };
+  for (const auto& [path, checkfile, elsewhere] : cases)
+    EXPECT_EQ(ReachesAnotherComputer(path, checkfile), elsewhere) << path << " from " << checkfile;
 }
 
 TEST(CheckfileEntry, RejectionRulesInOrder) {

@@ -262,7 +262,8 @@ TEST(CheckPass, DamagedEntryLinesAreCountedAndNeverAllWell) {
                                       digest + "changed.txt\r\n" +  // separator lost
                                       " ; not a comment\r\n" + std::string(1, '\0') + digest +
                                       "|changed.txt\r\n" +  // damaged by a NUL byte
-                                      digest + "|good.txt\r\n" + digest + "|" + longName + "\r\n");
+                                      digest + "|good.txt\r\n" + digest + "|" + longName + "\r\n" +
+                                      digest + digest + "  good.txt\r\n");  // a SHA-256 line
 
   RecordingView view;
   TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
@@ -270,7 +271,7 @@ TEST(CheckPass, DamagedEntryLinesAreCountedAndNeverAllWell) {
             (std::vector<std::string>{
                 "对比MD5检查文件在   " + checkfile, "OK: " + r + "\\good.txt",
                 "OK: " + r + "\\good.txt", "错误:  无法打开文件 (" + r + "\\" + longName + ")",
-                "操作完成", "", "4 行无法识别,未进行对比", "2" + kCompared, "1" + kFailed}));
+                "操作完成", "", "5 行无法识别,未进行对比", "2" + kCompared, "1" + kFailed}));
 }
 
 TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
@@ -293,6 +294,35 @@ TEST(CheckPass, TreeMovedWithItsCheckfileIsCheckedWhereItIsNow) {
   EXPECT_EQ(pane, (std::vector<std::string>{"OK: " + r + "\\after\\sub\\inner.txt",
                                             "OK: " + r + "\\after\\top.txt", "操作完成", "",
                                             "2" + kCompared, "一切正常!"}));
+}
+
+// A list from strangers cannot make the program connect to another computer: such a path never
+// reaches the file services, and the run is not all well. Our own lines cannot name one.
+std::vector<std::string> g_opened;
+
+TEST(CheckPass, PathsOnAnotherComputerAreNeverOpened) {
+  testtree::TempFolder tree("check-remote");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + "\\good.txt", "good");
+  const std::string d = testtree::PeerDigest(r + "\\good.txt");
+  const std::string checkfile = r + "\\list.md5";
+  testtree::WriteBytes(checkfile, d + "  ./good.txt\n" + d + "|\\\\server\\share\\own\n" + d +
+                                      "  //server/share/f\n" + d + " *\\\\?\\UNC\\server\\s\\g\n");
+  g_opened.clear();
+  const TDigestFile recording = [](const std::string& path, std::string& digest,
+                                   THashProgress* progress) {
+    g_opened.push_back(path);  // one worker: no other thread writes
+    return HashFile(HASH_MD5, path, digest, progress);
+  };
+  RecordingView view;
+  TCheckPass(view, 1, recording).Run(checkfile, TCheckOrigin::Chosen);
+  EXPECT_EQ(view.pane,
+            (std::vector<std::string>{"对比MD5检查文件在   " + checkfile, "OK: " + r + "\\good.txt",
+                                      "错误:  无法打开文件 (" + r + "\\\\\\server\\share\\own)",
+                                      "指向其他计算机的路径,未打开: \\\\server\\share\\f",
+                                      "指向其他计算机的路径,未打开: \\\\?\\UNC\\server\\s\\g",
+                                      "操作完成", "", "1" + kCompared, "3" + kFailed}));
+  EXPECT_EQ(g_opened, (std::vector<std::string>{r + "\\good.txt", r + "\\\\\\server\\share\\own"}));
 }
 
 // A checkfile that cannot be opened, or is too large to hold whole (never a part of it), throws
