@@ -9,6 +9,9 @@ namespace platform {
 unsigned DigestThreadsFor(const TDriveFacts& drive, unsigned processors) {
   constexpr unsigned kMostThreads = 8;
   if (drive.Kind != TDriveKind::Fixed || drive.SeekPenalty == TSeekPenalty::Yes) return 1;
+  const bool external = drive.Bus == TDriveBus::Usb || drive.Bus == TDriveBus::FireWire ||
+                        drive.Bus == TDriveBus::Sd || drive.Bus == TDriveBus::Mmc;
+  if (external && drive.SeekPenalty == TSeekPenalty::Unknown) return 1;
   if (processors == 0) return 1;
   return processors < kMostThreads ? processors : kMostThreads;
 }

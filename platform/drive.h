@@ -8,18 +8,25 @@ namespace platform {
 
 enum class TDriveKind { Fixed, Removable, Optical, Network, Unknown };
 enum class TSeekPenalty { Yes, No, Unknown };
+// The bus the drive's device hangs on, where the system tells it. External disks are fixed drives
+// on USB or FireWire, and their bridges often do not pass the seek-penalty question on.
+enum class TDriveBus { Usb, FireWire, Sd, Mmc, Other, Unknown };
 
 struct TDriveFacts {
   TDriveKind Kind = TDriveKind::Unknown;
   TSeekPenalty SeekPenalty = TSeekPenalty::Unknown;
+  TDriveBus Bus = TDriveBus::Unknown;
 };
 
 // What the system tells of the drive that holds `path` (a core path to a folder or file).
 TDriveFacts DescribeDrive(const std::string& path);
 
 // Files digested at once on such a drive: one on optical and removable media, network shares,
-// disks that seek and drives the system cannot place; on other fixed disks the number of
-// processors, at most 8 (most systems boot from disks that do not seek, whether or not they say).
+// disks that seek, drives the system cannot place, and disks on USB, FireWire, SD or MMC that do
+// not tell whether they seek (a spinning disk behind a bridge would thrash); on other fixed disks
+// the number of processors, at most 8: those that say they do not seek, on any bus, and those
+// that cannot be asked at all (most systems boot from disks that do not seek, whether or not
+// they say; RAM disks and virtual drives cannot be asked).
 unsigned DigestThreadsFor(const TDriveFacts& drive, unsigned processors);
 
 // For the drive of `path`, unless the environment variable HASHTALLY_THREADS holds a number from

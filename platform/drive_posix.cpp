@@ -4,6 +4,8 @@
 
 namespace platform {
 
-TDriveFacts DescribeDrive(const std::string&) { return {TDriveKind::Fixed, TSeekPenalty::Unknown}; }
+TDriveFacts DescribeDrive(const std::string&) {
+  return {TDriveKind::Fixed, TSeekPenalty::Unknown, TDriveBus::Unknown};
+}
 
 }  // namespace platform

@@ -1,9 +1,11 @@
 // The drive of a path on Windows: its type from the volume's root, and for fixed disks whether
-// the storage device reports a seek penalty (spinning disks do, solid-state disks do not).
+// the storage device reports a seek penalty (spinning disks do, solid-state disks do not) and the
+// bus it hangs on.
 #include <windows.h>
 // The system header below needs windows.h first.
 #include <winioctl.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "platform/drive.h"
@@ -29,27 +31,57 @@ TDriveKind KindOf(UINT driveType) {
   }
 }
 
-// Asks the volume's device; a volume or driver that does not answer cannot tell.
-TSeekPenalty SeekPenaltyOf(const std::wstring& volumeRoot) {
+// The storage device behind a volume, opened only to be asked about; invalid when it cannot be.
+FileHandle OpenVolumeDevice(const std::wstring& volumeRoot) {
   wchar_t volumeName[MAX_PATH] = {};
   if (!GetVolumeNameForVolumeMountPointW(volumeRoot.c_str(), volumeName, MAX_PATH))
-    return TSeekPenalty::Unknown;
+    return FileHandle(INVALID_HANDLE_VALUE);
   std::wstring device = volumeName;  // \\?\Volume{...}\ ; the device is without the backslash
   if (!device.empty() && device.back() == L'\\') device.pop_back();
-  FileHandle volume(CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  return FileHandle(CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
-  if (volume.get() == INVALID_HANDLE_VALUE) return TSeekPenalty::Unknown;
+}
+
+// Asks `query` of the device into `answer`; false when the device or its driver does not answer.
+template <typename TAnswer>
+bool AskDevice(HANDLE device, STORAGE_PROPERTY_ID property, TAnswer& answer) {
   STORAGE_PROPERTY_QUERY query{};
-  query.PropertyId = StorageDeviceSeekPenaltyProperty;
+  query.PropertyId = property;
   query.QueryType = PropertyStandardQuery;
-  DEVICE_SEEK_PENALTY_DESCRIPTOR answer{};
   DWORD returned = 0;
-  if (!DeviceIoControl(volume.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer,
-                       sizeof answer, &returned, nullptr) ||
-      returned < sizeof answer) {
+  return device != INVALID_HANDLE_VALUE &&
+         DeviceIoControl(device, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer,
+                         sizeof answer, &returned, nullptr) &&
+         returned >= offsetof(TAnswer, Size) + sizeof answer.Size;
+}
+
+TSeekPenalty SeekPenaltyOf(HANDLE device) {
+  DEVICE_SEEK_PENALTY_DESCRIPTOR answer{};
+  if (!AskDevice(device, StorageDeviceSeekPenaltyProperty, answer) || answer.Size < sizeof answer)
     return TSeekPenalty::Unknown;
-  }
   return answer.IncursSeekPenalty ? TSeekPenalty::Yes : TSeekPenalty::No;
+}
+
+TDriveBus BusOf(HANDLE device) {
+  // The descriptor's fixed part is enough: the bus type lies in it.
+  STORAGE_DEVICE_DESCRIPTOR answer{};
+  if (!AskDevice(device, StorageDeviceProperty, answer) ||
+      answer.Size < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof answer.BusType)
+    return TDriveBus::Unknown;
+  switch (answer.BusType) {
+    case BusTypeUsb:
+      return TDriveBus::Usb;
+    case BusType1394:
+      return TDriveBus::FireWire;
+    case BusTypeSd:
+      return TDriveBus::Sd;
+    case BusTypeMmc:
+      return TDriveBus::Mmc;
+    case BusTypeUnknown:
+      return TDriveBus::Unknown;
+    default:
+      return TDriveBus::Other;
+  }
 }
 
 }  // namespace
@@ -63,7 +95,11 @@ TDriveFacts DescribeDrive(const std::string& path) {
   const std::wstring volumeRoot = root.data();
   TDriveFacts facts;
   facts.Kind = KindOf(GetDriveTypeW(volumeRoot.c_str()));
-  if (facts.Kind == TDriveKind::Fixed) facts.SeekPenalty = SeekPenaltyOf(volumeRoot);
+  if (facts.Kind == TDriveKind::Fixed) {
+    const FileHandle device = OpenVolumeDevice(volumeRoot);
+    facts.SeekPenalty = SeekPenaltyOf(device.get());
+    facts.Bus = BusOf(device.get());
+  }
   return facts;
 }
 
