@@ -23,14 +23,17 @@ bool CodePageForm(std::string_view relative, std::string& stored) {
   return platform::Utf8ToCodePage(relative, platform::SystemCodePage(), stored);
 }
 
-// Fills `body` in the system's code page; false as soon as a path has no exact form there.
-bool CodePageBody(const std::string& folder, const TMD5NodeArray& nodes, TCheckfileBody& body) {
+// Fills `body` with a line per node, its path below `folder` in the form `store` gives it
+// (`store(relative, stored)`); false as soon as `store` finds a path it cannot store.
+template <typename Store>
+bool FillBody(const std::string& folder, const TMD5NodeArray& nodes, Store store,
+              TCheckfileBody& body) {
   // FullPath is the scanned folder, one backslash, then the path below it: both are cut off.
   const std::size_t cut = folder.size() + 1;
   std::string stored;
   for (std::size_t i = 0; i < nodes.size(); ++i) {
     const std::string_view fullPath = nodes.FullPath(i);
-    if (!CodePageForm(fullPath.substr(std::min(cut, fullPath.size())), stored)) return false;
+    if (!store(fullPath.substr(std::min(cut, fullPath.size())), stored)) return false;
     if (stored.size() > MaxCheckfileName) {
       body.LeftOut.push_back(i);
       continue;
@@ -41,23 +44,6 @@ bool CodePageBody(const std::string& folder, const TMD5NodeArray& nodes, TCheckf
     body.Lines += "\r\n";
   }
   return true;
-}
-
-void Utf8Body(const std::string& folder, const TMD5NodeArray& nodes, TCheckfileBody& body) {
-  const std::size_t cut = folder.size() + 1;
-  body.Utf8 = true;
-  for (std::size_t i = 0; i < nodes.size(); ++i) {
-    const std::string_view fullPath = nodes.FullPath(i);
-    const std::string_view relative = fullPath.substr(std::min(cut, fullPath.size()));
-    if (relative.size() > MaxCheckfileName) {
-      body.LeftOut.push_back(i);
-      continue;
-    }
-    body.Lines += nodes.DigestText(i);
-    body.Lines += '|';
-    body.Lines += relative;
-    body.Lines += "\r\n";
-  }
 }
 
 std::string HeaderText(const std::string& versionText, const platform::LocalDateTime& writtenAt,
@@ -177,9 +163,16 @@ bool FitsInCheckfile(std::string_view relativePath) {
 
 TCheckfileBody CheckfileBody(const std::string& folder, const TMD5NodeArray& nodes) {
   TCheckfileBody body;
-  if (CodePageBody(folder, nodes, body)) return body;
+  if (FillBody(folder, nodes, CodePageForm, body)) return body;
   body = TCheckfileBody();
-  Utf8Body(folder, nodes, body);
+  body.Utf8 = true;
+  FillBody(
+      folder, nodes,
+      [](std::string_view relative, std::string& stored) {
+        stored.assign(relative);
+        return true;
+      },
+      body);
   return body;
 }
 

@@ -408,27 +408,19 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   for (const std::wstring& name : names)
     EXPECT_NE(std::string::npos, written.find(std::string(kAbcMd5) + "|" + Utf8(name) + "\r\n"));
 
-  const auto check = [&](const std::string& checkfile) {
-    program.Drop(checkfile);
-    EXPECT_TRUE(WaitUntil([&] {
-      return program.Idle() &&
-             WideText(program.Control(IdMemoCheck)).find(L"操作完成") != std::wstring::npos;
-    }));
-    return WideText(program.Control(IdMemoCheck));
-  };
-  const std::wstring clean = check(setup.folder / kCheckfile);
+  const std::wstring clean = CheckDropped(program, setup.folder / kCheckfile);
   EXPECT_NE(std::wstring::npos, clean.find(L"\r\n8 文件对比\r\n一切正常!")) << clean;
   const std::wstring hangul = root + L"\\" + names[1];
   WriteFile(hangul, "changed");
-  const std::wstring changed = check(setup.folder / kCheckfile);
+  const std::wstring changed = CheckDropped(program, setup.folder / kCheckfile);
   EXPECT_NE(std::wstring::npos, changed.find(L"没有匹配:\r\n" + hangul + L"\r\n***\r\n"))
       << changed;
   EXPECT_EQ(L"1 文件的MD5值不匹配!文件已经被损坏或修改", WideLastLine(changed));
 
   WriteFile(setup.folder / "gbk.md5",
             std::string(kAbcMd5) + "|\xD5\xD5\xC6\xAC\\\xBC\xD9\xC8\xD5.jpg\r\n");
-  EXPECT_NE(std::wstring::npos,
-            check(setup.folder / "gbk.md5").find(L"OK: " + root + L"\\照片\\假日.jpg\r\n"));
+  EXPECT_NE(std::wstring::npos, CheckDropped(program, setup.folder / "gbk.md5")
+                                    .find(L"OK: " + root + L"\\照片\\假日.jpg\r\n"));
 }
 
 TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {

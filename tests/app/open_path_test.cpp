@@ -168,16 +168,8 @@ TEST(OpenPath, ListsOfOtherToolsAreChecked) {
   WriteFile(lists[2], windows);
   TProgram program(setup.program, setup.folder.Path());
 
-  const auto check = [&](const std::string& list) {
-    program.Drop(list);
-    EXPECT_TRUE(WaitUntil([&] {
-      return program.Idle() &&
-             WideText(program.Control(IdMemoCheck)).find(L"操作完成") != std::wstring::npos;
-    }));
-    return WideText(program.Control(IdMemoCheck));
-  };
   for (const std::string& list : lists) {
-    const std::wstring pane = check(list);
+    const std::wstring pane = CheckDropped(program, list);
     EXPECT_NE(std::wstring::npos, pane.find(L"OK: " + root + L"\\sub\\plain.txt\r\n")) << pane;
     const std::wstring allWell = L"\r\n3 文件对比\r\n一切正常!";
     EXPECT_EQ(allWell, pane.substr(pane.size() - std::min(pane.size(), allWell.size())));
@@ -185,7 +177,7 @@ TEST(OpenPath, ListsOfOtherToolsAreChecked) {
   const std::wstring changed = root + L"\\\xD55C\xAE00.txt";
   WriteFile(changed, "changed");
   for (const std::string& list : lists) {
-    const std::wstring pane = check(list);
+    const std::wstring pane = CheckDropped(program, list);
     EXPECT_NE(std::wstring::npos, pane.find(L"没有匹配:\r\n" + changed + L"\r\n***\r\n")) << pane;
     EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
   }
