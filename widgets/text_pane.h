@@ -78,7 +78,7 @@ class TTextPane {
   LRESULT OnGetLine(WPARAM line, wchar_t* buffer) const;
   LRESULT OnPosFromChar(WPARAM index);
   LRESULT OnCharFromPos(POINT point);
-  // Tells accessibility clients that the value changed; the text is read only when they ask.
+  // Tells accessibility clients that the value changed; they read the text when they want it.
   void NotifyTextChanged() const;
 
   // Character widths, measured with the pane's font once per 256 characters.

@@ -198,8 +198,8 @@ LRESULT TTextPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnCharFromPos(PointOf(lParam));
     case WM_GETOBJECT:
       // Asked which standard control the pane works as, it answers "an edit box": the system's
-      // accessible object for the pane then reads it as a read-only text box through the edit
-      // box's messages, and its text is produced only when a client asks for the value.
+      // accessible object for the pane is then a text box, read-only by the pane's style, whose
+      // value is the pane's text, produced only when a client asks for it.
       if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_QUERYCLASSNAMEIDX))
         return kEditClassIndex;
       break;
@@ -263,7 +263,9 @@ void TTextPane::ShowNewText() {
   UpdateScrollBars();
   InvalidateRect(window_, nullptr, FALSE);
   ShowCaretPosition();
-  NotifyTextChanged();
+  // While a run is active a client that follows the value would read the whole text a few times a
+  // second; it hears of the change once the run ends.
+  if (!batching_) NotifyTextChanged();
 }
 
 void TTextPane::NotifyTextChanged() const {
