@@ -441,7 +441,7 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   const std::wstring root = Wide(setup.folder.Path());
   ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));
   const std::wstring names[] = {named->name,       L"한글.txt", L"Motörhead.txt",
-                                L"Señorita €.txt", L"ไทย.txt",  L"\xD83D\xDE00e\u0301.txt",
+                                L"Señorita €.txt", L"ไทย.txt",  L"\U0001F600e\u0301.txt",
                                 L"照片\\假日.jpg"};
   for (const std::wstring& name : names) WriteFile(root + L"\\" + name, kAbc);
   TProgram program(setup.program, setup.folder.Path());

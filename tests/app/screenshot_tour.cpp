@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     window.Close();
     window.Exited(10000);
   }
-  // Names with emoji and combining marks, which the code page cannot hold, are shown by their
-  // real names where the make run leaves them out.
+  // Names with emoji and combining marks, which the code page cannot hold, listed by their real
+  // names.
   const std::string emoji = folder + "\\表情";
   driver::MakeFolder(emoji);
   for (const wchar_t* name :
