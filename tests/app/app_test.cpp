@@ -70,14 +70,6 @@ std::wstring ClipboardText() {
   return text;
 }
 
-// Holds the clipboard open, as a busy program does, while it lives.
-struct THeldClipboard {
-  const bool open = OpenClipboard(nullptr) != FALSE;
-  ~THeldClipboard() {
-    if (open) CloseClipboard();
-  }
-};
-
 // Owns a string an accessible object gave.
 struct TBstr {
   BSTR text = nullptr;
@@ -286,13 +278,10 @@ TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
   SendMessageA(pane, WM_COPY, 0, 0);
   EXPECT_EQ(WideText({expected[1], expected[2], ""}), ClipboardText());
   // A copy while another program holds the clipboard says so, and the clipboard keeps its text.
-  HWND box = nullptr;
-  {
-    const THeldClipboard held;
-    ASSERT_TRUE(held.open);
-    PostMessageA(pane, WM_COPY, 0, 0);
-    box = WaitForBox(program);
-  }
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  PostMessageA(pane, WM_COPY, 0, 0);
+  const HWND box = WaitForBox(program);
+  CloseClipboard();
   ASSERT_NE(nullptr, box);
   EXPECT_TRUE(HasIconChild(box));
   EXPECT_TRUE(BoxSays(box, L"无法复制到剪贴板,剪贴板中仍是原来的内容。"));
