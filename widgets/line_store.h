@@ -108,7 +108,7 @@ std::size_t PreviousCharacter(std::string_view text, std::size_t offset);
 std::size_t Utf16Units(std::string_view text);
 // A character and the combining marks after it (accents, vowel signs, variation selectors, the
 // joiner and skin tones of emoji) are one cluster: drawn as one, measured as one, and never split
-// by the caret, as in an edit box. Cluster steps from and to cluster boundaries.
+// by the caret, as in an edit box. The steps below go from one cluster boundary to the next.
 bool IsCombiningMark(char32_t c);
 std::size_t NextCluster(std::string_view text, std::size_t offset);
 std::size_t PreviousCluster(std::string_view text, std::size_t offset);
