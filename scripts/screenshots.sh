@@ -3,7 +3,8 @@
 # under Wine with the Simplified-Chinese locale in a private Xvfb, inside a Wine virtual desktop
 # so that Wine draws the window frame itself. A small driver (tests/app/screenshot_tour.cpp) makes
 # a checkfile for a demo folder, opens the about page, changes a file and restarts the program
-# beside its checkfile; the picture of each state is taken with ImageMagick's import. One more
+# beside its checkfile, and lists a folder of names with emoji and combining marks
+# (docs/page-emoji.png); the picture of each state is taken with ImageMagick's import. One more
 # picture shows the make page on an English system (code page 1252, docs/page-make-cp1252.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,6 +37,11 @@ wine_session_start "$build/wineprefix-shots"
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
   /d "${width}x${height}" /f >/dev/null 2>&1
+# Wine's Uniscribe knows no font to fall back on for characters outside the basic plane and for
+# combining marks (the scripts it tags 0), where Windows has its own: the emoji come from Symbola
+# (scripts/setup.sh installs it).
+LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Uniscribe\Fallback' /v 0 /d Symbola /f \
+  >/dev/null 2>&1
 # A fresh prefix made its desktop before it was told to use a virtual one: start the session
 # again, so that the programs open on the virtual desktop.
 if [ "$fresh" -eq 1 ]; then

@@ -13,7 +13,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libssl-dev
   clang libclang-rt-14-dev llvm
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool imagemagick
-  locales coreutils findutils python3 fonts-wqy-microhei
+  locales coreutils findutils python3 fonts-wqy-microhei fonts-symbola
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -69,8 +69,11 @@ class TLineStore {
   }
 
   // The position `index` UTF-16 units into the whole text (CR LF counting two), as an edit box
-  // counts; past the end, the end.
+  // counts; past the end, the end. Inside a surrogate pair, the pair's start.
   TTextPosition PositionAtUtf16(std::size_t index) const;
+  // The other way: the UTF-16 index of a position, and of a line's start.
+  std::size_t Utf16Index(TTextPosition position) const;
+  std::size_t LineStartUtf16(std::size_t line) const;
 
  private:
   // Lines are stored whole in blocks that never move once made, so growing never copies the text
@@ -86,8 +89,13 @@ class TLineStore {
   };
   std::size_t BlockOf(std::size_t line) const;
 
+  // Every 64th line's UTF-16 index is kept, so that an edit box's index is found by reading at
+  // most 63 lines, in a text of any length, at a word per 64 lines.
+  static constexpr std::size_t kCheckpointLines = 64;
+
   std::vector<TBlock> blocks_;
-  std::vector<std::uint32_t> starts_;  // each line's first byte within its block
+  std::vector<std::uint32_t> starts_;     // each line's first byte within its block
+  std::vector<std::size_t> checkpoints_;  // UTF-16 index of lines 0, 64, 128, ...
   std::size_t utf16Length_ = 0;
 };
 
@@ -98,8 +106,16 @@ char32_t DecodeCharacter(std::string_view text, std::size_t offset, std::size_t&
 std::size_t NextCharacter(std::string_view text, std::size_t offset);
 std::size_t PreviousCharacter(std::string_view text, std::size_t offset);
 std::size_t Utf16Units(std::string_view text);
-// The run of blanks or of other characters that holds the character at `offset` (at the end of
-// the line, the one before it): what a double click selects. Returns its begin and end offsets.
+// A character and the combining marks after it (accents, vowel signs, variation selectors, the
+// joiner and skin tones of emoji) are one cluster: drawn as one, measured as one, and never split
+// by the caret, as in an edit box. The steps below go from one cluster boundary to the next.
+bool IsCombiningMark(char32_t c);
+std::size_t NextCluster(std::string_view text, std::size_t offset);
+std::size_t PreviousCluster(std::string_view text, std::size_t offset);
+// The start of the cluster that holds the character at `offset`.
+std::size_t ClusterStart(std::string_view text, std::size_t offset);
+// The run of blanks or of other clusters that holds the cluster at `offset` (at the end of the
+// line, the one before it): what a double click selects. Returns its begin and end offsets.
 std::pair<std::size_t, std::size_t> WordAround(std::string_view text, std::size_t offset);
 
 }  // namespace widgets

@@ -2,7 +2,8 @@
 // in the program (see line_store.h) and draws only the rows on the screen, so that adding a line
 // costs the same at the millionth line as at the first. It works as a read-only multi-line edit
 // box does: scrolling, selecting with mouse and keyboard, select all, copy, its text as the
-// window's text.
+// window's text, the edit box's messages for lines and positions, and to accessibility clients
+// (screen readers, magnifiers) a read-only text box whose value is its text.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "widgets/line_store.h"
@@ -69,11 +71,31 @@ class TTextPane {
   LRESULT OnGetText(std::size_t room, wchar_t* buffer) const;
   void OnSetText(const wchar_t* text);
   void OnSetSelection(WPARAM start, LPARAM end);
+  LRESULT OnGetSelection(DWORD* start, DWORD* end) const;
+  LRESULT OnLineIndex(WPARAM line) const;
+  LRESULT OnLineFromChar(WPARAM index) const;
+  LRESULT OnLineLength(WPARAM index) const;
+  LRESULT OnGetLine(WPARAM line, wchar_t* buffer) const;
+  LRESULT OnPosFromChar(WPARAM index);
+  LRESULT OnCharFromPos(POINT point);
+  // Tells accessibility clients that the value changed; they read the text when they want it.
+  void NotifyTextChanged() const;
 
   // Character widths, measured with the pane's font once per 256 characters.
   int CharacterWidth(HDC dc, char32_t c);
-  // Calls visit(offset, character, left, width) for the characters of `line` in order, `left`
-  // counted from the line's start, until visit returns false.
+  // Widths of clusters that are more than one character of the basic plane, as the edit box lays
+  // them out; a few thousand kept.
+  int ClusterWidth(HDC dc, std::string_view cluster);
+  // Draws the clusters of the row being painted that ExtTextOutW cannot, within `clip`.
+  void DrawRowClusters(HDC dc, std::string_view line, int y, const RECT& clip) const;
+  struct TCluster {
+    std::size_t begin;
+    std::size_t end;
+    char32_t first;  // its first character
+    bool single;     // one character of the basic plane, drawn by ExtTextOutW
+  };
+  // Calls visit(cluster, left, width) for the clusters of `line` in order, `left` counted from the
+  // line's start, until visit returns false.
   template <typename Visit>
   void WalkLine(HDC dc, std::string_view line, Visit visit);
   int LineWidth(HDC dc, std::string_view line);
@@ -102,6 +124,9 @@ class TTextPane {
   void EnsureCaretVisible();
   void SelectAll();
   void CopySelection();
+  // Returns null when the selection is on the clipboard, or else the program text that says why
+  // it is not.
+  const char* PutSelectionOnClipboard();
   // Writes the text from `from` to `to` as UTF-16 into `out`, at most `room` units; returns the
   // units written. With a null `out`, returns the units the text needs.
   std::size_t WriteUtf16(TTextPosition from, TTextPosition to, wchar_t* out,
@@ -117,6 +142,7 @@ class TTextPane {
   int averageWidth_ = 7;
   int margin_ = 3;
   std::vector<std::uint16_t> widths_;  // per character below U+10000; kUnknownWidth until asked
+  std::unordered_map<std::string, int> clusterWidths_;  // by the cluster's UTF-8
 
   std::size_t topLine_ = 0;
   int scrollX_ = 0;
@@ -132,6 +158,12 @@ class TTextPane {
 
   std::wstring rowText_;  // the row being painted, reused from row to row
   std::vector<INT> rowAdvances_;
+  struct TPlacedCluster {
+    std::size_t begin;
+    std::size_t end;
+    int x;
+  };
+  std::vector<TPlacedCluster> rowClusters_;  // its clusters that are not single characters
 };
 
 }  // namespace widgets

@@ -1,6 +1,8 @@
 // The result pane's window: a window class of its own that paints the visible rows of its line
 // store with the pane's font, and answers the messages of a read-only multi-line edit box.
 #include <windowsx.h>
+// The system headers below need windows.h first.
+#include <usp10.h>
 
 #include <algorithm>
 #include <climits>
@@ -18,13 +20,41 @@ constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT kDragInterval = 50;  // milliseconds between the steps of scrolling while dragging
 constexpr int kTabColumns = 8;
 constexpr int kTopMargin = 1;  // pixels above the first row, as in an edit box
+constexpr std::size_t kMaxClusterWidths = 4096;
+// What accessibility clients are told the pane works as: the index of the edit box among the
+// standard controls (65536 + 4), as a control derived from one answers.
+constexpr LRESULT kEditClassIndex = 65536 + 4;
 enum TMenuCommand { CommandCopy = 1, CommandSelectAll };
 
 // The context menu's texts, in code page 936 as every text of the program.
 const char kCopyText[] = "复制(&C)";
 const char kSelectAllText[] = "全选(&A)";
+const char kCopyFailedText[] = "无法复制到剪贴板,剪贴板中仍是原来的内容。";
+const char kCopyLostText[] = "无法复制到剪贴板,剪贴板已被清空。";
 
 POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+// A short text laid out as an edit box lays it out (Uniscribe, with the fonts it falls back on
+// for characters the pane's font lacks); freed when it goes. Null when the layout failed.
+class TScriptString {
+ public:
+  TScriptString(HDC dc, const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    if (FAILED(ScriptStringAnalyse(dc, text.data(), length, length * 3 / 2 + 16, -1,
+                                   SSA_GLYPHS | SSA_FALLBACK | SSA_LINK, 0, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, &analysis_)))
+      analysis_ = nullptr;
+  }
+  TScriptString(const TScriptString&) = delete;
+  TScriptString& operator=(const TScriptString&) = delete;
+  ~TScriptString() {
+    if (analysis_) ScriptStringFree(&analysis_);
+  }
+  SCRIPT_STRING_ANALYSIS Get() const { return analysis_; }
+
+ private:
+  SCRIPT_STRING_ANALYSIS analysis_ = nullptr;
+};
 
 // The pane's device context with the pane's font chosen, for measuring outside painting.
 struct TFontDc {
@@ -150,6 +180,29 @@ LRESULT TTextPane::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETSEL:
       OnSetSelection(wParam, lParam);
       return 0;
+    case EM_GETSEL:
+      return OnGetSelection(reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
+    case EM_GETLINECOUNT:
+      return static_cast<LRESULT>(std::max<std::size_t>(1, lines_.LineCount()));
+    case EM_LINEINDEX:
+      return OnLineIndex(wParam);
+    case EM_LINEFROMCHAR:
+      return OnLineFromChar(wParam);
+    case EM_LINELENGTH:
+      return OnLineLength(wParam);
+    case EM_GETLINE:
+      return OnGetLine(wParam, reinterpret_cast<wchar_t*>(lParam));
+    case EM_POSFROMCHAR:
+      return OnPosFromChar(wParam);
+    case EM_CHARFROMPOS:
+      return OnCharFromPos(PointOf(lParam));
+    case WM_GETOBJECT:
+      // Asked which standard control the pane works as, it answers "an edit box": the system's
+      // accessible object for the pane is then a text box, read-only by the pane's style, whose
+      // value is the pane's text, produced only when a client asks for it.
+      if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_QUERYCLASSNAMEIDX))
+        return kEditClassIndex;
+      break;
   }
   return DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -210,18 +263,18 @@ void TTextPane::ShowNewText() {
   UpdateScrollBars();
   InvalidateRect(window_, nullptr, FALSE);
   ShowCaretPosition();
+  // While a run is active a client that follows the value would read the whole text a few times a
+  // second; it hears of the change once the run ends.
+  if (!batching_) NotifyTextChanged();
+}
+
+void TTextPane::NotifyTextChanged() const {
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 // ---- Measuring
 
 int TTextPane::CharacterWidth(HDC dc, char32_t c) {
-  if (c > 0xFFFF) {  // rare: measured each time, as its surrogate pair
-    const wchar_t pair[2] = {static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10)),
-                             static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
-    SIZE size{};
-    GetTextExtentPoint32W(dc, pair, 2, &size);
-    return size.cx;
-  }
   if (widths_.empty()) widths_.assign(0x10000, kUnknownWidth);
   if (widths_[c] == kUnknownWidth) {
     const UINT first = static_cast<UINT>(c) & ~0xFFu;
@@ -233,21 +286,45 @@ int TTextPane::CharacterWidth(HDC dc, char32_t c) {
   return widths_[c];
 }
 
+int TTextPane::ClusterWidth(HDC dc, std::string_view cluster) {
+  std::string key(cluster);
+  const auto known = clusterWidths_.find(key);
+  if (known != clusterWidths_.end()) return known->second;
+  // A surrogate pair is one glyph, and a mark sits on its base or beside it as the font says:
+  // measured whole, as the edit box measures it, never as the sum of its characters.
+  const std::wstring text = gui::Utf8Wide(cluster);
+  const TScriptString layout(dc, text);
+  SIZE size{};
+  if (const SIZE* laidOut = layout.Get() ? ScriptString_pSize(layout.Get()) : nullptr) {
+    size = *laidOut;
+  } else {
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+  }
+  if (clusterWidths_.size() >= kMaxClusterWidths) clusterWidths_.clear();
+  clusterWidths_.emplace(std::move(key), size.cx);
+  return size.cx;
+}
+
 template <typename Visit>
 void TTextPane::WalkLine(HDC dc, std::string_view line, Visit visit) {
   const int tab = kTabColumns * averageWidth_;
   int left = 0;
-  for (std::size_t at = 0, next = 0; at < line.size(); at = next) {
-    const char32_t c = DecodeCharacter(line, at, next);
-    const int width = c == U'\t' ? tab - left % tab : CharacterWidth(dc, c);
-    if (!visit(at, c, left, width)) return;
+  for (std::size_t at = 0, next = 0; at < line.size();) {
+    const char32_t first = DecodeCharacter(line, at, next);
+    const std::size_t end = NextCluster(line, at);
+    const bool single = end == next && first <= 0xFFFF;
+    const int width = !single          ? ClusterWidth(dc, line.substr(at, end - at))
+                      : first == U'\t' ? tab - left % tab
+                                       : CharacterWidth(dc, first);
+    if (!visit(TCluster{at, end, first, single}, left, width)) return;
     left += width;
+    at = end;
   }
 }
 
 int TTextPane::LineWidth(HDC dc, std::string_view line) {
   int width = 0;
-  WalkLine(dc, line, [&width](std::size_t, char32_t, int left, int advance) {
+  WalkLine(dc, line, [&width](const TCluster&, int left, int advance) {
     width = left + advance;
     return true;
   });
@@ -256,9 +333,9 @@ int TTextPane::LineWidth(HDC dc, std::string_view line) {
 
 int TTextPane::OffsetX(HDC dc, std::size_t line, std::size_t offset) {
   int x = 0;
-  WalkLine(dc, lines_.Line(line), [&](std::size_t at, char32_t, int left, int advance) {
-    x = at < offset ? left + advance : left;
-    return at < offset;
+  WalkLine(dc, lines_.Line(line), [&](const TCluster& cluster, int left, int advance) {
+    x = cluster.begin < offset ? left + advance : left;
+    return cluster.begin < offset;
   });
   return x;
 }
@@ -266,9 +343,9 @@ int TTextPane::OffsetX(HDC dc, std::size_t line, std::size_t offset) {
 std::size_t TTextPane::OffsetAtX(HDC dc, std::size_t line, int x) {
   const std::string_view text = lines_.Line(line);
   std::size_t found = text.size();
-  WalkLine(dc, text, [&](std::size_t at, char32_t, int left, int advance) {
+  WalkLine(dc, text, [&](const TCluster& cluster, int left, int advance) {
     if (x >= left + advance / 2) return true;
-    found = at;
+    found = cluster.begin;
     return false;
   });
   return found;
@@ -313,28 +390,26 @@ void TTextPane::PaintRow(HDC dc, std::size_t line, const RECT& row, bool showSel
   // so that the pixels agree with hit-testing and the cost does not grow with the line.
   rowText_.clear();
   rowAdvances_.clear();
+  rowClusters_.clear();
   const std::string_view text = lines_.Line(line);
   const int origin = margin_ - scrollX_;
   int start = origin;
-  WalkLine(dc, text, [&](std::size_t, char32_t c, int left, int width) {
+  WalkLine(dc, text, [&](const TCluster& cluster, int left, int width) {
     const int x = origin + left;
     if (x >= row.right) return false;
     if (x + width <= row.left) return true;
     if (rowText_.empty()) start = x;
-    if (c > 0xFFFF) {
-      rowText_ += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-      rowText_ += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-      rowAdvances_.push_back(width);
-      rowAdvances_.push_back(0);
-    } else {
-      rowText_ += c == U'\t' ? L' ' : static_cast<wchar_t>(c);
-      rowAdvances_.push_back(width);
-    }
+    // A cluster keeps its room as a blank, and is drawn over it as the edit box draws it.
+    if (!cluster.single) rowClusters_.push_back({cluster.begin, cluster.end, x});
+    const bool blank = !cluster.single || cluster.first == U'\t';
+    rowText_ += blank ? L' ' : static_cast<wchar_t>(cluster.first);
+    rowAdvances_.push_back(width);
     return true;
   });
   const auto count = static_cast<UINT>(rowText_.size());
   ExtTextOutW(dc, start, row.top, ETO_OPAQUE | ETO_CLIPPED, &row, rowText_.data(), count,
               rowAdvances_.data());
+  DrawRowClusters(dc, text, row.top, row);
 
   const TTextPosition begin = selection_.Begin();
   const TTextPosition end = selection_.End();
@@ -349,8 +424,20 @@ void TTextPane::PaintRow(HDC dc, std::size_t line, const RECT& row, bool showSel
   const COLORREF backColour = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
   ExtTextOutW(dc, start, row.top, ETO_OPAQUE | ETO_CLIPPED, &selected, rowText_.data(), count,
               rowAdvances_.data());
+  DrawRowClusters(dc, text, row.top, selected);
   SetTextColor(dc, textColour);
   SetBkColor(dc, backColour);
+}
+
+void TTextPane::DrawRowClusters(HDC dc, std::string_view line, int y, const RECT& clip) const {
+  if (rowClusters_.empty()) return;
+  const int mode = SetBkMode(dc, TRANSPARENT);  // the background is painted already
+  for (const TPlacedCluster& cluster : rowClusters_) {
+    const TScriptString layout(
+        dc, gui::Utf8Wide(line.substr(cluster.begin, cluster.end - cluster.begin)));
+    if (layout.Get()) ScriptStringOut(layout.Get(), cluster.x, y, ETO_CLIPPED, &clip, 0, 0, FALSE);
+  }
+  SetBkMode(dc, mode);
 }
 
 void TTextPane::OnSetFont(HFONT font) {
@@ -364,6 +451,7 @@ void TTextPane::OnSetFont(HFONT font) {
   }
   margin_ = averageWidth_ / 4;  // the left margin of an edit box in the same font
   widths_.clear();
+  clusterWidths_.clear();
   widest_ = 0;
   measuredLines_ = 0;
   if (focused_) OnFocus(true);  // a caret of the new line height
@@ -565,9 +653,14 @@ void TTextPane::OnSetSelection(WPARAM start, LPARAM end) {
   } else if (first == 0 && last == -1) {
     selection_ = lines_.All();
   } else {
-    selection_.anchor = lines_.PositionAtUtf16(static_cast<std::size_t>(std::max(first, 0)));
-    selection_.caret =
-        last < 0 ? lines_.End() : lines_.PositionAtUtf16(static_cast<std::size_t>(last));
+    // An index inside a cluster selects from the cluster's start: the caret never splits one.
+    const auto at = [this](int index) {
+      const TTextPosition p = lines_.PositionAtUtf16(static_cast<std::size_t>(index));
+      if (p.line >= lines_.LineCount()) return p;
+      return TTextPosition{p.line, ClusterStart(lines_.Line(p.line), p.offset)};
+    };
+    selection_.anchor = at(std::max(first, 0));
+    selection_.caret = last < 0 ? lines_.End() : at(last);
   }
   column_ = -1;
   InvalidateRect(window_, nullptr, FALSE);
@@ -591,7 +684,7 @@ void TTextPane::OnKeyDown(WPARAM key) {
       if (!shift && !selection_.Empty()) {
         MoveCaret(selection_.Begin(), false);
       } else if (caret.offset > 0) {
-        MoveCaret({caret.line, PreviousCharacter(text, caret.offset)}, shift);
+        MoveCaret({caret.line, PreviousCluster(text, caret.offset)}, shift);
       } else if (caret.line > 0) {
         MoveCaret({caret.line - 1, lines_.Line(caret.line - 1).size()}, shift);
       }
@@ -600,7 +693,7 @@ void TTextPane::OnKeyDown(WPARAM key) {
       if (!shift && !selection_.Empty()) {
         MoveCaret(selection_.End(), false);
       } else if (caret.offset < text.size()) {
-        MoveCaret({caret.line, NextCharacter(text, caret.offset)}, shift);
+        MoveCaret({caret.line, NextCluster(text, caret.offset)}, shift);
       } else if (caret.line + 1 < lines_.LineCount()) {
         MoveCaret({caret.line + 1, 0}, shift);
       }
@@ -749,18 +842,90 @@ void TTextPane::OnSetText(const wchar_t* text) {
 
 void TTextPane::CopySelection() {
   if (selection_.Empty()) return;
+  // Told in a box, once the clipboard is closed again: a copy that silently failed would leave
+  // the user pasting whatever was there before.
+  if (const char* failure = PutSelectionOnClipboard())
+    MessageBoxW(GetAncestor(window_, GA_ROOT), gui::ProgramWide(failure).c_str(), L"Hashtally",
+                MB_OK | MB_ICONSTOP);
+}
+
+const char* TTextPane::PutSelectionOnClipboard() {
   const TTextPosition from = selection_.Begin();
   const TTextPosition to = selection_.End();
   const std::size_t units = WriteUtf16(from, to, nullptr, 0);
   gui::TGlobalMemory memory((units + 1) * sizeof(wchar_t));
   {
     const gui::TGlobalLock<wchar_t> text(memory.Get());
-    if (!text.Get()) return;
+    if (!text.Get()) return kCopyFailedText;
     text.Get()[WriteUtf16(from, to, text.Get(), units)] = L'\0';
   }
-  const gui::TClipboard clipboard(window_);
-  if (!clipboard.Open() || !EmptyClipboard()) return;
-  if (SetClipboardData(CF_UNICODETEXT, memory.Get())) memory.Release();  // the system owns it now
+  const gui::TClipboard clipboard(window_);  // fails while another program holds it open
+  if (!clipboard.Open() || !EmptyClipboard()) return kCopyFailedText;
+  if (!SetClipboardData(CF_UNICODETEXT, memory.Get())) return kCopyLostText;
+  memory.Release();  // the system owns it now
+  return nullptr;
+}
+
+// ---- The edit box's messages for lines and positions, in UTF-16 units as an edit box counts
+
+LRESULT TTextPane::OnGetSelection(DWORD* start, DWORD* end) const {
+  const std::size_t first = lines_.Utf16Index(selection_.Begin());
+  const std::size_t last = lines_.Utf16Index(selection_.End());
+  if (start) *start = static_cast<DWORD>(first);
+  if (end) *end = static_cast<DWORD>(last);
+  return first > 0xFFFF || last > 0xFFFF ? -1 : static_cast<LRESULT>(MAKELONG(first, last));
+}
+
+LRESULT TTextPane::OnLineIndex(WPARAM line) const {
+  const std::size_t which = static_cast<int>(line) == -1 ? selection_.caret.line : line;
+  if (lines_.LineCount() == 0) return which == 0 ? 0 : -1;
+  if (which >= lines_.LineCount()) return -1;
+  return static_cast<LRESULT>(lines_.LineStartUtf16(which));
+}
+
+LRESULT TTextPane::OnLineFromChar(WPARAM index) const {
+  // -1: the line where the selection begins, which is the caret's without a selection.
+  if (static_cast<int>(index) == -1) return static_cast<LRESULT>(selection_.Begin().line);
+  return static_cast<LRESULT>(lines_.PositionAtUtf16(index).line);
+}
+
+LRESULT TTextPane::OnLineLength(WPARAM index) const {
+  if (lines_.LineCount() == 0) return 0;
+  if (static_cast<int>(index) == -1) {  // the unselected characters on the selection's lines
+    const TTextPosition begin = selection_.Begin();
+    const TTextPosition end = selection_.End();
+    return static_cast<LRESULT>(Utf16Units(lines_.Line(begin.line).substr(0, begin.offset)) +
+                                Utf16Units(lines_.Line(end.line).substr(end.offset)));
+  }
+  if (index > lines_.Utf16Length()) return 0;
+  return static_cast<LRESULT>(Utf16Units(lines_.Line(lines_.PositionAtUtf16(index).line)));
+}
+
+LRESULT TTextPane::OnGetLine(WPARAM line, wchar_t* buffer) const {
+  if (!buffer || line >= lines_.LineCount()) return 0;
+  const std::size_t room = static_cast<WORD>(buffer[0]);  // the buffer's first word: its size
+  const TTextPosition end = {line, lines_.Line(line).size()};
+  return static_cast<LRESULT>(WriteUtf16({line, 0}, end, buffer, room));  // without a terminator
+}
+
+LRESULT TTextPane::OnPosFromChar(WPARAM index) {
+  if (index >= lines_.Utf16Length()) return -1;  // past the last character, as an edit box
+  const TTextPosition at = lines_.PositionAtUtf16(index);
+  const long long x =
+      margin_ - scrollX_ + OffsetX(TFontDc(window_, font_).Get(), at.line, at.offset);
+  const long long y =
+      kTopMargin +
+      (static_cast<long long>(at.line) - static_cast<long long>(topLine_)) * lineHeight_;
+  const auto word = [](long long value) {
+    return static_cast<WORD>(static_cast<short>(std::clamp<long long>(value, SHRT_MIN, SHRT_MAX)));
+  };
+  return static_cast<LRESULT>(MAKELONG(word(x), word(y)));
+}
+
+LRESULT TTextPane::OnCharFromPos(POINT point) {
+  const TTextPosition at = HitTest(point);
+  // Each in 16 bits as an edit box gives them; the line tells the rest through EM_LINEINDEX.
+  return static_cast<LRESULT>(MAKELONG(lines_.Utf16Index(at), at.line));
 }
 
 }  // namespace widgets

@@ -1,4 +1,5 @@
-// Walks the program through its three pages for the README's pictures (not a test). For each
+// Walks the program through its three pages, and the make page listing names with emoji, for the
+// README's pictures (not a test). For each
 // picture it prints "shot <name>" and waits until the caller has created <folder>\<name>.done.
 //   screenshot_tour.exe <folder holding hashtally.exe and some files> [<name>]
 // With a name it takes the make page only, under that name (a picture on another code page).
@@ -58,6 +59,24 @@ int main(int argc, char** argv) {
     window.Close();
     window.Exited(10000);
   }
+  // Names with emoji and combining marks, which the code page cannot hold, listed by their real
+  // names.
+  const std::string emoji = folder + "\\表情";
+  driver::MakeFolder(emoji);
+  for (const wchar_t* name :
+       {L"\U0001F600 笑脸.txt", L"\U0001F389\U0001F382 生日.txt", L"Zoe\u0308 \U0001F44D.txt",
+        L"e\u0301te\u0301 \U0001F31E.txt", L"说明.txt"})
+    driver::WriteFile(driver::Wide(emoji) + L"\\" + name, "emoji\r\n");
+  {
+    driver::TProgram window(program, folder, emoji);
+    window.Click(IdButtonGo);
+    driver::WaitUntil(
+        [&] { return window.Idle() && driver::FileExists(emoji + "\\HTSUM-sums.MD5"); });
+    Shot(folder, "emoji");
+    window.Close();
+    window.Exited(10000);
+  }
+  driver::RemoveTree(emoji);
   std::printf("done\n");
   return 0;
 }

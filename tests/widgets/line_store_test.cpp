@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using widgets::TLineStore;
@@ -20,7 +21,13 @@ TEST(LineStore, KeepsEveryLineAcrossBlocks) {
   TLineStore store;
   for (const std::string& line : lines) store.Append(line);
   ASSERT_EQ(lines.size(), store.LineCount());
-  for (std::size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(lines[i], store.Line(i)) << i;
+  std::size_t start = 0;  // each line's first UTF-16 index, as an edit box counts
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines[i], store.Line(i)) << i;
+    ASSERT_EQ(start, store.LineStartUtf16(i)) << i;
+    ASSERT_EQ((TTextPosition{i, 0}), store.PositionAtUtf16(start)) << i;
+    start += widgets::Utf16Units(lines[i]) + 2;
+  }
   EXPECT_EQ((TTextPosition{lines.size() - 1, 0}), store.End());
   store.Clear();
   EXPECT_EQ(0u, store.LineCount());
@@ -40,13 +47,17 @@ TEST(LineStore, SelectionsAsTextAndUtf16Positions) {
   EXPECT_EQ(store.Text(forwards), store.Text(TSelection{forwards.caret, forwards.anchor}));
   EXPECT_EQ("", store.Text(TSelection{{2, 3}, {2, 3}}));
 
-  // 10 units, CR LF, CR LF, then 一 切 and a surrogate pair and "!".
+  // 10 units, CR LF, CR LF, then 一 切 and a surrogate pair and "!". Each index, the position it
+  // falls in, and that position's own index: inside a pair or a line break, the start of it.
   EXPECT_EQ(19u, store.Utf16Length());
-  const std::vector<std::pair<std::size_t, TTextPosition>> positions = {
-      {0, {0, 0}},  {5, {0, 7}},   {10, {0, 14}}, {12, {1, 0}}, {14, {2, 0}},
-      {16, {2, 6}}, {18, {2, 10}}, {19, {2, 11}}, {99, {2, 11}}};
-  for (const auto& [index, position] : positions)
+  const std::vector<std::tuple<std::size_t, TTextPosition, std::size_t>> positions = {
+      {0, {0, 0}, 0},    {5, {0, 7}, 5},    {10, {0, 14}, 10}, {11, {0, 14}, 10},
+      {12, {1, 0}, 12},  {14, {2, 0}, 14},  {16, {2, 6}, 16},  {17, {2, 6}, 16},
+      {18, {2, 10}, 18}, {19, {2, 11}, 19}, {99, {2, 11}, 19}};
+  for (const auto& [index, position, back] : positions) {
     EXPECT_EQ(position, store.PositionAtUtf16(index)) << index;
+    EXPECT_EQ(back, store.Utf16Index(position)) << index;
+  }
 }
 
 TEST(LineStore, CharacterStepsAndWords) {
@@ -59,4 +70,17 @@ TEST(LineStore, CharacterStepsAndWords) {
   EXPECT_EQ(Word(4, 14), widgets::WordAround(line, 7));  // the name, up to the blanks
   EXPECT_EQ(Word(14, 16), widgets::WordAround(line, 15));
   EXPECT_EQ(Word(16, 20), widgets::WordAround(line, 20));  // at the end: the last word
+
+  // A character and its marks are one step: e with an acute accent, Devanagari ki (a vowel sign
+  // that takes room), a thumb with a skin tone. Inside one, a step or a word starts at its base.
+  const std::string marked = u8"e\u0301t \u0915\u093F \U0001F44D\U0001F3FD!";
+  const std::vector<std::size_t> clusters = {0, 3, 4, 5, 11, 12, 20, 21};
+  for (std::size_t i = 0; i + 1 < clusters.size(); ++i) {
+    EXPECT_EQ(clusters[i + 1], widgets::NextCluster(marked, clusters[i])) << i;
+    EXPECT_EQ(clusters[i], widgets::PreviousCluster(marked, clusters[i + 1])) << i;
+  }
+  EXPECT_EQ(0u, widgets::ClusterStart(marked, 1));
+  EXPECT_EQ(12u, widgets::ClusterStart(marked, 16));
+  EXPECT_EQ(Word(0, 4), widgets::WordAround(marked, 1));
+  EXPECT_EQ(Word(12, 21), widgets::WordAround(marked, 21));
 }
