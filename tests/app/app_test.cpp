@@ -412,9 +412,6 @@ TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
             std::find(entries.begin(), entries.end(), std::string(kAbcMd5) + "|a.txt"));
 }
 
-// On any code page every text reads as on a Chinese system when read through the wide calls; a
-// name of the code page is listed as it is and stored in that code page, and a name outside it is
-// shown by its real name where it is left out.
 // On every code page the window's texts read right, and names of every script are made, stored
 // (in UTF-8 when the code page cannot hold them all) and checked; a changed file is named exactly.
 // A checkfile made on a Chinese system (GBK, no byte-order mark) is verified everywhere.
