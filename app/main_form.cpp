@@ -464,11 +464,11 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
 }
 
 void TForm1::TPaneRunView::SetStatus(TViewText text) {
-  form_.SetStatusText(gui::ViewTextWide(text));
+  form_.SetStatusText(text);
 }
 
-void TForm1::SetStatusText(const std::wstring& text) {
-  pendingStatus_ = text;
+void TForm1::SetStatusText(TViewText text) {
+  pendingStatus_.Assign(text);
   statusPending_ = true;
   if (!runActive_ || std::chrono::steady_clock::now() - statusShown_ >= kStatusInterval)
     ShowPendingStatus();
@@ -476,7 +476,7 @@ void TForm1::SetStatusText(const std::wstring& text) {
 
 void TForm1::ShowPendingStatus() {
   if (!statusPending_) return;
-  gui::SetControlText(Control(IdLabelStatus), pendingStatus_);
+  gui::SetControlText(Control(IdLabelStatus), gui::ViewTextWide(pendingStatus_));
   statusPending_ = false;
   statusShown_ = std::chrono::steady_clock::now();
 }

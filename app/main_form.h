@@ -116,9 +116,9 @@ class TForm1 {
   void SetRunning(TRunKind kind, bool running);
   bool ExecuteOpenDialog();
   // The status line. While a run is active a new text is shown a few times a second at most
-  // (every repaint of the label costs more than digesting a small file); the run's last text is
-  // shown when it ends.
-  void SetStatusText(const std::wstring& text);
+  // (every repaint of the label costs more than digesting a small file), and only a text shown is
+  // converted; the run's last text is shown when it ends.
+  void SetStatusText(TViewText text);
   void ShowPendingStatus();
   HWND Control(int id) const;
   // The pane a layout row creates (its creation data); null for the other rows.
@@ -134,7 +134,7 @@ class TForm1 {
   HWND lastFocus_ = nullptr;  // restored when the window is activated again
   bool runActive_ = false;
   bool statusPending_ = false;
-  std::wstring pendingStatus_;
+  TShownText pendingStatus_;
   std::chrono::steady_clock::time_point statusShown_{};
   std::chrono::steady_clock::time_point lastPump_{};
   int dpi_ = 96;

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <utility>
 
 #include "digest/digest_service.h"
 #include "platform/path.h"
+#include "platform/sync.h"
 
 namespace {
 
@@ -74,9 +74,9 @@ struct TDigestPipeline::TShared {
   std::atomic<bool> taking{false};     // the window's thread sleeps waiting for a worker
   std::atomic<bool> cancelled{false};  // asked by the digests' progress hook as they read
   bool ending = false;
-  std::mutex mutex;
-  std::condition_variable workAvailable;
-  std::condition_variable resultReady;
+  platform::TMutex mutex;
+  platform::TCondition workAvailable;
+  platform::TCondition resultReady;
 };
 
 TDigestPipeline::TDigestPipeline(unsigned workers, TDigestFile digestFile)
@@ -97,10 +97,10 @@ TDigestPipeline::TDigestPipeline(unsigned workers, TDigestFile digestFile)
 TDigestPipeline::~TDigestPipeline() {
   shared_->cancelled = true;
   {
-    std::lock_guard<std::mutex> lock(shared_->mutex);
+    std::lock_guard<platform::TMutex> lock(shared_->mutex);
     shared_->ending = true;
   }
-  shared_->workAvailable.notify_all();
+  shared_->workAvailable.NotifyAll();
   for (std::thread& worker : workers_) {
     if (leaveWorkers_) {
       worker.detach();
@@ -128,8 +128,8 @@ void TDigestPipeline::Queue(std::string path, std::string otherPaths) {
   s.queued.store(file + 1);
   // A busy worker claims the file when it is done: waking nobody saves system calls per file.
   if (s.idle.load() > 0) {
-    { std::lock_guard<std::mutex> lock(s.mutex); }
-    s.workAvailable.notify_one();
+    { std::lock_guard<platform::TMutex> lock(s.mutex); }
+    s.workAvailable.NotifyOne();
   }
 }
 
@@ -156,11 +156,11 @@ void TDigestPipeline::Take(TRunView& view, TDigestResult& result) {
       const std::uint64_t inFlight = s.queued.load() - s.taken;
       const std::uint64_t batch =
           std::max<std::uint64_t>(1, std::min<std::uint64_t>(inFlight, s.slotCount / 2));
-      std::unique_lock<std::mutex> lock(s.mutex);
+      std::unique_lock<platform::TMutex> lock(s.mutex);
       s.wakeAt = std::max(s.taken + batch, s.finished.load() + 1);
       s.taking = true;
-      s.resultReady.wait_for(lock, kResultSlice,
-                             [&] { return s.finished.load() >= s.wakeAt.load(); });
+      s.resultReady.WaitFor(lock, kResultSlice,
+                            [&] { return s.finished.load() >= s.wakeAt.load(); });
       s.taking = false;
     }
     if (slot.done.load()) break;
@@ -185,10 +185,10 @@ void TDigestPipeline::Cancel(TRunView& view) {
   const auto stopped = [&] { return s.busy.load() == 0; };
   while (!stopped()) {
     {
-      std::unique_lock<std::mutex> lock(s.mutex);
+      std::unique_lock<platform::TMutex> lock(s.mutex);
       s.wakeAt = 0;  // every worker that ends wakes it
       s.taking = true;
-      s.resultReady.wait_for(lock, kWaitSlice, stopped);
+      s.resultReady.WaitFor(lock, kWaitSlice, stopped);
       s.taking = false;
     }
     if (stopped()) break;
@@ -219,8 +219,8 @@ void TDigestPipeline::TShared::TryOtherPaths(const TSlot& slot, THashProgress* p
 
 void TDigestPipeline::TShared::WakeTaker() {
   if (!taking.load() || finished.load() < wakeAt.load()) return;
-  { std::lock_guard<std::mutex> lock(mutex); }
-  resultReady.notify_all();
+  { std::lock_guard<platform::TMutex> lock(mutex); }
+  resultReady.NotifyAll();
 }
 
 void TDigestPipeline::TShared::Work() {
@@ -229,9 +229,9 @@ void TDigestPipeline::TShared::Work() {
     std::uint64_t file = started.load();
     const bool claimable = !cancelled.load() && file < queued.load(std::memory_order_acquire);
     if (!claimable) {
-      std::unique_lock<std::mutex> lock(mutex);
+      std::unique_lock<platform::TMutex> lock(mutex);
       ++idle;
-      workAvailable.wait(lock,
+      workAvailable.Wait(lock,
                          [&] { return ending || (!cancelled && started.load() < queued.load()); });
       --idle;
       if (ending) return;

@@ -10,9 +10,13 @@ std::string JoinedBytes(TViewText text) {
   return joined;
 }
 
-TShownText::TShownText(TViewText text) : bytes_(JoinedBytes(text)) {
-  std::size_t end = 0;
-  for (const TTextPiece& piece : text) ends_.emplace_back(end += piece.text.size(), piece.source);
+void TShownText::Assign(TViewText text) {
+  bytes_.clear();
+  ends_.clear();
+  for (const TTextPiece& piece : text) {
+    bytes_.append(piece.text);
+    ends_.emplace_back(bytes_.size(), piece.source);
+  }
 }
 
 TTextPiece TShownText::operator[](std::size_t i) const {

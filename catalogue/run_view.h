@@ -41,7 +41,10 @@ std::string JoinedBytes(TViewText text);
 // A view text that keeps its own bytes, for a text made now and shown later (an error's message).
 class TShownText {
  public:
-  TShownText(TViewText text);
+  TShownText() = default;
+  TShownText(TViewText text) { Assign(text); }
+  // Takes `text`'s pieces, keeping the room this text had (a status set for every file).
+  void Assign(TViewText text);
   std::size_t size() const { return ends_.size(); }
   TTextPiece operator[](std::size_t i) const;
   const std::string& Joined() const { return bytes_; }  // as JoinedBytes

@@ -1,6 +1,8 @@
 // Conversions of shown texts to UTF-16 and UTF-8; see display_text.h.
 #include "widgets/display_text.h"
 
+#include "platform/text.h"
+
 namespace gui {
 
 namespace {
@@ -58,7 +60,21 @@ std::wstring ViewTextWide(const TShownText& text) {
   return joined;
 }
 
-std::string ViewTextUtf8(TViewText text) { return Utf8(ViewTextWide(text)); }
+std::string ViewTextUtf8(TViewText text) {
+  // Most pieces are ASCII or UTF-8 already, and go as they are; the rest through UTF-16. Bytes
+  // that are not UTF-8 (a damaged checkfile's) come out as the stand-in character.
+  std::string joined;
+  for (const TTextPiece& piece : text) {
+    const bool asIs = piece.source == TTextSource::Utf8 ? platform::IsValidUtf8(piece.text)
+                                                       : platform::IsAscii(piece.text);
+    if (asIs) {
+      joined.append(piece.text);
+    } else {
+      joined += Utf8(PieceWide(piece));
+    }
+  }
+  return joined;
+}
 
 BYTE ChineseCharset() { return GetACP() == kProgramCodePage ? DEFAULT_CHARSET : GB2312_CHARSET; }
 
