@@ -428,7 +428,7 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));
   const std::wstring names[] = {named->name,       L"한글.txt", L"Motörhead.txt",
                                 L"Señorita €.txt", L"ไทย.txt",  L"\U0001F600e\u0301.txt",
-                                L"照片\\假日.jpg"};
+                                L"照片\\假日.jpg", L"plain.txt"};
   for (const std::wstring& name : names) WriteFile(root + L"\\" + name, kAbc);
   TProgram program(setup.program, setup.folder.Path());
 
@@ -487,14 +487,41 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   for (const std::wstring& name : names)
     EXPECT_NE(std::string::npos, written.find(std::string(kAbcMd5) + "|" + Utf8(name) + "\r\n"));
 
-  const std::wstring clean = CheckDropped(program, setup.folder / kCheckfile);
-  EXPECT_NE(std::wstring::npos, clean.find(L"\r\n8 文件对比\r\n一切正常!")) << clean;
+  // The lists other tools write, of a Korean, a Chinese and a plain name: a command-line tool's
+  // text mode ("./" paths, LF, UTF-8 without the mark), its tagged form with capital digits, and a
+  // Windows tool's list (binary mode, backslashes, CR LF, UTF-8 behind the mark).
+  const std::string upper = "900150983CD24FB0D6963F7D28E17F72";
+  std::string text, tagged, windows = "\xEF\xBB\xBF";
+  for (const std::wstring& name : {names[1], names[6], names[7]}) {
+    std::string slashed = Utf8(name);
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    text += kAbcMd5 + std::string("  ./") + slashed + "\n";
+    tagged += "MD5 (" + slashed + ") = " + upper + "\n";
+    windows += kAbcMd5 + std::string(" *") + Utf8(name) + "\r\n";
+  }
+  const std::string lists[] = {setup.folder / "text.md5", setup.folder / "tagged.md5",
+                               setup.folder / "windows.txt"};
+  WriteFile(lists[0], text);
+  WriteFile(lists[1], tagged);
+  WriteFile(lists[2], windows);
+
   const std::wstring hangul = root + L"\\" + names[1];
-  WriteFile(hangul, "changed");
-  const std::wstring changed = CheckDropped(program, setup.folder / kCheckfile);
-  EXPECT_NE(std::wstring::npos, changed.find(L"没有匹配:\r\n" + hangul + L"\r\n***\r\n"))
-      << changed;
-  EXPECT_EQ(L"1 文件的MD5值不匹配!文件已经被损坏或修改", WideLastLine(changed));
+  for (const bool change : {false, true}) {
+    if (change) WriteFile(hangul, "changed");
+    for (const std::string& list : {setup.folder / kCheckfile, lists[0], lists[1], lists[2]}) {
+      const std::wstring checked = CheckDropped(program, list);
+      const bool own = list == setup.folder / kCheckfile;
+      if (!change) {
+        const std::wstring allWell =
+            (own ? L"\r\n9" : L"\r\n3") + std::wstring(L" 文件对比\r\n一切正常!");
+        EXPECT_EQ(checked.size() - allWell.size(), checked.rfind(allWell)) << checked;
+      } else {
+        EXPECT_NE(std::wstring::npos, checked.find(L"没有匹配:\r\n" + hangul + L"\r\n***\r\n"))
+            << checked;
+        EXPECT_EQ(L"1 文件的MD5值不匹配!文件已经被损坏或修改", WideLastLine(checked));
+      }
+    }
+  }
 
   WriteFile(setup.folder / "gbk.md5",
             std::string(kAbcMd5) + "|\xD5\xD5\xC6\xAC\\\xBC\xD9\xC8\xD5.jpg\r\n");

@@ -101,7 +101,7 @@ TEST(LongFile, WritingStatusShowsUntilTheCheckfileIsWritten) {
 }
 
 // Every entry names a.txt through a folder of its own name and "..", with a wrong digest: the
-// summary sorts a hundred thousand paths of mixed letter case.
+// summary sorts a hundred thousand paths of mixed letter case and script in the locale's order.
 TEST(LongFile, LargeSortedListKeepsAnsweringAndKeepsTheOrder) {
   TProgramFolder setup;
   TTempFolder data;
@@ -111,9 +111,12 @@ TEST(LongFile, LargeSortedListKeepsAnsweringAndKeepsTheOrder) {
   unsigned seed = 20261208;
   for (int i = 0; i < 100000; ++i) {
     std::string folder;
+    // The names' order, Chinese ones among them, is that of their code-page form.
+    static const char* const pieces[] = {"a", "B", "c", "D", "e",  "F", "-",
+                                         "_", "g", "H", "1", "中", "文"};
     for (int c = 0; c < 6; ++c) {
       seed = seed * 1103515245u + 12345u;
-      folder += "aBcDeF-_gH1"[(seed >> 16) % 11];
+      folder += pieces[(seed >> 16) % 13];
     }
     const std::string name = folder + "\\..\\a.txt";
     text += std::string(32, '0') + "|" + name + "\r\n";

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "tests/app/program_driver.h"
@@ -136,49 +134,4 @@ TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {
   EXPECT_EQ(longTree.Path(), program.Text(IdButtonScanFolder));
   EXPECT_EQ(0, program.SelectedPage());
   EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
-}
-
-// The MD5 lists other tools write, over names of three scripts: a command-line tool's text mode
-// ("./" paths, LF, UTF-8 without the mark), its tagged form with capital digits, and a Windows
-// tool's list (binary mode, backslashes, CR LF, UTF-8 behind the mark). Each checks all well, and
-// after one file changes each names exactly that file.
-TEST(OpenPath, ListsOfOtherToolsAreChecked) {
-  TProgramFolder setup;
-  TTempFolder data;
-  const std::string hangul = "\xED\x95\x9C\xEA\xB8\x80.txt";  // UTF-8
-  const std::wstring root = Wide(data.Path());
-  MakeFolder(data / "sub");
-  for (const std::wstring& name : {std::wstring(L"中文.txt"), std::wstring(L"\xD55C\xAE00.txt"),
-                                   std::wstring(L"sub\\plain.txt")})
-    WriteFile(root + L"\\" + name, "abc");
-  const std::string names[] = {u8"中文.txt", hangul, "sub/plain.txt"};
-  std::string upper = kAbcMd5;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  std::string text, tagged, windows = "\xEF\xBB\xBF";
-  for (const std::string& name : names) {
-    text += kAbcMd5 + "  ./" + name + "\n";
-    tagged += "MD5 (" + name + ") = " + upper + "\n";
-    std::string backslashed = name;
-    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
-    windows += kAbcMd5 + " *" + backslashed + "\r\n";
-  }
-  const std::string lists[] = {data / "text.md5", data / "tagged.md5", data / "windows.txt"};
-  WriteFile(lists[0], text);
-  WriteFile(lists[1], tagged);
-  WriteFile(lists[2], windows);
-  TProgram program(setup.program, setup.folder.Path());
-
-  for (const std::string& list : lists) {
-    const std::wstring pane = CheckDropped(program, list);
-    EXPECT_NE(std::wstring::npos, pane.find(L"OK: " + root + L"\\sub\\plain.txt\r\n")) << pane;
-    const std::wstring allWell = L"\r\n3 文件对比\r\n一切正常!";
-    EXPECT_EQ(allWell, pane.substr(pane.size() - std::min(pane.size(), allWell.size())));
-  }
-  const std::wstring changed = root + L"\\\xD55C\xAE00.txt";
-  WriteFile(changed, "changed");
-  for (const std::string& list : lists) {
-    const std::wstring pane = CheckDropped(program, list);
-    EXPECT_NE(std::wstring::npos, pane.find(L"没有匹配:\r\n" + changed + L"\r\n***\r\n")) << pane;
-    EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
-  }
 }
