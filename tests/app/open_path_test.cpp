@@ -67,13 +67,13 @@ TEST(OpenPath, FolderOnTheCommandLineIsTheFolderToScan) {
   EXPECT_FALSE(FileExists(data / "照片 2026\\" + kCheckfile));
 }
 
-// A checkfile that cannot be opened, or that is too large to be read whole (3 GiB: a string of
-// the 32-bit program cannot hold it), gives a box that says why; the window stays idle.
+// A checkfile that cannot be opened, or that is too large to be read whole (4 GiB and more: never
+// a part of it), gives a box that says why; the window stays idle.
 TEST(OpenPath, CheckfileThatCannotBeLoadedGivesTheErrorBox) {
   TProgramFolder setup;
   const std::string missing = setup.folder / "missing.MD5";
   const std::string huge = setup.folder / "huge.MD5";
-  MakeSparseFile(huge, 3ull << 30);
+  MakeSparseFile(huge, (4ull << 30) + 100);
   const std::pair<std::string, std::string> cases[] = {
       {missing, "Cannot open file \"" + missing + "\""},
       {huge, "检查文件太大,无法载入: " + huge},

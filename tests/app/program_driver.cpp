@@ -500,13 +500,4 @@ void PressButton(HWND button) {
                reinterpret_cast<LPARAM>(button));
 }
 
-std::wstring CheckDropped(const TProgram& program, const std::string& checkfile) {
-  program.Drop(checkfile);
-  WaitUntil([&] {
-    return program.Idle() &&
-           WideText(program.Control(IdMemoCheck)).find(L"操作完成") != std::wstring::npos;
-  });
-  return WideText(program.Control(IdMemoCheck));
-}
-
 }  // namespace driver

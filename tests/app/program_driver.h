@@ -119,10 +119,6 @@ bool HasIconChild(HWND dialog);
 // Clicks a button; posted, so a modal box the click opens does not block the caller.
 void PressButton(HWND button);
 
-// Drops a checkfile on the program, waits for the check run to end, and returns the check pane's
-// text read through the wide calls.
-std::wstring CheckDropped(const TProgram& program, const std::string& checkfile);
-
 // Waits for a message box captioned "Hashtally" and returns it (null when none came).
 HWND WaitForBox(const TProgram& program);
 // Presses a message box's OK button until the box has gone.

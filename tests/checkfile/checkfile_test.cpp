@@ -186,9 +186,7 @@ TEST(CheckfileEntries, ReadsEveryLineFormInItsEncoding) {
       {kDigestA + u8"|中文", u8"B\\中文", 1, true},                     // UTF-8, our own
       {kDigestA + u8"  中文", u8"B\\中文", 0, true},                    // UTF-8, another's
       {kDigestA + "  /home/x", "", 0, false},                           // the root of no drive
-      {kDigestA + "  C:rel", "", 0, false},                             // another current folder
-      {"MD5 () = " + kDigestA, "", 0, false},
-      {kDigestA + kDigestA + "  a.txt", "", 0, false},  // SHA-256
+      {kDigestA + kDigestA + "  a.txt", "", 0, false},                  // SHA-256
       {kDigestA + " a.txt", "", 0, false},
   };
   for (const TCase& c : cases) {
@@ -216,11 +214,9 @@ TEST(CheckfileEntries, OnlyTheCheckfilesOwnShareIsReached) {
   const std::tuple<std::string, std::string, bool> cases[] = {
       {"\\\\srv\\share\\..\\..\\f", shared, false},
       {"\\\\srv\\other\\f", shared, true},
-      {"//?/UNC/srv/share/f", local, true},
-      {"\\\\?\\unc\\srv\\share\\f", shared, false},
       {"\\\\?\\GLOBALROOT\\Device\\Mup\\srv\\share", local, true},
-      {"\\\\?\\C:\\f", shared, false},
   };
+
   for (const auto& [path, checkfile, elsewhere] : cases)
     EXPECT_EQ(ReachesAnotherComputer(path, checkfile), elsewhere) << path << " from " << checkfile;
 }

@@ -48,16 +48,11 @@ TEST(PlatformText, SortKeysOrderAsTheComparisonDoes) {
   EXPECT_EQ(byKeys, texts);
 }
 
-// What is UTF-8, and what a conversion that cannot be exact still gives (the checkfile's tests
-// cover the exact ones).
-TEST(PlatformText, Utf8ValidityAndLossyConversions) {
+// What is UTF-8 (the conversions are covered by the checkfile's tests).
+TEST(PlatformText, WhatIsUtf8) {
   for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xB8", "\x80"})
     EXPECT_FALSE(platform::IsValidUtf8(bad)) << testing::PrintToString(std::string(bad));
   EXPECT_TRUE(platform::IsValidUtf8("\xF0\x9F\x98\x80 \xE4\xB8\xAD"));
-  std::string lossy;
-  EXPECT_FALSE(platform::CodePageToUtf8("\xD6", 936, lossy));  // half a character
-  EXPECT_TRUE(platform::IsValidUtf8(lossy));
-  EXPECT_FALSE(platform::Utf8ToCodePage("\xED\x95\x9C", 936, lossy));  // Hangul
 }
 
 }  // namespace
