@@ -18,7 +18,6 @@
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
 #include "catalogue/start_up.h"
-#include "platform/text.h"
 #include "platform/wide_path_win32.h"
 
 namespace {

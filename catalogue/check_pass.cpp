@@ -129,20 +129,20 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
   std::vector<bool> elsewhere(entries.size());
   std::size_t queued = 0;
   std::string path;
+  std::string paths[TCheckfileEntries::kMostReadings];
   std::string otherPaths;
-  std::string other;
   const auto queueNext = [&] {
-    entries.Path(queued, baseFolder, 0, path);
-    if (ReachesAnotherComputer(path, checkfilePath)) {
+    const unsigned readings = entries.Paths(queued, baseFolder, paths);
+    if (ReachesAnotherComputer(paths[0], checkfilePath)) {
       elsewhere[queued++] = true;
       return;
     }
     otherPaths.clear();
-    for (unsigned reading = 1; entries.Path(queued, baseFolder, reading, other); ++reading) {
-      otherPaths += other;
+    for (unsigned reading = 1; reading < readings; ++reading) {
+      otherPaths += paths[reading];
       otherPaths += '\0';
     }
-    pipeline.Queue(std::move(path), std::move(otherPaths));
+    pipeline.Queue(paths[0], std::move(otherPaths));
     ++queued;
   };
   // Stored in the checkfile's encoding, as the digits are shown.

@@ -156,9 +156,7 @@ bool FitsInCheckfile(std::string_view relativePath) {
   if (relativePath.size() <= MaxCheckfileName) return true;
   // Shorter in the code page, where it has a form there (never longer than in UTF-8).
   std::string stored;
-  return !platform::IsAscii(relativePath) &&
-         platform::Utf8ToCodePage(relativePath, platform::SystemCodePage(), stored) &&
-         stored.size() <= MaxCheckfileName;
+  return CodePageForm(relativePath, stored) && stored.size() <= MaxCheckfileName;
 }
 
 TCheckfileBody CheckfileBody(const std::string& folder, const TMD5NodeArray& nodes) {

@@ -186,6 +186,10 @@ class TCheckfileEntries {
   // gives another name than those before. False when there is no such reading.
   bool Path(std::size_t i, const std::string& baseFolder, unsigned reading,
             std::string& path) const;
+  // Every reading at once, first to last (the first always there); returns how many.
+  static constexpr unsigned kMostReadings = 4;
+  unsigned Paths(std::size_t i, const std::string& baseFolder,
+                 std::string (&paths)[kMostReadings]) const;
 
  private:
   enum class TForm : std::uint8_t {

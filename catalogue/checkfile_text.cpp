@@ -91,38 +91,35 @@ TOtherName OtherName(std::string_view stored, bool escaped) {
   return name;
 }
 
-// The name read as reading number `reading` (see TCheckfileEntries::Path) into `name`. `marked`:
-// the checkfile has the byte-order mark; `utf8`: the name is UTF-8 first.
-bool ReadName(std::string_view stored, bool marked, bool utf8, unsigned reading,
-              std::string& name) {
+// Every reading of a stored name (see TCheckfileEntries::Paths), each `prefix` followed by it,
+// into `paths`; returns how many. `marked`: the checkfile has the byte-order mark; `utf8`: the
+// name is UTF-8 first.
+unsigned ReadNames(std::string_view stored, bool marked, bool utf8, std::string_view prefix,
+                   std::string* paths) {
   // Plain ASCII reads the same in every encoding, and a checkfile with the mark in one only.
   if (platform::IsAscii(stored) || marked) {
-    if (reading > 0) return false;
-    name.assign(stored);
-    return true;
+    paths[0].assign(prefix);
+    paths[0] += stored;
+    return 1;
   }
   const unsigned system = platform::SystemCodePage();
   const bool validUtf8 = platform::IsValidUtf8(stored);
-  std::string readings[4];
+  std::string name;
   unsigned count = 0;
-  if (utf8 && validUtf8) readings[count++].assign(stored);
-  platform::CodePageToUtf8(stored, system, readings[count++]);
-  if (validUtf8) readings[count++].assign(stored);
-  if (system != platform::kCodePageGbk) {
-    std::string gbk;
-    if (platform::CodePageToUtf8(stored, platform::kCodePageGbk, gbk))
-      readings[count++] = std::move(gbk);
-  }
   // Only readings that name another file than those before them count.
-  unsigned found = 0;
-  for (unsigned k = 0; k < count; ++k) {
-    if (std::find(readings, readings + k, readings[k]) != readings + k) continue;
-    if (found++ == reading) {
-      name = std::move(readings[k]);
-      return true;
-    }
-  }
-  return false;
+  const auto add = [&](std::string_view reading) {
+    paths[count].assign(prefix);
+    paths[count] += reading;
+    if (std::find(paths, paths + count, paths[count]) == paths + count) ++count;
+  };
+  if (utf8 && validUtf8) add(stored);
+  platform::CodePageToUtf8(stored, system, name);
+  add(name);
+  if (validUtf8) add(stored);
+  if (system != platform::kCodePageGbk &&
+      platform::CodePageToUtf8(stored, platform::kCodePageGbk, name))
+    add(name);
+  return count;
 }
 
 // The computer and share, or the device, that `path` reaches before its names, lower-cased;
@@ -223,20 +220,21 @@ std::string_view TCheckfileEntries::NameBytes(const TLine& line) const {
   return std::string_view();
 }
 
+unsigned TCheckfileEntries::Paths(std::size_t i, const std::string& baseFolder,
+                                  std::string (&paths)[kMostReadings]) const {
+  const TLine& line = lines_[i];
+  if (line.form == TForm::Own) return ReadNames(NameBytes(line), utf8_, utf8_, baseFolder, paths);
+  const bool escaped = line.form == TForm::PlainEscaped || line.form == TForm::TaggedEscaped;
+  const TOtherName other = OtherName(NameBytes(line), escaped);
+  return ReadNames(other.bytes, utf8_, utf8_ || contentUtf8_,
+                   other.whole ? std::string_view() : std::string_view(baseFolder), paths);
+}
+
 bool TCheckfileEntries::Path(std::size_t i, const std::string& baseFolder, unsigned reading,
                              std::string& path) const {
-  const TLine& line = lines_[i];
-  std::string name;
-  if (line.form == TForm::Own) {
-    if (!ReadName(NameBytes(line), utf8_, utf8_, reading, name)) return false;
-    path = baseFolder;
-  } else {
-    const bool escaped = line.form == TForm::PlainEscaped || line.form == TForm::TaggedEscaped;
-    const TOtherName other = OtherName(NameBytes(line), escaped);
-    if (!ReadName(other.bytes, utf8_, utf8_ || contentUtf8_, reading, name)) return false;
-    path = other.whole ? std::string() : baseFolder;
-  }
-  path += name;
+  std::string paths[kMostReadings];
+  if (reading >= Paths(i, baseFolder, paths)) return false;
+  path = std::move(paths[reading]);
   return true;
 }
 

@@ -10,7 +10,6 @@
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/drive.h"
-#include "platform/text.h"
 
 namespace {
 

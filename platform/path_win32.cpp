@@ -17,41 +17,6 @@ const wchar_t kDevicePrefix[] = L"\\\\.\\";
 // The longest path the wide file services take, in UTF-16 units with its terminating zero.
 constexpr std::size_t kLongestSystemPath = 32767;
 
-std::wstring Widen(const std::string& text, DWORD flags) {
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, flags, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, flags, text.data(), size, &wide[0], length);
-  return wide;
-}
-
-// `wide` in `codePage` without look-alikes; false when a character has no exact form there.
-bool Narrow(const wchar_t* wide, UINT codePage, std::string& text) {
-  text.clear();
-  const int size = static_cast<int>(wcslen(wide));
-  if (size == 0) return true;
-  // UTF-8 takes neither the flag nor the default-character report, and refuses only what is no
-  // character at all (a lone surrogate).
-  const bool utf8 = codePage == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  BOOL usedDefault = FALSE;
-  BOOL* const report = utf8 ? nullptr : &usedDefault;
-  const int length = WideCharToMultiByte(codePage, flags, wide, size, nullptr, 0, nullptr, report);
-  if (length <= 0) {
-    // Shown with the stand-in character where it has none.
-    const int lossy = WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
-    if (lossy > 0) {
-      text.resize(static_cast<std::size_t>(lossy));
-      WideCharToMultiByte(codePage, 0, wide, size, &text[0], lossy, nullptr, nullptr);
-    }
-    return false;
-  }
-  text.resize(static_cast<std::size_t>(length));
-  WideCharToMultiByte(codePage, flags, wide, size, &text[0], length, nullptr, report);
-  return !usedDefault;
-}
-
 // `path` made absolute and normalised; empty when the system cannot resolve it.
 std::wstring FullPath(const std::wstring& path) {
   const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -158,8 +123,8 @@ std::string NativePath(const std::string& corePath) { return corePath; }
 std::string CorePath(const std::string& nativePath) { return nativePath; }
 
 std::wstring SystemPath(const std::string& corePath) {
-  std::wstring wide = Widen(corePath, MB_ERR_INVALID_CHARS);
-  if (wide.empty() && !corePath.empty()) wide = Widen(corePath, 0);
+  std::wstring wide;
+  WidenText(corePath, CP_UTF8, wide);
   if (wide.empty()) return wide;
   std::wstring root;
   std::size_t rest = 0;
@@ -201,8 +166,8 @@ std::string AbsolutePath(const std::string& corePath) {
   return absolute;
 }
 
-bool CodePageName(const wchar_t* wide, std::string& name) { return Narrow(wide, CP_ACP, name); }
+bool CodePageName(const wchar_t* wide, std::string& name) { return NarrowText(wide, CP_ACP, name); }
 
-bool Utf8Name(const wchar_t* wide, std::string& name) { return Narrow(wide, CP_UTF8, name); }
+bool Utf8Name(const wchar_t* wide, std::string& name) { return NarrowText(wide, CP_UTF8, name); }
 
 }  // namespace platform

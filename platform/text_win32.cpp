@@ -2,13 +2,10 @@
 #include <windows.h>
 
 #include "platform/text.h"
+#include "platform/wide_path_win32.h"
 
 namespace platform {
-namespace {
-
-// `text` of `codePage` in UTF-16; false when some bytes are no character of it (they are then
-// converted as the system converts them).
-bool Widen(std::string_view text, unsigned codePage, std::wstring& wide) {
+bool WidenText(std::string_view text, unsigned codePage, std::wstring& wide) {
   wide.clear();
   if (text.empty()) return true;
   const int size = static_cast<int>(text.size());
@@ -26,8 +23,7 @@ bool Widen(std::string_view text, unsigned codePage, std::wstring& wide) {
   return exact;
 }
 
-// `wide` in `codePage`; false when some character has no exact form there.
-bool Narrow(const std::wstring& wide, unsigned codePage, std::string& text) {
+bool NarrowText(std::wstring_view wide, unsigned codePage, std::string& text) {
   text.clear();
   if (wide.empty()) return true;
   const int size = static_cast<int>(wide.size());
@@ -37,17 +33,26 @@ bool Narrow(const std::wstring& wide, unsigned codePage, std::string& text) {
   const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
   BOOL* const report = utf8 ? nullptr : &usedDefault;
-  const int length =
-      WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, report);
-  if (length <= 0) return false;
+  int length = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, report);
+  if (length <= 0) {
+    // Shown with the stand-in character where it has none.
+    length = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length > 0) {
+      text.resize(static_cast<std::size_t>(length));
+      WideCharToMultiByte(codePage, 0, wide.data(), size, &text[0], length, nullptr, nullptr);
+    }
+    return false;
+  }
   text.resize(static_cast<std::size_t>(length));
   WideCharToMultiByte(codePage, flags, wide.data(), size, &text[0], length, nullptr, report);
   return !usedDefault;
 }
 
+namespace {
+
 std::wstring WideOfUtf8(const std::string& text) {
   std::wstring wide;
-  Widen(text, CP_UTF8, wide);
+  WidenText(text, CP_UTF8, wide);
   return wide;
 }
 
@@ -57,15 +62,15 @@ unsigned SystemCodePage() { return GetACP(); }
 
 bool CodePageToUtf8(std::string_view bytes, unsigned codePage, std::string& utf8) {
   std::wstring wide;
-  const bool exact = Widen(bytes, codePage, wide);
+  const bool exact = WidenText(bytes, codePage, wide);
   // The stand-in characters of a lossy conversion are characters too.
-  Narrow(wide, CP_UTF8, utf8);
+  NarrowText(wide, CP_UTF8, utf8);
   return exact;
 }
 
 bool Utf8ToCodePage(std::string_view utf8, unsigned codePage, std::string& bytes) {
   std::wstring wide;
-  return Widen(utf8, CP_UTF8, wide) && Narrow(wide, codePage, bytes);
+  return WidenText(utf8, CP_UTF8, wide) && NarrowText(wide, codePage, bytes);
 }
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }

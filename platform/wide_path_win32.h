@@ -1,10 +1,19 @@
-// Paths between the core's UTF-8 text and the wide file services of Windows, which take paths up
-// to 32,767 characters where the narrow ones stop at MAX_PATH.
+// Text and paths between the core's UTF-8 (or a code page) and the wide services of Windows; the
+// wide file services take paths up to 32,767 characters where the narrow ones stop at MAX_PATH.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
+
+// `text` of `codePage` in UTF-16. False when some bytes are no character of it: they are then
+// converted to the stand-in character, as the narrow calls convert them.
+bool WidenText(std::string_view text, unsigned codePage, std::wstring& wide);
+
+// `wide` in `codePage`, never as a look-alike. False when a character has no exact form there: it
+// is then shown as the code page's default or stand-in character.
+bool NarrowText(std::wstring_view wide, unsigned codePage, std::string& text);
 
 // `corePath` as the wide file services take it: made absolute (against the current folder, or
 // that of its drive for "C:name") and given the verbatim prefix \\?\ (\\?\UNC\ for a share), so

@@ -1,7 +1,7 @@
 // Conversions of shown texts to UTF-16 and UTF-8; see display_text.h.
-#include "widgets/display_text.h"
-
 #include "platform/text.h"
+#include "platform/wide_path_win32.h"
+#include "widgets/display_text.h"
 
 namespace gui {
 
@@ -10,12 +10,8 @@ namespace {
 constexpr UINT kProgramCodePage = 936;
 
 std::wstring Widen(UINT codePage, std::string_view text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
+  std::wstring wide;
+  platform::WidenText(text, codePage, wide);
   return wide;
 }
 
@@ -38,13 +34,8 @@ std::wstring SystemWide(std::string_view text) { return Widen(CP_ACP, text); }
 std::wstring Utf8Wide(std::string_view text) { return Widen(CP_UTF8, text); }
 
 std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return std::string();
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &narrow[0], length, nullptr, nullptr);
+  std::string narrow;
+  platform::NarrowText(text, CP_UTF8, narrow);
   return narrow;
 }
 
@@ -66,7 +57,7 @@ std::string ViewTextUtf8(TViewText text) {
   std::string joined;
   for (const TTextPiece& piece : text) {
     const bool asIs = piece.source == TTextSource::Utf8 ? platform::IsValidUtf8(piece.text)
-                                                       : platform::IsAscii(piece.text);
+                                                        : platform::IsAscii(piece.text);
     if (asIs) {
       joined.append(piece.text);
     } else {
