@@ -59,9 +59,7 @@ class TForm1 {
     void ClearAbortRequest() override { form_.AbortRequested = false; }
     void ShowNoFilesBox() override;
     void SetRunning(TRunKind kind, bool running) override { form_.SetRunning(kind, running); }
-    void SetProgress(std::size_t done, std::size_t total) override {
-      form_.taskbar_.SetValue(done, total);
-    }
+    void SetByteProgress(const TByteProgress* progress) override { form_.progress_ = progress; }
 
    private:
     TForm1& form_;
@@ -145,6 +143,7 @@ class TForm1 {
   TPaneRunView makeView_{*this, memoMake_};
   TPaneRunView checkView_{*this, memoCheck_};
   TTaskbarProgress taskbar_;
+  const TByteProgress* progress_ = nullptr;  // the active run's byte counts
 
   widgets::TVersionInfo VersionInfo1;
   widgets::TSelectFolderDialog SelectFolderDialog1;

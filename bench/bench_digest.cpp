@@ -69,7 +69,7 @@ BENCHMARK(BM_MD5_OpenSSL)->MinTime(2.0);
 // Asked every 64 KiB: looks at a clock as the window's pump does, and goes on.
 class TClockProgress final : public THashProgress {
  public:
-  bool KeepReading() override {
+  bool KeepReading(uint64_t) override {
     benchmark::DoNotOptimize(std::chrono::steady_clock::now());
     return true;
   }

@@ -46,7 +46,7 @@ class NullView : public TRunView {
   void ShowNoFilesBox() override {}
   void ShowNow() override {}
   void SetRunning(TRunKind, bool) override {}
-  void SetProgress(std::size_t, std::size_t) override {}
+  void SetByteProgress(const TByteProgress*) override {}
 };
 
 std::string g_base;                    // native: holds tree/ and md5sum's list

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "catalogue/checkfile.h"
 #include "catalogue/digest_pipeline.h"
+#include "catalogue/path_gate.h"
 #include "catalogue/run_state.h"
 #include "digest/digest_service.h"
 #include "platform/drive.h"
@@ -22,6 +25,17 @@ const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检�
 // A listed path on another computer than the checkfile's: opening it would connect to that
 // computer and offer the user's credentials, so it is counted among the files not compared.
 const char kElsewhereLine[] = "指向其他计算机的路径,未打开: ";
+// An entry whose name, read in different encodings, names different files that do not all match:
+// which one is meant cannot be told, so it is compared with none.
+const char kAmbiguousLine[] = "名称有歧义,未进行对比: ";
+constexpr unsigned kEncodings = 4;  // of TNameEncoding
+
+// The readings of one entry's name: how many, and the encoding of each.
+struct TReadings {
+  TNameEncoding encodings[TCheckfileEntries::kMostReadings];
+  unsigned count = 0;
+};
+
 // How much sorting work is done between two chances for the window's messages to run.
 constexpr std::size_t kSortPiece = 4096;
 
@@ -105,6 +119,8 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   if (origin == TCheckOrigin::BesideProgram) AppendProgramLine(view_, kAutoCheckLine);
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Check);
+  TShownProgress shown(view_);
+  progress_ = shown.Counts();
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   const TCheckfileEntries entries =
       LoadCheckfileEntries(checkfilePath, [this] { view_.ProcessMessages(); });
@@ -121,70 +137,105 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
 bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
                                 TTally& tally, std::vector<TMismatch>& mismatches) {
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
+  TPipelineOptions options;
+  options.digestFile = digestFile_;
+  options.gate = std::make_shared<TPathGate>(checkfilePath);
+  options.progress = progress_;
+  options.paused = &view_.PauseFlag();
   TDigestPipeline pipeline(digestThreads_ != 0
                                ? digestThreads_
                                : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder),
-                           digestFile_);
-  // Entries whose file is on another computer: never queued, never opened.
-  std::vector<bool> elsewhere(entries.size());
+                           std::move(options));
   std::size_t queued = 0;
-  std::string path;
   std::string paths[TCheckfileEntries::kMostReadings];
   std::string otherPaths;
+  // The encodings of the readings of the entries queued and not yet taken.
+  std::deque<TReadings> readings;
   const auto queueNext = [&] {
-    const unsigned readings = entries.Paths(queued, baseFolder, paths);
-    if (ReachesAnotherComputer(paths[0], checkfilePath)) {
-      elsewhere[queued++] = true;
-      return;
-    }
+    TReadings& queuedReadings = readings.emplace_back();
+    queuedReadings.count = entries.Paths(queued, baseFolder, paths, queuedReadings.encodings);
     otherPaths.clear();
-    for (unsigned reading = 1; reading < readings; ++reading) {
+    for (unsigned reading = 1; reading < queuedReadings.count; ++reading) {
       otherPaths += paths[reading];
       otherPaths += '\0';
     }
     pipeline.Queue(paths[0], std::move(otherPaths));
     ++queued;
   };
-  // Stored in the checkfile's encoding, as the digits are shown.
-  const auto stored = [&](std::string_view text) {
-    return entries.IsUtf8() ? Utf8Text(text) : SystemText(text);
-  };
-  std::string message;
   TDigestResult result;
+  // How many files were found under a reading of each encoding so far: a name that names no file
+  // under any reading is shown in the encoding the list's other names were found in.
+  std::uint32_t found[kEncodings] = {};
   for (std::size_t i = 0; i < entries.size(); ++i) {
     while (queued < entries.size() && !pipeline.Full()) queueNext();
-    if (elsewhere[i]) entries.Path(i, baseFolder, 0, path);
-    view_.SetStatus({ProgramText(ProgressText(tally.compared)),
-                     Utf8Text(elsewhere[i] ? path : pipeline.OldestPath())});
+    view_.SetStatus({ProgramText(ProgressText(tally.compared)), Utf8Text(pipeline.OldestPath())});
     view_.ProcessMessages();
-    if (!view_.AbortRequested() && !elsewhere[i]) pipeline.Take(view_, result);
+    if (!view_.AbortRequested()) pipeline.Take(view_, result);
     if (view_.AbortRequested()) {
       pipeline.Cancel(view_);
       AppendProgramLine(view_, "用户操作已中止");
       return true;
     }
-    if (elsewhere[i]) {
-      ++tally.failed;
-      view_.AppendLine({ProgramText(kElsewhereLine), Utf8Text(path)});
-    } else if (result.Code != HASH_ERR_NONE) {
-      ++tally.failed;
-      HashErrorText(result.Code, message);
-      view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
-                        Utf8Text(result.Path), ProgramText(")")});
-    } else {
-      ++tally.compared;
-      if (entries.Matches(i, result.Digest)) {
-        view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
-      } else {
-        view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),
-                          ProgramText(". 预期:     "), stored(entries.ExpectedDigest(i)),
-                          ProgramText(" 计算:       "), ProgramText(result.Digest)});
-        mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading});
+    const TReadings names = readings.front();
+    readings.pop_front();
+    if (result.Code == HASH_ERR_NONE)
+      ++found[static_cast<unsigned>(names.encodings[result.Reading])];
+    if (result.NoneNamed) {
+      unsigned best = 0;
+      for (unsigned reading = 1; reading < names.count; ++reading) {
+        if (found[static_cast<unsigned>(names.encodings[reading])] >
+            found[static_cast<unsigned>(names.encodings[best])])
+          best = reading;
       }
+      entries.Path(i, baseFolder, best, result.Path);
+      result.Reading = best;
     }
-    view_.SetProgress(i + 1, entries.size());
+    ShowResult(entries, i, result, tally, mismatches);
   }
   return false;
+}
+
+void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
+                            const TDigestResult& result, TTally& tally,
+                            std::vector<TMismatch>& mismatches) {
+  if (result.Refused) {
+    ++tally.failed;
+    view_.AppendLine({ProgramText(kElsewhereLine), Utf8Text(result.Path)});
+    return;
+  }
+  if (!result.AlsoNamed.empty()) {
+    // Each reading names a file of its own: the entry passes only where every one matches.
+    bool allMatch = result.Code == HASH_ERR_NONE && entries.Matches(i, result.Digest);
+    for (const TDigestResult& other : result.AlsoNamed)
+      allMatch = allMatch && other.Code == HASH_ERR_NONE && entries.Matches(i, other.Digest);
+    if (!allMatch) {
+      ++tally.failed;
+      std::string named = result.Path;
+      for (const TDigestResult& other : result.AlsoNamed) named += " | " + other.Path;
+      view_.AppendLine({ProgramText(kAmbiguousLine), Utf8Text(named)});
+      return;
+    }
+  }
+  if (result.Code != HASH_ERR_NONE) {
+    ++tally.failed;
+    std::string message;
+    HashErrorText(result.Code, message);
+    view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
+                      Utf8Text(result.Path), ProgramText(")")});
+    return;
+  }
+  ++tally.compared;
+  if (entries.Matches(i, result.Digest)) {
+    view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
+    return;
+  }
+  // Stored in the checkfile's encoding, as the digits are shown.
+  const std::string_view expected = entries.ExpectedDigest(i);
+  view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),
+                    ProgramText(". 预期:     "),
+                    entries.IsUtf8() ? Utf8Text(expected) : SystemText(expected),
+                    ProgramText(" 计算:       "), ProgramText(result.Digest)});
+  mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading});
 }
 
 void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ class TCheckPass {
   // One line per entry in checkfile order; true when the user stopped the run.
   bool CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
                       TTally& tally, std::vector<TMismatch>& mismatches);
+  // The line of entry `i`'s result, counted in `tally`.
+  void ShowResult(const TCheckfileEntries& entries, std::size_t i, const TDigestResult& result,
+                  TTally& tally, std::vector<TMismatch>& mismatches);
   // The order of `mismatches` in the sorted block (positions in it).
   std::vector<std::uint32_t> SortedMismatches(const std::vector<TMismatch>& mismatches,
                                               const TCheckfileEntries& entries,
@@ -52,4 +56,5 @@ class TCheckPass {
   TRunView& view_;
   unsigned digestThreads_;
   TDigestFile digestFile_;
+  std::shared_ptr<TByteProgress> progress_;  // the run's, while it is active
 };

@@ -146,6 +146,14 @@ bool IsBlankOrCommentLine(std::string_view line);
 
 using TLoadingHook = std::function<void()>;
 
+// The encoding a reading of an entry's name is in.
+enum class TNameEncoding : std::uint8_t {
+  Ascii,     // plain ASCII, the same in every encoding
+  Utf8,      // UTF-8 (every name behind the byte-order mark)
+  CodePage,  // the system's code page
+  Gbk,       // GBK, on a system of another code page
+};
+
 // A loaded checkfile as the check run uses it: the content as it was read, and where each
 // accepted entry line lies in it. No line is copied, so a checkfile of millions of entries costs
 // little more than its own size.
@@ -186,10 +194,11 @@ class TCheckfileEntries {
   // gives another name than those before. False when there is no such reading.
   bool Path(std::size_t i, const std::string& baseFolder, unsigned reading,
             std::string& path) const;
-  // Every reading at once, first to last (the first always there); returns how many.
+  // Every reading at once, first to last (the first always there), with the encoding each is
+  // read in (`encodings` may be null); returns how many.
   static constexpr unsigned kMostReadings = 4;
-  unsigned Paths(std::size_t i, const std::string& baseFolder,
-                 std::string (&paths)[kMostReadings]) const;
+  unsigned Paths(std::size_t i, const std::string& baseFolder, std::string (&paths)[kMostReadings],
+                 TNameEncoding* encodings = nullptr) const;
 
  private:
   enum class TForm : std::uint8_t {
@@ -212,11 +221,6 @@ class TCheckfileEntries {
   bool utf8_ = false;         // the byte-order mark
   bool contentUtf8_ = false;  // without the mark, the whole content is UTF-8
 };
-
-// True when `path` (UTF-8) leads to another computer than `checkfilePath` does: a share other
-// than the checkfile's own, or any device path. Opening it would make the system connect to that
-// computer and offer the user's credentials to it; paths on drives, and relative ones, never do.
-bool ReachesAnotherComputer(std::string_view path, std::string_view checkfilePath);
 
 // Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
 // LoadCheckfileLines does.

@@ -51,6 +51,14 @@ bool IsHexDigits(std::string_view text) {
 constexpr std::string_view kTagStart = "MD5 (";
 constexpr std::string_view kTagEnd = ") = ";
 
+// "MD5 (name) = digest", the escape in front of it left out.
+bool IsTagged(std::string_view text) {
+  return text.size() > kTagStart.size() + kTagEnd.size() + 32 &&
+         text.substr(0, kTagStart.size()) == kTagStart &&
+         text.substr(text.size() - 32 - kTagEnd.size(), kTagEnd.size()) == kTagEnd &&
+         IsHexDigits(text.substr(text.size() - 32));
+}
+
 // A name of the other tools' forms, made ready to be read: escapes undone, "/" as "\\", leading
 // "./" dropped.
 struct TOtherName {
@@ -92,14 +100,15 @@ TOtherName OtherName(std::string_view stored, bool escaped) {
 }
 
 // Every reading of a stored name (see TCheckfileEntries::Paths), each `prefix` followed by it,
-// into `paths`; returns how many. `marked`: the checkfile has the byte-order mark; `utf8`: the
-// name is UTF-8 first.
+// into `paths`, and the encoding each is read in into `encodings` (may be null); returns how
+// many. `marked`: the checkfile has the byte-order mark; `utf8`: the name is UTF-8 first.
 unsigned ReadNames(std::string_view stored, bool marked, bool utf8, std::string_view prefix,
-                   std::string* paths) {
+                   std::string* paths, TNameEncoding* encodings) {
   // Plain ASCII reads the same in every encoding, and a checkfile with the mark in one only.
   if (platform::IsAscii(stored) || marked) {
     paths[0].assign(prefix);
     paths[0] += stored;
+    if (encodings) encodings[0] = marked ? TNameEncoding::Utf8 : TNameEncoding::Ascii;
     return 1;
   }
   const unsigned system = platform::SystemCodePage();
@@ -107,55 +116,21 @@ unsigned ReadNames(std::string_view stored, bool marked, bool utf8, std::string_
   std::string name;
   unsigned count = 0;
   // Only readings that name another file than those before them count.
-  const auto add = [&](std::string_view reading) {
+  const auto add = [&](std::string_view reading, TNameEncoding encoding) {
     paths[count].assign(prefix);
     paths[count] += reading;
-    if (std::find(paths, paths + count, paths[count]) == paths + count) ++count;
+    if (std::find(paths, paths + count, paths[count]) != paths + count) return;
+    if (encodings) encodings[count] = encoding;
+    ++count;
   };
-  if (utf8 && validUtf8) add(stored);
+  if (utf8 && validUtf8) add(stored, TNameEncoding::Utf8);
   platform::CodePageToUtf8(stored, system, name);
-  add(name);
-  if (validUtf8) add(stored);
+  add(name, TNameEncoding::CodePage);
+  if (validUtf8) add(stored, TNameEncoding::Utf8);
   if (system != platform::kCodePageGbk &&
       platform::CodePageToUtf8(stored, platform::kCodePageGbk, name))
-    add(name);
+    add(name, TNameEncoding::Gbk);
   return count;
-}
-
-// The computer and share, or the device, that `path` reaches before its names, lower-cased;
-// empty for a path on a drive letter or a relative one (this computer).
-std::string RemoteRoot(std::string_view path) {
-  const auto separator = [&](std::size_t i) {
-    return i < path.size() && (path[i] == '\\' || path[i] == '/');
-  };
-  // The end of the component that starts at `from`.
-  const auto componentEnd = [&](std::size_t from) {
-    while (from < path.size() && !separator(from)) ++from;
-    return from;
-  };
-  if (!separator(0) || !separator(1)) return std::string();
-  std::size_t start = 2;
-  std::size_t components = 2;  // \\server\share
-  if (path.size() > 2 && (path[2] == '?' || path[2] == '.') && separator(3)) {
-    start = 4;
-    const std::size_t first = componentEnd(start);
-    const std::string_view name = path.substr(start, first - start);
-    if (name.size() == 2 && name[1] == ':') return std::string();  // \\?\C:\ is drive C
-    const bool unc = name.size() == 3 && (name[0] | 0x20) == 'u' && (name[1] | 0x20) == 'n' &&
-                     (name[2] | 0x20) == 'c';
-    if (unc) {
-      start = first + 1;
-    } else {
-      components = 1;  // a device: \\.\pipe, \\?\GLOBALROOT, \\?\Volume{...}
-    }
-  }
-  std::size_t end = start;
-  for (std::size_t k = 0; k < components; ++k) end = componentEnd(k == 0 ? end : end + 1);
-  // A share is one however it is written; a device keeps the mark of its namespace.
-  std::string root(components == 2 ? "\\\\" : "\\\\?\\");
-  for (const char c : path.substr(start, end - start))
-    root += c == '/' ? '\\' : (c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c);
-  return root;
 }
 
 }  // namespace
@@ -171,29 +146,27 @@ TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& wh
     if (whileLoading && ++lines % kLinesBetweenHooks == 0) whileLoading();
     const auto start = static_cast<std::uint32_t>(line.data() - content_.data());
     const auto length = static_cast<std::uint32_t>(line.size());
-    if (IsCheckfileEntry(line)) {
-      lines_.push_back({start, length, TForm::Own});
-      return;
-    }
-    if (IsBlankOrCommentLine(line)) return;
-    // The other tools' forms, where they hold no NUL byte and a name that can name a file.
-    const bool escaped = line[0] == '\\';
+    const bool escaped = !line.empty() && line[0] == '\\';
     const std::string_view rest = line.substr(escaped ? 1 : 0);
-    TLine other{start, length, TForm::Own};
-    if (rest.size() > 34 && IsHexDigits(rest.substr(0, 32)) && rest[32] == ' ' &&
-        (rest[33] == ' ' || rest[33] == '*')) {
-      other.form = escaped ? TForm::PlainEscaped : TForm::Plain;
-    } else if (rest.size() > kTagStart.size() + kTagEnd.size() + 32 &&
-               rest.substr(0, kTagStart.size()) == kTagStart &&
-               rest.substr(rest.size() - 32 - kTagEnd.size(), kTagEnd.size()) == kTagEnd &&
-               IsHexDigits(rest.substr(rest.size() - 32))) {
-      other.form = escaped ? TForm::TaggedEscaped : TForm::Tagged;
+    TLine entry{start, length, TForm::Own};
+    // The tagged form is told first: its name may put "|" where our own lines have theirs.
+    if (IsTagged(rest)) {
+      entry.form = escaped ? TForm::TaggedEscaped : TForm::Tagged;
+    } else if (IsCheckfileEntry(line)) {
+      lines_.push_back(entry);
+      return;
+    } else if (IsBlankOrCommentLine(line)) {
+      return;
+    } else if (rest.size() > 34 && IsHexDigits(rest.substr(0, 32)) && rest[32] == ' ' &&
+               (rest[33] == ' ' || rest[33] == '*')) {
+      entry.form = escaped ? TForm::PlainEscaped : TForm::Plain;
     }
+    // The other tools' forms, where they hold no NUL byte and a name that can name a file.
     const bool escapedForm =
-        other.form == TForm::PlainEscaped || other.form == TForm::TaggedEscaped;
-    if (other.form != TForm::Own && line.find('\0') == std::string_view::npos &&
-        OtherName(NameBytes(other), escapedForm).usable) {
-      lines_.push_back(other);
+        entry.form == TForm::PlainEscaped || entry.form == TForm::TaggedEscaped;
+    if (entry.form != TForm::Own && line.find('\0') == std::string_view::npos &&
+        OtherName(NameBytes(entry), escapedForm).usable) {
+      lines_.push_back(entry);
       otherForms = true;
     } else {
       ++damaged_;
@@ -221,13 +194,16 @@ std::string_view TCheckfileEntries::NameBytes(const TLine& line) const {
 }
 
 unsigned TCheckfileEntries::Paths(std::size_t i, const std::string& baseFolder,
-                                  std::string (&paths)[kMostReadings]) const {
+                                  std::string (&paths)[kMostReadings],
+                                  TNameEncoding* encodings) const {
   const TLine& line = lines_[i];
-  if (line.form == TForm::Own) return ReadNames(NameBytes(line), utf8_, utf8_, baseFolder, paths);
+  if (line.form == TForm::Own)
+    return ReadNames(NameBytes(line), utf8_, utf8_, baseFolder, paths, encodings);
   const bool escaped = line.form == TForm::PlainEscaped || line.form == TForm::TaggedEscaped;
   const TOtherName other = OtherName(NameBytes(line), escaped);
   return ReadNames(other.bytes, utf8_, utf8_ || contentUtf8_,
-                   other.whole ? std::string_view() : std::string_view(baseFolder), paths);
+                   other.whole ? std::string_view() : std::string_view(baseFolder), paths,
+                   encodings);
 }
 
 bool TCheckfileEntries::Path(std::size_t i, const std::string& baseFolder, unsigned reading,
@@ -261,11 +237,6 @@ bool TCheckfileEntries::Matches(std::size_t i, std::string_view digest) const {
     if ((c >= 'A' && c <= 'F' ? static_cast<char>(c | 0x20) : c) != digest[k]) return false;
   }
   return true;
-}
-
-bool ReachesAnotherComputer(std::string_view path, std::string_view checkfilePath) {
-  const std::string root = RemoteRoot(path);
-  return !root.empty() && root != RemoteRoot(checkfilePath);
 }
 
 TMD5NodeArray::TMD5NodeArray(std::initializer_list<TMD5Node> nodes) {

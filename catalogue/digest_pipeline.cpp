@@ -8,8 +8,11 @@
 #include <chrono>
 #include <exception>
 #include <mutex>
+#include <thread>
 #include <utility>
+#include <vector>
 
+#include "catalogue/path_gate.h"
 #include "digest/digest_service.h"
 #include "platform/path.h"
 #include "platform/sync.h"
@@ -25,23 +28,42 @@ constexpr unsigned kSlotsPerWorker = 16;
 constexpr std::chrono::milliseconds kWaitSlice{10};
 constexpr std::chrono::milliseconds kResultSlice{20};
 
-// Ends a digest inside a file as soon as the run is stopped.
-class TCancelProgress final : public THashProgress {
- public:
-  explicit TCancelProgress(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
-  bool KeepReading() override { return !cancelled_.load(std::memory_order_relaxed); }
+// How long a paused worker sleeps between two looks at the pause and cancel flags.
+constexpr std::chrono::milliseconds kPausedSlice{20};
 
- private:
-  const std::atomic<bool>& cancelled_;
-};
-
-int32_t DigestWithMd5(const std::string& path, std::string& digest, THashProgress* progress) {
-  return HashFile(HASH_MD5, path, digest, progress);
+int32_t DigestWithMd5(const std::string& path, std::string& digest, THashProgress* progress,
+                      TFileFacts* facts) {
+  return HashFile(HASH_MD5, path, digest, progress, facts);
 }
 
 }  // namespace
 
 struct TDigestPipeline::TShared {
+  // A worker's view of the file it reads: counts the bytes, holds the next read while the run is
+  // paused, and ends the digest as soon as the run is stopped.
+  class TWorkerProgress final : public THashProgress {
+   public:
+    explicit TWorkerProgress(TShared& shared) : shared_(shared) {}
+    void StartFile() { counted_ = 0; }
+    // The file's whole size once it is digested: what the hook was not told of.
+    void EndFile(uint64_t size) {
+      if (size > counted_) Count(size - counted_);
+    }
+    bool KeepReading(uint64_t digested) override {
+      if (shared_.cancelled.load(std::memory_order_relaxed)) return false;
+      Count(digested - counted_);
+      return shared_.WaitWhilePaused();
+    }
+
+   private:
+    void Count(uint64_t bytes) {
+      counted_ += bytes;
+      if (shared_.progress) shared_.progress->done.fetch_add(bytes, std::memory_order_relaxed);
+    }
+    TShared& shared_;
+    uint64_t counted_ = 0;
+  };
+
   struct TSlot {
     std::string path;        // read by the worker and the window's thread while in flight
     std::string otherPaths;  // see Queue
@@ -49,13 +71,28 @@ struct TDigestPipeline::TShared {
     std::atomic<bool> done{false};
   };
 
-  TShared(std::size_t slots, TDigestFile digest)
-      : slotCount(slots), slots(new TSlot[slots]), digestFile(digest) {}
+  TShared(std::size_t slots, TPipelineOptions options)
+      : slotCount(slots),
+        slots(new TSlot[slots]),
+        digestFile(options.digestFile ? options.digestFile : DigestWithMd5),
+        progress(std::move(options.progress)),
+        paused(options.paused),
+        gate(std::move(options.gate)) {}
 
   void Work();
-  // When the slot's first path names nothing: digests the first of its other paths that names
-  // something, if any.
-  void TryOtherPaths(const TSlot& slot, THashProgress* progress, TDigestResult& result);
+  // Digests the slot's file: its first path, and where the name reads as several paths every one
+  // that names a file. Every path passes the gate right before it is opened or looked up.
+  void Digest(const TSlot& slot, TWorkerProgress& progress, TDigestResult& result);
+  void DigestReading(const std::string& path, TWorkerProgress& progress, TDigestResult& result);
+  // Sleeps while the run is paused; false once it is cancelled. The pause flag is not looked at
+  // after a cancel: it belongs to the run, which a worker left stuck in a read may outlive.
+  bool WaitWhilePaused() {
+    while (!cancelled.load()) {
+      if (paused == nullptr || !paused->load(std::memory_order_relaxed)) return true;
+      std::this_thread::sleep_for(kPausedSlice);
+    }
+    return false;
+  }
   // Wakes the window's thread if it sleeps in Take or Cancel and has waited for this.
   void WakeTaker();
 
@@ -65,6 +102,9 @@ struct TDigestPipeline::TShared {
   const std::size_t slotCount;
   const std::unique_ptr<TSlot[]> slots;
   const TDigestFile digestFile;
+  const std::shared_ptr<TByteProgress> progress;
+  const std::atomic<bool>* const paused;
+  const std::shared_ptr<const TPathGate> gate;
   std::atomic<std::uint64_t> queued{0};    // files queued so far
   std::atomic<std::uint64_t> started{0};   // files a worker has claimed
   std::atomic<std::uint64_t> finished{0};  // files a worker has finished, in any order
@@ -81,10 +121,10 @@ struct TDigestPipeline::TShared {
   platform::TCondition resultReady;
 };
 
-TDigestPipeline::TDigestPipeline(unsigned workers, TDigestFile digestFile)
+TDigestPipeline::TDigestPipeline(unsigned workers, TPipelineOptions options)
     : shared_(std::make_shared<TShared>(
           static_cast<std::size_t>(workers == 0 ? 1 : workers) * kSlotsPerWorker,
-          digestFile ? digestFile : DigestWithMd5)) {
+          std::move(options))) {
   const std::size_t count = shared_->slotCount / kSlotsPerWorker;
   workers_.reserve(count);
   try {
@@ -202,21 +242,66 @@ void TDigestPipeline::Cancel(TRunView& view) {
   }
 }
 
-void TDigestPipeline::TShared::TryOtherPaths(const TSlot& slot, THashProgress* progress,
+void TDigestPipeline::TShared::DigestReading(const std::string& path, TWorkerProgress& progress,
                                              TDigestResult& result) {
-  if (platform::GetPathKind(slot.path) != platform::TPathKind::Missing) return;
-  unsigned reading = 0;
-  for (std::size_t start = 0; start < slot.otherPaths.size();) {
-    const std::size_t end = std::min(slot.otherPaths.find('\0', start), slot.otherPaths.size());
-    ++reading;
-    std::string other = slot.otherPaths.substr(start, end - start);
-    start = end + 1;
-    if (platform::GetPathKind(other) == platform::TPathKind::Missing) continue;
-    result.Code = digestFile(other, result.Digest, progress);
-    result.Path = std::move(other);
-    result.Reading = reading;
+  if (gate && !gate->MayOpen(path)) {
+    result.Code = HASH_ERR_OPEN_FILE;
+    result.Refused = true;
     return;
   }
+  TFileFacts facts;
+  progress.StartFile();
+  result.Code = digestFile(path, result.Digest, &progress, &facts);
+  if (result.Code == HASH_ERR_NONE) progress.EndFile(facts.Size);
+  result.LastWrite = facts.LastWrite;
+  result.LastWriteKnown = facts.LastWriteKnown;
+}
+
+void TDigestPipeline::TShared::Digest(const TSlot& slot, TWorkerProgress& progress,
+                                      TDigestResult& result) {
+  DigestReading(slot.path, progress, result);
+  if (slot.otherPaths.empty() || result.Code == HASH_ERR_ABANDONED) return;
+  // The name reads as more than one path: each reading that names a file is digested, so that
+  // the caller can tell whether the name is ambiguous.
+  const bool firstNamed =
+      !result.Refused && (result.Code != HASH_ERR_OPEN_FILE ||
+                          platform::GetPathKind(slot.path) != platform::TPathKind::Missing);
+  std::vector<TDigestResult> named;
+  TDigestResult refused;  // the first reading the gate refused
+  if (firstNamed) named.push_back(result);
+  if (result.Refused) refused = result;
+  unsigned reading = 0;
+  for (std::size_t start = 0; start < slot.otherPaths.size() && !cancelled.load();) {
+    const std::size_t end = std::min(slot.otherPaths.find('\0', start), slot.otherPaths.size());
+    TDigestResult other;
+    other.Reading = ++reading;
+    other.Path = slot.otherPaths.substr(start, end - start);
+    start = end + 1;
+    if (gate && !gate->MayOpen(other.Path)) {
+      if (!refused.Refused) {
+        refused = std::move(other);
+        refused.Code = HASH_ERR_OPEN_FILE;
+        refused.Refused = true;
+      }
+      continue;
+    }
+    if (platform::GetPathKind(other.Path) == platform::TPathKind::Missing) continue;
+    DigestReading(other.Path, progress, other);
+    if (other.Code == HASH_ERR_ABANDONED) {
+      result = std::move(other);
+      return;
+    }
+    named.push_back(std::move(other));
+  }
+  if (named.empty()) {
+    // No reading names a file. One the gate refused may have been the one meant: it is named.
+    if (refused.Refused) result = std::move(refused);
+    result.NoneNamed = !result.Refused;
+    return;
+  }
+  result = std::move(named.front());
+  named.erase(named.begin());
+  result.AlsoNamed = std::move(named);
 }
 
 void TDigestPipeline::TShared::WakeTaker() {
@@ -226,8 +311,9 @@ void TDigestPipeline::TShared::WakeTaker() {
 }
 
 void TDigestPipeline::TShared::Work() {
-  TCancelProgress progress(cancelled);
+  TWorkerProgress progress(*this);
   for (;;) {
+    WaitWhilePaused();  // no new file is claimed while paused
     std::uint64_t file = started.load();
     const bool claimable = !cancelled.load() && file < queued.load(std::memory_order_acquire);
     if (!claimable) {
@@ -247,9 +333,7 @@ void TDigestPipeline::TShared::Work() {
     TSlot& slot = slots[file % slotCount];
     TDigestResult result;
     try {
-      result.Code = digestFile(slot.path, result.Digest, &progress);
-      if (result.Code == HASH_ERR_OPEN_FILE && !slot.otherPaths.empty())
-        TryOtherPaths(slot, &progress, result);
+      Digest(slot, progress, result);
     } catch (const std::exception&) {
       result.Code = HASH_ERR_GET_FAILED;  // no room for the digest text or the wide path
     }

@@ -60,6 +60,8 @@ TMakePass::TMakePass(TRunView& view, std::string versionText, unsigned digestThr
 std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Make);
+  TShownProgress shown(view_);
+  progress_ = shown.Counts().get();
   scanFolder_ = scanFolder;
   if (!scanFolder_.empty() && scanFolder_.back() == '\\') scanFolder_.pop_back();
   view_.ClearPane();
@@ -73,10 +75,15 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   stopped_ = false;
   leftOut_ = 0;
   if (!scanFolder_.empty()) {
-    TDigestPipeline pipeline(digestThreads_ != 0 ? digestThreads_
-                                                 : platform::DigestThreads(scanFolder_));
+    TPipelineOptions options;
+    options.progress = shown.Counts();
+    options.paused = &view_.PauseFlag();
+    TDigestPipeline pipeline(
+        digestThreads_ != 0 ? digestThreads_ : platform::DigestThreads(scanFolder_),
+        std::move(options));
     pipeline_ = &pipeline;
     ScanFolderRecursive(scanFolder_);
+    progress_->totalKnown = true;
     while (!stopped_ && !steps_.empty()) ShowFront(true);
     pipeline_ = nullptr;
   }
@@ -201,6 +208,7 @@ bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
     // Stored cut, its entry would name another file, or none.
     Push(TStep(TStepKind::TooLong, depth, std::move(path)));
   } else {
+    progress_->total.fetch_add(entry.Size, std::memory_order_relaxed);
     QueueFile(std::move(path), folderEnd + 1);
   }
   return false;

@@ -84,6 +84,7 @@ class TMakePass {
   // One run's state.
   std::string scanFolder_;
   TDigestPipeline* pipeline_ = nullptr;
+  TByteProgress* progress_ = nullptr;
   std::deque<TStep> steps_;
   TMD5NodeArray nodes_;
   bool fileLineShown_ = false;  // the oldest step is a file whose line is on the pane

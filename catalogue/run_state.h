@@ -1,9 +1,9 @@
-// Small owners the two runs share: the running state of the window, and the progress hook that
-// keeps the window answering while one long file is digested.
+// The running state of the window and the byte counts it shows, owned by a run.
 #pragma once
 
+#include <memory>
+
 #include "catalogue/run_view.h"
-#include "digest/digest_service.h"
 
 // Puts the view into its running state for `kind` and back to idle on every way out, exceptions
 // of any type included, so the window can always be used and closed after a run.
@@ -29,15 +29,21 @@ class TRunningState {
   bool running_ = true;
 };
 
-// Lets the window's messages run inside a long file and abandons the file on a stop.
-class TRunProgress final : public THashProgress {
+// A run's byte counts, shown by the view until the owner goes. Shared with the threads that count,
+// since a thread left stuck in a read may outlive the run.
+class TShownProgress {
  public:
-  explicit TRunProgress(TRunView& view) : view_(view) {}
-  bool KeepReading() override {
-    view_.ProcessMessages();
-    return !view_.AbortRequested();
+  explicit TShownProgress(TRunView& view)
+      : view_(view), counts_(std::make_shared<TByteProgress>()) {
+    view_.SetByteProgress(counts_.get());
   }
+  ~TShownProgress() { view_.SetByteProgress(nullptr); }
+  TShownProgress(const TShownProgress&) = delete;
+  TShownProgress& operator=(const TShownProgress&) = delete;
+
+  const std::shared_ptr<TByteProgress>& Counts() const { return counts_; }
 
  private:
   TRunView& view_;
+  std::shared_ptr<TByteProgress> counts_;
 };

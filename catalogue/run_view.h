@@ -1,10 +1,12 @@
 // What a make or check run needs of its window: a pane to write lines into, a status line, a way
-// to let pending window messages run, the stop flag, the "nothing to do" box, the enabling rule
-// and the progress shown outside the window (the taskbar button).
+// to let pending window messages run, the stop and pause flags, the "nothing to do" box, the
+// enabling rule and the progress in bytes.
 // The main window implements it over its controls; tests implement it with a recorder.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -54,6 +56,14 @@ class TShownText {
   std::vector<std::pair<std::size_t, TTextSource>> ends_;  // where each piece ends, its source
 };
 
+// How far a run is in bytes of file content, counted by the threads that list and digest the
+// files as they go; the window samples it while the run is active.
+struct TByteProgress {
+  std::atomic<std::uint64_t> done{0};   // bytes digested
+  std::atomic<std::uint64_t> total{0};  // bytes of the files to digest, as far as known
+  std::atomic<bool> totalKnown{false};  // the listing has ended: `total` no longer grows
+};
+
 class TRunView {
  public:
   virtual ~TRunView() = default;
@@ -77,6 +87,13 @@ class TRunView {
   // a check run disables the tab control and the open button and enables stop. Ending a run
   // also ends the progress shown for it.
   virtual void SetRunning(TRunKind kind, bool running) = 0;
-  // How far a check run is: `done` of `total` entries.
-  virtual void SetProgress(std::size_t done, std::size_t total) = 0;
+  // The run's byte counts, to be sampled until the run ends (null: none).
+  virtual void SetByteProgress(const TByteProgress* progress) = 0;
+
+  // Set by the window while the user holds the run paused; the threads that read files look at it
+  // from their own threads and start no read while it is set.
+  std::atomic<bool>& PauseFlag() { return paused_; }
+
+ private:
+  std::atomic<bool> paused_{false};
 };

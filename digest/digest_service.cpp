@@ -124,7 +124,7 @@ TReadOutcome ReadRange(TDigestContext* context, platform::InputFile& file, uint6
       HashUpdate(context, buffer + done, slice);
       done += slice;
       total += slice;
-      if (progress != nullptr && total < limit && !progress->KeepReading())
+      if (progress != nullptr && total < limit && !progress->KeepReading(total))
         return TReadOutcome::Abandoned;
     }
   }
@@ -177,8 +177,8 @@ bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t st
   return file.Open(path) && ReadRange(context, file, start, end, nullptr) == TReadOutcome::Complete;
 }
 
-int32_t HashFile(int32_t code, const std::string& path, std::string& text,
-                 THashProgress* progress) {
+int32_t HashFile(int32_t code, const std::string& path, std::string& text, THashProgress* progress,
+                 TFileFacts* facts) {
   TDigestContext context = {nullptr, 0};
   // One handle measures and reads: no writer can change the file between the two, since the
   // handle lets other programs read it but not write it.
@@ -186,6 +186,10 @@ int32_t HashFile(int32_t code, const std::string& path, std::string& text,
   uint64_t size = 0;
   if (!file.Open(path) || !file.Size(size) || size > static_cast<uint64_t>(INT64_MAX))
     return HASH_ERR_OPEN_FILE;
+  if (facts != nullptr) {
+    facts->Size = size;
+    facts->LastWriteKnown = file.LastWriteTime(facts->LastWrite);
+  }
   const int32_t rc = HashInit(&context, code);
   if (rc != HASH_ERR_NONE) return rc;
   const TReadOutcome outcome = ReadRange(&context, file, 0, size, progress);

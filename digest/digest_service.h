@@ -22,11 +22,12 @@ constexpr int32_t HASH_ERR_GET_FAILED = 6;
 // end their run instead of reporting it, so it has no text of its own.
 constexpr int32_t HASH_ERR_ABANDONED = -1;
 
-// Asked now and then while one file is read, so that its caller can let its window answer and
-// notice a stop inside a long file; false abandons the file.
+// Asked now and then while one file is read, so that its caller can let its window answer, count
+// the bytes done and notice a stop inside a long file; false abandons the file. `digested` is how
+// many bytes of the file have been digested so far.
 class THashProgress {
  public:
-  virtual bool KeepReading() = 0;
+  virtual bool KeepReading(uint64_t digested) = 0;
 
  protected:
   ~THashProgress() = default;
@@ -46,6 +47,14 @@ int32_t HashUpdate(TDigestContext* context, const void* bytes, uint32_t length);
 // Writes the lower-case digest text (32 digits, 8 for Adler-32) and releases the state.
 int32_t HashFinal(TDigestContext* context, std::string& text);
 
+// What the digest of a file learned of it from the handle it was read through.
+struct TFileFacts {
+  uint64_t Size = 0;
+  // The last write, in the system's file time: 100-nanosecond ticks since 1601-01-01 UTC.
+  int64_t LastWrite = 0;
+  bool LastWriteKnown = false;
+};
+
 // The size of the file at the core path `path`, or -1 when it cannot be opened for reading.
 int64_t HashFileSize(const std::string& path);
 // Feeds bytes [start, end) of the file to an initialised context. False when the file cannot be
@@ -54,9 +63,10 @@ bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t st
 // The digest text of a whole file: 0, or 1 (unknown code, file present), 4 (read failed or the
 // file shrank while being read), 5 (cannot open, or not a disk file), or HASH_ERR_ABANDONED when
 // `progress` said to stop. `progress` (may be null) is asked after every 64 KiB digested, never
-// after the last piece. Safe to call on several threads at once: the progress hook is asked on
-// the calling thread.
+// after the last piece. `facts` (may be null) receives the file's size and last-write time once
+// it is open, whatever comes of the digest. Safe to call on several threads at once: the progress
+// hook is asked on the calling thread.
 int32_t HashFile(int32_t code, const std::string& path, std::string& text,
-                 THashProgress* progress = nullptr);
+                 THashProgress* progress = nullptr, TFileFacts* facts = nullptr);
 
 void HashErrorText(int32_t code, std::string& text);

@@ -12,6 +12,8 @@ namespace platform {
 struct FolderEntry {
   std::string Name;  // as stored, long form, in UTF-8
   bool IsFolder = false;
+  std::uint64_t Size = 0;       // a file's size as the listing tells it
+  std::int64_t LastWrite = 0;   // its last write, in the system's file time
   // The stored name has no UTF-8 form (Windows: a lone UTF-16 surrogate; host: bytes that are not
   // UTF-8): `Name` shows it with the stand-in character, so the entry cannot be reached by it.
   bool Unrepresentable = false;

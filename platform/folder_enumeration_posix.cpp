@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/file_time_posix.h"
 #include "platform/folder_enumeration.h"
 #include "platform/path.h"
 #include "platform/text.h"
@@ -48,14 +49,13 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
 
     bool isFolder = false;
+    struct stat info {};
     if (found->d_type == DT_DIR) {
       isFolder = true;
-    } else if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+    } else if (found->d_type == DT_REG || found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
       // Links are followed: a link to a folder is a folder, a dangling link a file that will
       // fail to open.
-      struct stat info;
-      const std::string path = folder_ + "/" + found->d_name;
-      if (stat(path.c_str(), &info) == 0) {
+      if (fstatat(dirfd(handle_->dir), found->d_name, &info, 0) == 0) {
         if (S_ISDIR(info.st_mode)) {
           isFolder = true;
         } else if (!S_ISREG(info.st_mode)) {
@@ -63,12 +63,14 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
           continue;
         }
       }
-    } else if (found->d_type != DT_REG) {
+    } else {
       if (!PassOver()) break;
       continue;
     }
     entry.Name = found->d_name;
     entry.IsFolder = isFolder;
+    entry.Size = isFolder ? 0 : static_cast<std::uint64_t>(info.st_size);
+    entry.LastWrite = isFolder ? 0 : FileTimeOf(info.st_mtim);
     // A name in another encoding cannot be stored as it is; the stand-ins show it.
     entry.Unrepresentable = !IsValidUtf8(entry.Name);
     if (entry.Unrepresentable) CodePageToUtf8(found->d_name, kCodePageUtf8, entry.Name);

@@ -71,6 +71,10 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
     entry.Unrepresentable = !Utf8Name(data.cFileName, entry.Name);
     entry.IsFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.Size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.LastWrite = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime);
     return true;
   }
   handle_.reset();

@@ -24,6 +24,8 @@ class InputFile {
   void Close();
 
   bool Size(uint64_t& size) const;
+  // The file's last write in the system's file time (100-nanosecond ticks since 1601-01-01 UTC).
+  bool LastWriteTime(int64_t& time) const;
   bool Seek(uint64_t offset);
   // Reads up to `capacity` bytes at the current position; `got` is 0 at the end of the file.
   bool Read(void* buffer, uint32_t capacity, uint32_t& got);
@@ -34,6 +36,7 @@ class InputFile {
 #else
   int fd_ = -1;
   uint64_t size_ = 0;
+  int64_t lastWrite_ = 0;
   uint64_t offset_ = 0;
 #endif
 };

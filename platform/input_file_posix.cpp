@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "platform/file_time_posix.h"
 #include "platform/input_file.h"
 #include "platform/path.h"
 
@@ -47,6 +48,7 @@ bool InputFile::Open(const std::string& path) {
   if (info.st_size > (1 << 20)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   fd_ = fd;
   size_ = static_cast<uint64_t>(info.st_size);
+  lastWrite_ = FileTimeOf(info.st_mtim);
   offset_ = 0;
   return true;
 }
@@ -63,6 +65,12 @@ void InputFile::Close() {
 bool InputFile::Size(uint64_t& size) const {
   if (!IsOpen()) return false;
   size = size_;
+  return true;
+}
+
+bool InputFile::LastWriteTime(int64_t& time) const {
+  if (!IsOpen()) return false;
+  time = lastWrite_;
   return true;
 }
 

@@ -36,6 +36,14 @@ bool InputFile::Size(uint64_t& size) const {
   return true;
 }
 
+bool InputFile::LastWriteTime(int64_t& time) const {
+  FILETIME written;
+  if (!IsOpen() || !GetFileTime(handle_, nullptr, nullptr, &written)) return false;
+  time = static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) |
+                              written.dwLowDateTime);
+  return true;
+}
+
 bool InputFile::Seek(uint64_t offset) {
   if (!IsOpen() || offset > static_cast<uint64_t>(INT64_MAX)) return false;
   LARGE_INTEGER distance;

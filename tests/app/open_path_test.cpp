@@ -74,9 +74,13 @@ TEST(OpenPath, CheckfileThatCannotBeLoadedGivesTheErrorBox) {
   const std::string missing = setup.folder / "missing.MD5";
   const std::string huge = setup.folder / "huge.MD5";
   MakeSparseFile(huge, (4ull << 30) + 100);
+  // A snapshot's device path stays one (Wine cannot open it): never a name below the folder.
+  const std::string shadow =
+      "\\\\?\\GLOBALROOT\\Device\\HarddiskVolumeShadowCopy1\\d\\HTSUM-sums.MD5";
   const std::pair<std::string, std::string> cases[] = {
       {missing, "Cannot open file \"" + missing + "\""},
       {huge, "检查文件太大,无法载入: " + huge},
+      {shadow, "Cannot open file \"" + shadow + "\""},
   };
   for (const auto& [path, says] : cases) {
     TProgram program(setup.program, setup.folder.Path(), path);

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "catalogue/date_time_text.h"
+#include "catalogue/path_gate.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
@@ -146,6 +147,7 @@ TEST(CheckfileEntries, NulByteDamagesOnlyItsOwnLine) {
       {good + "\r\n" + kDigestA + " a.txt\r\n x\r\n", 1, 2},
       {good + std::string("\r\n\0\0\0", 5), 1, 0},
       {good + std::string("\0", 1) + good + "\r\n" + good, 1, 1},
+      {good + "\r\n" + kDigestA + std::string("  a\0.txt", 9), 1, 1},  // another tool's line
       {good + std::string("\r\n\0\r\n; note\r\n\0 \r\n", 17) + good + "\r\n" + good, 3, 0},
   };
   for (const TCase& c : cases) {
@@ -173,10 +175,13 @@ TEST(CheckfileEntries, ReadsEveryLineFormInItsEncoding) {
     bool matches;
   };
   const TCase cases[] = {
-      {kDigestA + "  ./sub/a.txt", "B\\sub\\a.txt", 0, true},        // text mode, "./" dropped
-      {upper + " *sub\\a.txt", "B\\sub\\a.txt", 0, true},            // binary, capitals
-      {"\\" + kDigestA + "  a\\\\b\\nc", "B\\a\\b\nc", 0, true},     // escaped
-      {"MD5 (./././a b.txt) = " + upper, "B\\a b.txt", 0, true},     // tagged
+      {kDigestA + "  ./sub/a.txt", "B\\sub\\a.txt", 0, true},     // text mode, "./" dropped
+      {upper + " *sub\\a.txt", "B\\sub\\a.txt", 0, true},         // binary, capitals
+      {"\\" + kDigestA + "  a\\\\b\\nc", "B\\a\\b\nc", 0, true},  // escaped
+      {"MD5 (./././a b.txt) = " + upper, "B\\a b.txt", 0, true},  // tagged
+      // Tagged, though its "|" stands where our own lines have theirs.
+      {"MD5 (abcdefghijklmnopqrstuvwxyz0|x) = " + kDigestA, "B\\abcdefghijklmnopqrstuvwxyz0|x", 0,
+       true},
       {"\\MD5 (a\\\\b) = " + kDigestA, "B\\a\\b", 0, true},          // tagged, escaped
       {kDigestA + "  D:/x/y.txt", "D:\\x\\y.txt", 0, true},          // where it points
       {kDigestA + "  //srv/share/f", "\\\\srv\\share\\f", 0, true},  // another computer
@@ -207,18 +212,34 @@ TEST(CheckfileEntries, ReadsEveryLineFormInItsEncoding) {
   }
 }
 
-// A listed path may not make the system connect to a computer the checkfile is not on.
-TEST(CheckfileEntries, OnlyTheCheckfilesOwnShareIsReached) {
+// A listed path may not make the system connect to a computer the checkfile is not on, nor read a
+// device; below a checkfile on a device path (a shadow copy) its own names still open.
+TEST(PathGate, OnlyDrivesTheCheckfilesOwnShareAndItsOwnFolderOnADevice) {
   const std::string local = "C:\\x\\sums.md5";
   const std::string shared = "\\\\SRV\\Share\\sums.md5";
+  const std::string zhShare = u8"\\\\127.0.0.1\\茅\\list.md5";
+  const std::string shadow =
+      "\\\\.\\GLOBALROOT\\Device\\HarddiskVolumeShadowCopy1\\data\\HTSUM-sums.MD5";
   const std::tuple<std::string, std::string, bool> cases[] = {
-      {"\\\\srv\\share\\..\\..\\f", shared, false},
-      {"\\\\srv\\other\\f", shared, true},
-      {"\\\\?\\GLOBALROOT\\Device\\Mup\\srv\\share", local, true},
+      {"\\\\srv\\share\\..\\..\\f", shared, true},
+      {"//SRV/Share/x", shared, true},
+      {"\\\\?\\UNC\\srv\\share\\f", shared, true},
+      {"\\\\srv\\other\\f", shared, false},
+      {u8"\\\\127.0.0.1\\\xC3\xA9\\f", zhShare, false},  // é: another share on that server
+      {"\\\\?\\GLOBALROOT\\Device\\Mup\\srv\\share", local, false},
+      {"D:/y.txt", local, true},
+      {"\\\\?\\C:\\x\\f", local, true},
+      {"\\\\.\\Z:", local, false},  // the volumes themselves
+      {"\\\\?\\C:", local, false},
+      {"//./c:", local, false},
+      {"\\\\.\\pipe\\p", local, false},
+      {shadow.substr(0, shadow.rfind('\\') + 1) + "sub\\f", shadow, true},
+      {shadow.substr(0, shadow.rfind('\\') + 1) + "..\\..\\Mup\\evil\\share\\x", shadow, false},
+      {"\\\\?\\GLOBALROOT\\Device\\Mup\\evil\\share\\x", shadow, false},
+      {"\\\\.\\GLOBALROOT\\??\\UNC\\evil\\share\\x", shadow, false},
   };
-
-  for (const auto& [path, checkfile, elsewhere] : cases)
-    EXPECT_EQ(ReachesAnotherComputer(path, checkfile), elsewhere) << path << " from " << checkfile;
+  for (const auto& [path, checkfile, mayOpen] : cases)
+    EXPECT_EQ(TPathGate(checkfile).MayOpen(path), mayOpen) << path << " from " << checkfile;
 }
 
 TEST(CheckfileEntry, RejectionRulesInOrder) {

@@ -41,7 +41,11 @@ TEST(DigestService, ProgressHookIsAskedInsideAFileAndCanAbandonIt) {
   struct TCountingProgress final : THashProgress {
     int asked = 0;
     int stopAt = 0;  // 0: never
-    bool KeepReading() override { return ++asked != stopAt; }
+    uint64_t digested = 0;
+    bool KeepReading(uint64_t done) override {
+      digested = done;
+      return ++asked != stopAt;
+    }
   };
   TempFolder folder;
   const std::vector<uint8_t> bytes = GeneratedBytes(4 * 65536, 7);
@@ -52,6 +56,7 @@ TEST(DigestService, ProgressHookIsAskedInsideAFileAndCanAbandonIt) {
   ASSERT_EQ(HashFile(HASH_MD5, folder.CorePath("long.bin"), text, &all), HASH_ERR_NONE);
   EXPECT_EQ(text, MemoryDigest(HASH_MD5, bytes));
   EXPECT_EQ(all.asked, 3);
+  EXPECT_EQ(all.digested, 3u * 65536);
 
   TCountingProgress stopped;
   stopped.stopAt = 2;

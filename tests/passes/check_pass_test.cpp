@@ -194,8 +194,8 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                   [](const std::string& call) { return call.rfind("Status 文件对比: ", 0) == 0; }),
               static_cast<int>(s.names.size()));
     EXPECT_GE(view.pumps, static_cast<int>(s.names.size()));
-    ASSERT_FALSE(view.progress.empty());
-    EXPECT_EQ(view.progress.back(), std::make_pair(s.names.size(), s.names.size()));
+    EXPECT_EQ(view.progressShown, 1);
+    EXPECT_EQ(view.progress, nullptr);
     EXPECT_FALSE(view.checkRunning);
     EXPECT_EQ(view.status, "");
   }
@@ -254,9 +254,9 @@ TEST(CheckPass, LinesThatCannotBeVerifiedAreCountedAndNeverAllWell) {
                                       " *\\\\?\\UNC\\srv\\s\\g\n");
   g_opened.clear();
   const TDigestFile recording = [](const std::string& path, std::string& digest,
-                                   THashProgress* progress) {
+                                   THashProgress* progress, TFileFacts* facts) {
     g_opened.push_back(path);  // one worker: no other thread writes
-    return HashFile(HASH_MD5, path, digest, progress);
+    return HashFile(HASH_MD5, path, digest, progress, facts);
   };
   RecordingView view;
   TCheckPass(view, 1, recording).Run(checkfile, TCheckOrigin::Chosen);
@@ -295,13 +295,15 @@ TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
 // ending once the window is asked to close.
 TEST(DigestPipeline, StopAndCloseLeaveAReadThatNeverEnds) {
   static std::atomic<int> read{0};  // 1: inside the read, 2: the read may end
-  const TDigestFile neverEnds = [](const std::string&, std::string&, THashProgress*) {
+  const TDigestFile neverEnds = [](const std::string&, std::string&, THashProgress*, TFileFacts*) {
     for (read = 1; read != 2;) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return HASH_ERR_READ_FILE;
   };
   RecordingView view;
   {
-    TDigestPipeline pipeline(2, neverEnds);
+    TPipelineOptions options;
+    options.digestFile = neverEnds;
+    TDigestPipeline pipeline(2, options);
     pipeline.Queue("dead-share-file");
     while (read != 1) std::this_thread::yield();
     view.abortFlag = view.closeFlag = true;

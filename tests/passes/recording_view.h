@@ -22,7 +22,8 @@ class RecordingView : public TRunView {
   int noFilesBoxes = 0;
   // Called at every ShowNow with the status showing.
   std::function<void(const std::string&)> onShowNow;
-  std::vector<std::pair<std::size_t, std::size_t>> progress;  // SetProgress calls
+  const TByteProgress* progress = nullptr;  // while a run shows one
+  int progressShown = 0;                    // runs that showed one
   bool boxShownWhileRunning = false;
   // Asked at every pump with the status showing; true presses stop.
   std::function<bool(const std::string&)> pressStopWhen;
@@ -66,7 +67,8 @@ class RecordingView : public TRunView {
     calls.push_back(std::string(make ? "Make" : "Check") + (running ? "Running" : "Idle"));
     (make ? makeRunning : checkRunning) = running;
   }
-  void SetProgress(std::size_t done, std::size_t total) override {
-    progress.emplace_back(done, total);
+  void SetByteProgress(const TByteProgress* shown) override {
+    progress = shown;
+    if (shown) ++progressShown;
   }
 };

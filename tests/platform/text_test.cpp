@@ -50,7 +50,8 @@ TEST(PlatformText, SortKeysOrderAsTheComparisonDoes) {
 
 // What is UTF-8 (the conversions are covered by the checkfile's tests).
 TEST(PlatformText, WhatIsUtf8) {
-  for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE4\xB8", "\x80"})
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
+                          "\xF4\x90\x80\x80", "\xE4\xB8", "\x80"})
     EXPECT_FALSE(platform::IsValidUtf8(bad)) << testing::PrintToString(std::string(bad));
   EXPECT_TRUE(platform::IsValidUtf8("\xF0\x9F\x98\x80 \xE4\xB8\xAD"));
 }
