@@ -139,3 +139,58 @@ TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {
   EXPECT_EQ(0, program.SelectedPage());
   EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
 }
+
+// A stranger's list without the byte-order mark reads its names in more than one encoding: no
+// reading may lead to another share than the list's own (under Wine, dosdevices\unc stands in for
+// the network), and a name whose readings name two files passes only where both match.
+TEST(OpenPath, EveryReadingOfAStrangersNameIsGuardedAndAnAmbiguousNameNeverPasses) {
+  char prefix[MAX_PATH] = "";
+  GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+  if (prefix[0] != '/') GTEST_SKIP() << "no Wine prefix to hold the shares";
+  std::wstring unc = L"Z:" + Wide(prefix) + L"/dosdevices/unc";
+  for (wchar_t& c : unc) c = c == L'/' ? L'\\' : c;
+  const std::wstring zh = unc + L"\\茅", e = unc + L"\\é";
+  for (const std::wstring& folder : {unc, zh, zh + L"\\s", e, e + L"\\s"})
+    CreateDirectoryW(folder.c_str(), nullptr);
+  struct TShares {  // removed at the end, whatever happens
+    std::wstring zh, e;
+    ~TShares() { RemoveTree(zh), RemoveTree(e); }
+  } shares{zh, e};
+  TTempFolder data;
+  WriteFile(data / "plain.txt", "same");
+  const std::string digest = SystemMd5(data / "plain.txt");
+  // C3 A9 is 茅 in GBK and é in UTF-8.
+  WriteFile(e + L"\\s\\f.txt", "same");
+  WriteFile(zh + L"\\s\\list.md5", digest + "  \\\\\xC3\xA9\\s\\f.txt\n");
+  const std::wstring folder = Wide(data.Path());
+  WriteFile(folder + L"\\茅.txt", "same");
+  WriteFile(folder + L"\\é.txt", "changed");
+  WriteFile(data / "sums.md5", digest + "|\xC3\xA9.txt\r\n");
+
+  TProgramFolder setup;
+  const std::wstring list = L"\\\\茅\\s\\list.md5";
+  TProgram program(setup.program, setup.folder.Path(), list);
+  // The pane of a check of `checkfile` once its run has ended.
+  const auto checked = [&](const std::wstring& checkfile) {
+    std::wstring pane;
+    WaitUntil([&] {
+      pane = WideText(program.Control(IdMemoCheck));
+      return program.Idle() && pane.rfind(L"对比MD5检查文件在   " + checkfile, 0) == 0 &&
+             pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
+    });
+    return pane;
+  };
+  const std::wstring shared = checked(list);
+  EXPECT_NE(std::wstring::npos,
+            shared.find(L"\r\n指向其他计算机的路径,未打开: \\\\é\\s\\f.txt\r\n"))
+      << shared;
+  program.Drop(data / "sums.md5");
+  const std::wstring ambiguous = checked(Wide(data / "sums.md5"));
+  EXPECT_NE(std::wstring::npos, ambiguous.find(L"\r\n名称有歧义,未进行对比: " + folder +
+                                               L"\\茅.txt | " + folder + L"\\é.txt\r\n"))
+      << ambiguous;
+  for (const std::wstring& pane : {shared, ambiguous}) {
+    EXPECT_EQ(std::wstring::npos, pane.find(L"OK:")) << pane;
+    EXPECT_EQ(std::wstring::npos, pane.find(L"一切正常!")) << pane;
+  }
+}

@@ -273,6 +273,23 @@ TEST(CheckPass, LinesThatCannotBeVerifiedAreCountedAndNeverAllWell) {
   EXPECT_EQ(g_opened.back(), own);
 }
 
+// A list without the mark whose names happen to be valid UTF-8 is read as UTF-8 first; the name
+// of a missing file is shown in the encoding the list's other names were found in (GBK here).
+TEST(CheckPass, MissingFileIsNamedInTheEncodingOfTheFoundOnes) {
+  testtree::TempFolder tree("check-encoding");
+  const std::string r = tree.Path();
+  testtree::WriteBytes(r + u8"\\学.txt", "found");
+  const std::string digest = testtree::PeerDigest(r + u8"\\学.txt");
+  // 学 is D1 A7 in GBK, and 小学 D0 A1 D1 A7: as UTF-8 they read "ѧ" and "Сѧ".
+  testtree::WriteBytes(r + "\\sums.md5",
+                       digest + "  \xD1\xA7.txt\n" + digest + "  \xD0\xA1\xD1\xA7.txt\n");
+  RecordingView view;
+  TCheckPass(view).Run(r + "\\sums.md5", TCheckOrigin::Chosen);
+  ASSERT_GE(view.pane.size(), 3u);
+  EXPECT_EQ(view.pane[1], "OK: " + r + u8"\\学.txt");
+  EXPECT_EQ(view.pane[2], "错误:  无法打开文件 (" + r + u8"\\小学.txt)");
+}
+
 TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
   testtree::TempFolder tree("check-missing");
   const std::string path = tree.Path() + "\\" + CheckfileName;
