@@ -1,21 +1,27 @@
-// The make run and its recursive walk. Lines, status texts and the order of the window calls are
-// what the user sees, so they are kept exactly; files are digested several at once meanwhile.
+// The make run. The tree is walked on a thread of its own while the window's thread shows the
+// walk's steps in order and files are digested several at once; lines, status texts and the order
+// of the window calls are what the user sees, so they are kept exactly.
 #include "catalogue/make_pass.h"
 
 #include <algorithm>
+#include <chrono>
+#include <memory>
+#include <mutex>
 #include <utility>
 
+#include "catalogue/background_task.h"
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/run_state.h"
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/drive.h"
+#include "platform/sync.h"
 
 namespace {
 
 const char kFolderLine[] = "文件夹: ";
 const char kFileLine[] = "文件: ";
-const char kUnreadableFolderLine[] = "无法读取文件夹";
+const char kUnreadableFolderLine[] = "无法读取文件夹: ";
 // A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
 const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
 const char kUnrepresentableFolderLine[] = "文件夹名含有无效的字符,已跳过: ";
@@ -25,37 +31,74 @@ const char kWritingStatus[] = "检查文件生成...";
 const char kDoneLine[] = "操作完成.  检查文件保存为 ";
 const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
 const char kIdleStatus[] = "";
-// How far the walk may run ahead of the pane, in steps not yet shown.
-constexpr std::size_t kMostStepsAhead = 1024;
+// How long the window's thread waits for the walk's next steps before it lets messages run.
+constexpr std::chrono::milliseconds kWalkSlice{20};
 
 // "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder: all but the folder.
 std::string ProgressText(std::size_t count) {
   return std::to_string(count) + " 文件进度:" + "\n" + "目标为:";
 }
 
-bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
 }  // namespace
+
+// The steps the walk's thread has handed over and the window's thread not yet taken.
+class TMakePass::TWalkQueue {
+ public:
+  // The walk's side.
+  void Push(const TTreeWalk::TStep& step) {
+    std::lock_guard<platform::TMutex> lock(mutex_);
+    TStepBatch& batch = pending_;
+    if (step.kind == TTreeWalk::TStepKind::EntryDone && !batch.records.empty()) {
+      // The entry of a file or a name left out ends at once: one record holds both.
+      TStepRecord& last = batch.records.back();
+      if (last.kind != TTreeWalk::TStepKind::Folder && !last.entryDone &&
+          last.depth == step.depth) {
+        last.entryDone = true;
+        return;
+      }
+    }
+    TStepRecord record{step.kind,          step.isFolder,    false,         step.depth,
+                       batch.paths.size(), step.path.size(), step.nameStart};
+    batch.paths.append(step.path);
+    batch.records.push_back(record);
+    if (batch.records.size() == 1) arrived_.NotifyOne();
+  }
+  void Close() {
+    std::lock_guard<platform::TMutex> lock(mutex_);
+    closed_ = true;
+    arrived_.NotifyOne();
+  }
+  std::atomic<bool>& Cancelled() { return cancelled_; }
+
+  // The window's side: moves what has arrived behind `batches`, waiting a moment for it when
+  // `wait`; true once the walk has ended and everything it gave has been taken.
+  bool Take(std::deque<TStepBatch>& batches, std::size_t& taken, bool wait) {
+    std::unique_lock<platform::TMutex> lock(mutex_);
+    if (wait)
+      arrived_.WaitFor(lock, kWalkSlice, [&] { return closed_ || !pending_.records.empty(); });
+    if (!pending_.records.empty()) {
+      pending_.first = taken;
+      taken += pending_.records.size();
+      batches.push_back(std::move(pending_));
+      pending_ = TStepBatch();
+    }
+    return closed_;
+  }
+
+ private:
+  platform::TMutex mutex_;
+  platform::TCondition arrived_;
+  TStepBatch pending_;
+  bool closed_ = false;
+  std::atomic<bool> cancelled_{false};
+};
 
 TMakePass::TMakePass(TRunView& view, std::string versionText, unsigned digestThreads,
                      TListFolder listFolder)
     : view_(view),
       versionText_(std::move(versionText)),
       digestThreads_(digestThreads),
-      listFolder_(std::move(listFolder)) {
-  if (!listFolder_) {
-    listFolder_ = [](const std::string& folder, platform::TPassingOver passingOver) {
-      return std::make_unique<platform::FolderEnumeration>(folder, std::move(passingOver));
-    };
-  }
-}
+      listFolder_(std::move(listFolder)) {}
 
 std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
@@ -66,12 +109,11 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   if (!scanFolder_.empty() && scanFolder_.back() == '\\') scanFolder_.pop_back();
   view_.ClearPane();
   nodes_.clear();
-  steps_.clear();
-  walkLevels_.clear();
-  walkPath_.clear();
+  batches_.clear();
+  shown_ = queueAt_ = 0;
+  depth_ = 0;
   shownFolder_ = scanFolder_;
   shownEnds_.assign(1, scanFolder_.size());
-  fileLineShown_ = false;
   stopped_ = false;
   leftOut_ = 0;
   if (!scanFolder_.empty()) {
@@ -82,9 +124,31 @@ std::string TMakePass::Run(const std::string& scanFolder) {
         digestThreads_ != 0 ? digestThreads_ : platform::DigestThreads(scanFolder_),
         std::move(options));
     pipeline_ = &pipeline;
-    ScanFolderRecursive(scanFolder_);
-    progress_->totalKnown = true;
-    while (!stopped_ && !steps_.empty()) ShowFront(true);
+    // The walk owns what it uses: it may be left behind, stuck in a listing, when the window
+    // closes during a stop.
+    const auto queue = std::make_shared<TWalkQueue>();
+    TBackgroundTask walk([queue, counts = shown.Counts(), top = scanFolder_, list = listFolder_] {
+      struct TClose {  // the queue is closed however the walk ends
+        TWalkQueue& queue;
+        ~TClose() { queue.Close(); }
+      } close{*queue};
+      TTreeWalk(list).Walk(
+          top,
+          [&](const TTreeWalk::TStep& step) {
+            if (step.kind == TTreeWalk::TStepKind::File)
+              counts->total.fetch_add(step.size, std::memory_order_relaxed);
+            queue->Push(step);
+          },
+          queue->Cancelled());
+      counts->totalKnown = true;
+    });
+    struct TCancelWalk {  // on every way out, before the walk is joined
+      TWalkQueue& queue;
+      ~TCancelWalk() { queue.Cancelled() = true; }
+    } cancelOnExit{*queue};
+    ShowSteps(*queue);
+    queue->Cancelled() = true;
+    walk.Finish(view_);
     pipeline_ = nullptr;
   }
   view_.SetStatus({ProgramText(kIdleStatus)});
@@ -125,167 +189,100 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   return scanFolder_;
 }
 
-bool TMakePass::IsPassedOver(const std::string& folder, const std::string& name) const {
-  if (name == "." || name == ".." || name == CheckfileName) return true;
-  // In the scanned folder itself the new checkfile replaces one of any letter case (Windows names
-  // ignore it), so such a file is not listed either: it would be reported as changed ever after.
-  return folder == scanFolder_ && EqualIgnoringAsciiCase(name, CheckfileName);
-}
-
-void TMakePass::ScanFolderRecursive(const std::string& folder) {
-  walkFolder_ = folder;
-  if (!EnterFolder()) return;
-  while (!walkLevels_.empty()) {
-    const auto depth = static_cast<unsigned>(walkLevels_.size() - 1);
-    walkFolder_.resize(walkLevels_.back().folderEnd);
-    platform::FolderEntry entry;
-    if (!stopped_ && !view_.AbortRequested() && walkLevels_.back().listing->Next(entry)) {
-      // An entered folder's entry ends when the walk comes back out of it.
-      if (!WalkEntry(entry, depth)) Push(TStep(TStepKind::EntryDone, depth, walkFolder_));
+void TMakePass::ShowSteps(TWalkQueue& queue) {
+  std::size_t taken = 0;  // steps moved behind `batches_`
+  bool ended = false;
+  while (!stopped_) {
+    const bool waiting = shown_ == taken;
+    ended = queue.Take(batches_, taken, waiting && !ended);
+    QueueFiles();
+    if (shown_ < taken) {
+      ShowFront();
       continue;
     }
-    LeaveFolder(depth);
-    if (depth > 0) {
-      walkFolder_.resize(walkLevels_.back().folderEnd);
-      Push(TStep(TStepKind::EntryDone, depth - 1, walkFolder_));
-    }
-  }
-}
-
-bool TMakePass::EnterFolder() {
-  // A folder reached again through a link or junction while the walk is still inside it would
-  // repeat without end; it contributes nothing, and its parent's "文件夹: " line is all it shows
-  // (it can be listed, so it does not claim to be unreadable).
-  platform::FolderIdentity identity;
-  const bool known = platform::GetFolderIdentity(walkFolder_, identity);
-  if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end())
-    return false;
-
-  // Long runs of hidden entries let the window's messages run, and a stop ends the listing.
-  std::unique_ptr<platform::TFolderListing> listing = listFolder_(walkFolder_, [this] {
+    if (ended) return;
+    // Waiting for the walk: the window answers, and a stop ends the run at the level shown last.
     view_.ProcessMessages();
-    return !view_.AbortRequested();
-  });
-  if (listing->State() == platform::EnumerationState::Unreadable) {
-    Push(TStep(TStepKind::Unreadable));
-    return false;
+    if (view_.AbortRequested()) ShowStop(depth_);
   }
-  if (listing->State() == platform::EnumerationState::NoEntries) return false;
-  if (known) walkPath_.push_back(identity);
-  walkLevels_.push_back({std::move(listing), walkFolder_.size(), known});
-  return true;
 }
 
-void TMakePass::LeaveFolder(unsigned depth) {
-  TWalkLevel& level = walkLevels_.back();
-  if (level.listing->State() == platform::EnumerationState::Unreadable) {
-    Push(TStep(TStepKind::Unreadable));  // the listing broke off: the folder was read only in part
-  } else if (view_.AbortRequested()) {
-    Push(TStep(TStepKind::EntryDone, depth, walkFolder_));  // the stop is shown for this level
+void TMakePass::QueueFiles() {
+  const std::size_t available =
+      batches_.empty() ? 0 : batches_.back().first + batches_.back().records.size();
+  std::string_view path;
+  while (queueAt_ < available && !pipeline_->Full()) {
+    const TStepRecord& record = Record(queueAt_++, &path);
+    if (record.kind == TTreeWalk::TStepKind::File) pipeline_->Queue(std::string(path));
   }
-  if (level.known) walkPath_.pop_back();
-  walkLevels_.pop_back();
 }
 
-bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
-  const std::string& name = entry.Name;
-  if (entry.Unrepresentable) {
-    // The name shown with a stand-in would be a look-alike that might open another file.
-    TStep step(TStepKind::Unrepresentable, depth, walkFolder_ + "\\" + entry.Name);
-    step.isFolder = entry.IsFolder;
-    Push(std::move(step));
-    return false;
+const TMakePass::TStepRecord& TMakePass::Record(std::size_t index, std::string_view* path) const {
+  for (const TStepBatch& batch : batches_) {
+    if (index >= batch.first + batch.records.size()) continue;
+    const TStepRecord& record = batch.records[index - batch.first];
+    if (path) *path = std::string_view(batch.paths).substr(record.pathStart, record.pathLength);
+    return record;
   }
-  if (IsPassedOver(walkFolder_, name)) return false;
-  const std::size_t folderEnd = walkFolder_.size();
-  std::string path = walkFolder_ + "\\" + name;
-  if (entry.IsFolder) {
-    Push(TStep(TStepKind::Folder, depth, path));
-    walkFolder_ = std::move(path);
-    if (EnterFolder()) return true;
-    walkFolder_.resize(folderEnd);
-  } else if (!FitsInCheckfile(std::string_view(path).substr(scanFolder_.size() + 1))) {
-    // Stored cut, its entry would name another file, or none.
-    Push(TStep(TStepKind::TooLong, depth, std::move(path)));
-  } else {
-    progress_->total.fetch_add(entry.Size, std::memory_order_relaxed);
-    QueueFile(std::move(path), folderEnd + 1);
+  return batches_.back().records.back();  // never reached: `index` was handed over
+}
+
+void TMakePass::ShowFront() {
+  std::string_view path;
+  const TStepRecord& step = Record(shown_, &path);
+  switch (step.kind) {
+    case TTreeWalk::TStepKind::Folder:
+      view_.AppendLine({ProgramText(kFolderLine), Utf8Text(path)});
+      // The new folder's path starts with those of the levels above it.
+      shownEnds_.resize(step.depth + 1);
+      shownEnds_.push_back(path.size());
+      shownFolder_ = path;
+      depth_ = step.depth + 1;
+      break;
+    case TTreeWalk::TStepKind::Unreadable:
+      view_.AppendLine({ProgramText(kUnreadableFolderLine), Utf8Text(path)});
+      ++leftOut_;
+      break;
+    case TTreeWalk::TStepKind::Unrepresentable:
+      view_.AppendLine(
+          {ProgramText(step.isFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
+           Utf8Text(path)});
+      ++leftOut_;
+      break;
+    case TTreeWalk::TStepKind::TooLong:
+      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(path)});
+      ++leftOut_;
+      break;
+    case TTreeWalk::TStepKind::File:
+      // The file's line shows while its result is waited for.
+      view_.AppendLine({ProgramText(kFileLine), Utf8Text(path.substr(step.nameStart))});
+      ShowFileResult(path);
+      break;
+    case TTreeWalk::TStepKind::EntryDone:
+      if (!EntryDone(step.depth)) return;
+      break;
   }
+  if (step.entryDone && !EntryDone(step.depth)) return;
+  if (++shown_ == batches_.front().first + batches_.front().records.size()) batches_.pop_front();
+}
+
+bool TMakePass::EntryDone(unsigned depth) {
+  depth_ = depth;
+  view_.SetStatus({ProgramText(ProgressText(nodes_.size())),
+                   Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[depth]))});
+  view_.ProcessMessages();
+  if (!view_.AbortRequested()) return true;
+  ShowStop(depth);
   return false;
 }
 
-void TMakePass::QueueFile(std::string path, std::size_t nameStart) {
-  while (!stopped_ && pipeline_->Full()) ShowFront(true);
-  if (stopped_) return;
-  pipeline_->Queue(path);
-  TStep step(TStepKind::File, 0, std::move(path));
-  step.nameStart = nameStart;
-  Push(std::move(step));
-}
-
-void TMakePass::Push(TStep step) {
-  if (stopped_) return;
-  steps_.push_back(std::move(step));
-  bool shown = false;
-  while (!stopped_ && !steps_.empty() && ShowFront(steps_.size() > kMostStepsAhead)) shown = true;
-  // Waiting for a file's digest: the walk goes on, and the window answers meanwhile.
-  if (!shown) view_.ProcessMessages();
-}
-
-bool TMakePass::ShowFront(bool wait) {
-  const TStep& step = steps_.front();
-  switch (step.kind) {
-    case TStepKind::Folder:
-      view_.AppendLine({ProgramText(kFolderLine), Utf8Text(step.path)});
-      // The new folder's path starts with those of the levels above it.
-      shownEnds_.resize(step.depth + 1);
-      shownEnds_.push_back(step.path.size());
-      shownFolder_ = step.path;
-      break;
-    case TStepKind::Unreadable:
-      view_.AppendLine({ProgramText(kUnreadableFolderLine)});
-      ++leftOut_;
-      break;
-    case TStepKind::Unrepresentable:
-      view_.AppendLine(
-          {ProgramText(step.isFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
-           Utf8Text(step.path)});
-      ++leftOut_;
-      break;
-    case TStepKind::TooLong:
-      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(step.path)});
-      ++leftOut_;
-      break;
-    case TStepKind::File:
-      if (!fileLineShown_) {
-        view_.AppendLine(
-            {ProgramText(kFileLine), Utf8Text(std::string_view(step.path).substr(step.nameStart))});
-        fileLineShown_ = true;
-      }
-      if (!wait && !view_.AbortRequested() && !pipeline_->Ready()) return false;
-      fileLineShown_ = false;
-      ShowFileResult(step);
-      break;
-    case TStepKind::EntryDone:
-      view_.SetStatus({ProgramText(ProgressText(nodes_.size())), Utf8Text(step.path)});
-      view_.ProcessMessages();
-      if (view_.AbortRequested()) {
-        ShowStop(step.depth);
-        return true;
-      }
-      break;
-  }
-  steps_.pop_front();
-  return true;
-}
-
-void TMakePass::ShowFileResult(const TStep& step) {
+void TMakePass::ShowFileResult(std::string_view path) {
   TDigestResult result;
   pipeline_->Take(view_, result);
   // A file digested after the stop is never reported: the run ends at the entry's end.
   if (view_.AbortRequested() || result.Code == HASH_ERR_ABANDONED) return;
   if (result.Code == HASH_ERR_NONE) {
-    nodes_.Append(step.path, result.Digest);
+    nodes_.Append(path, result.Digest);
     return;
   }
   std::string message;
@@ -296,7 +293,6 @@ void TMakePass::ShowFileResult(const TStep& step) {
 
 void TMakePass::ShowStop(unsigned depth) {
   stopped_ = true;
-  steps_.clear();
   pipeline_->Cancel(view_);
   nodes_.clear();
   view_.AppendLine({ProgramText(kAbortLine)});

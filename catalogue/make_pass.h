@@ -4,23 +4,18 @@
 
 #include <cstddef>
 #include <deque>
-#include <functional>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "catalogue/checkfile.h"
 #include "catalogue/run_view.h"
-#include "platform/folder_enumeration.h"
+#include "catalogue/tree_walk.h"
 
 class TDigestPipeline;
 
 class TMakePass {
  public:
-  // How the walk lists one folder; tests put listings that fail on purpose behind it.
-  using TListFolder = std::function<std::unique_ptr<platform::TFolderListing>(
-      const std::string& folder, platform::TPassingOver passingOver)>;
+  using TListFolder = TTreeWalk::TListFolder;
 
   // `view` must outlive the pass; `versionText` goes into the checkfile's first header line.
   // `digestThreads` files are digested at once; 0 chooses by the drive that holds the folder.
@@ -33,46 +28,38 @@ class TMakePass {
   // view idle; a checkfile that cannot be written throws ECheckfileError after that.
   std::string Run(const std::string& scanFolder);
 
- private:
-  // What the walk met, held until everything before it has been shown. The walk runs ahead of
-  // the pane (files are digested meanwhile); the steps are shown in walk order, exactly as a walk
-  // that digests one file at a time shows them.
-  enum class TStepKind : unsigned char {
-    Folder,           // "文件夹: " and the folder's path, before what the folder holds
-    Unreadable,       // the folder could not be listed, or its listing broke off
-    Unrepresentable,  // a name with no UTF-8 form
-    TooLong,          // a file whose path below the scanned folder is too long to store
-    File,             // a file being digested: its line, then its result
-    EntryDone,        // the status after each entry, the messages, and the stop button
+  // A step of the walk as the pane will show it, kept compactly: the walk runs on a thread of its
+  // own, as far ahead of the pane as it gets, so that the run knows its total early. The steps
+  // are shown in walk order, exactly as a walk that digests one file at a time shows them.
+  struct TStepRecord {
+    TTreeWalk::TStepKind kind;
+    bool isFolder;   // Unrepresentable: a folder's name
+    bool entryDone;  // the entry's EntryDone step follows at once (merged into this record)
+    unsigned depth;
+    std::size_t pathStart, pathLength;  // in the batch's path bytes
+    std::size_t nameStart;              // File: where its name starts in the path
   };
-  struct TStep {
-    TStep(TStepKind stepKind, unsigned stepDepth = 0, std::string stepPath = std::string())
-        : kind(stepKind), depth(stepDepth), path(std::move(stepPath)) {}
-    TStepKind kind;
-    unsigned depth;             // the level that listed the entry; 0 is the scanned folder
-    std::string path;           // the entry's full path; the listed folder for EntryDone
-    bool isFolder = false;      // Unrepresentable: a folder's name
-    std::size_t nameStart = 0;  // File: where the file's name starts in `path`
+  // Steps as the walk handed them over, in order; `first` is the walk's index of the first.
+  struct TStepBatch {
+    std::vector<TStepRecord> records;
+    std::string paths;
+    std::size_t first = 0;
   };
+  class TWalkQueue;
 
-  // Pushes the steps of every entry below `folder` (no trailing backslash). The walk keeps its
-  // own stack of open listings, so any depth the system can hold is walked.
-  void ScanFolderRecursive(const std::string& folder);
-  // Opens the listing of `walkFolder_` as the walk's next level; false
-  // when it has nothing to walk (it could not be listed, holds nothing, or is a folder the walk
-  // is already inside).
-  bool EnterFolder();
-  // Ends the deepest level's listing.
-  void LeaveFolder(unsigned depth);
-  // Pushes the steps of one listed entry; true when it entered the entry as the next level.
-  bool WalkEntry(const platform::FolderEntry& entry, unsigned depth);
-  bool IsPassedOver(const std::string& folder, const std::string& name) const;
-  void QueueFile(std::string path, std::size_t nameStart);
-  void Push(TStep step);
-  // Shows the oldest step if it is ready, or after waiting for it when `wait`; false when it was
-  // not ready.
-  bool ShowFront(bool wait);
-  void ShowFileResult(const TStep& step);
+ private:
+  // Shows the walk's steps as they come, keeping the pipeline fed, until the walk has ended and
+  // every step is shown or the run is stopped.
+  void ShowSteps(TWalkQueue& queue);
+  // Hands the files the walk has given, from `queueAt_` on, to the pipeline while it has room.
+  void QueueFiles();
+  const TStepRecord& Record(std::size_t index, std::string_view* path = nullptr) const;
+  // Shows the oldest step not shown (its file's result waited for).
+  void ShowFront();
+  // The status after an entry of level `depth`, the messages, and the stop button; false once
+  // the run is stopped.
+  bool EntryDone(unsigned depth);
+  void ShowFileResult(std::string_view path);
   // The stop was noticed at a level `depth` down: one line for it and one for each level above.
   void ShowStop(unsigned depth);
 
@@ -85,24 +72,14 @@ class TMakePass {
   std::string scanFolder_;
   TDigestPipeline* pipeline_ = nullptr;
   TByteProgress* progress_ = nullptr;
-  std::deque<TStep> steps_;
+  std::deque<TStepBatch> batches_;  // taken from the walk; the front's records are shown first
+  std::size_t shown_ = 0;           // steps shown (the walk's index of the oldest not shown)
+  std::size_t queueAt_ = 0;         // the walk's index of the next step to look at for queueing
+  unsigned depth_ = 0;              // the level of the step shown last: where a stop is noticed
   TMD5NodeArray nodes_;
-  bool fileLineShown_ = false;  // the oldest step is a file whose line is on the pane
   bool stopped_ = false;
   // Files and folders of this run that could not be digested or listed.
   int leftOut_ = 0;
-  // The levels the walk is inside, top first: each one's listing, where its folder's path ends in
-  // `walkFolder_` (the deepest level's folder), and its identity when known.
-  struct TWalkLevel {
-    std::unique_ptr<platform::TFolderListing> listing;
-    std::size_t folderEnd;
-    bool known;
-  };
-  std::vector<TWalkLevel> walkLevels_;
-  std::string walkFolder_;
-  // Identities of the folders the walk is inside, top first: a link or junction leading back to
-  // one of them is not followed again.
-  std::vector<platform::FolderIdentity> walkPath_;
   // The folder of the deepest level the shown steps are in, and where each level's folder ends
   // in it, top first (the scanned folder).
   std::string shownFolder_;

@@ -1,0 +1,142 @@
+// The walk of tree_walk.h: an explicit stack of open listings, one level per folder entered.
+#include "catalogue/tree_walk.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "catalogue/checkfile.h"
+
+namespace {
+
+bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
+  std::size_t i = 0;
+  for (; i < a.size() && b[i] != '\0'; ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
+
+}  // namespace
+
+TTreeWalk::TTreeWalk(TListFolder listFolder) : listFolder_(std::move(listFolder)) {
+  if (!listFolder_) {
+    listFolder_ = [](const std::string& folder, platform::TPassingOver passingOver) {
+      return std::make_unique<platform::FolderEnumeration>(folder, std::move(passingOver));
+    };
+  }
+}
+
+void TTreeWalk::Walk(const std::string& top, const TSink& sink,
+                     const std::atomic<bool>& cancelled) {
+  sink_ = &sink;
+  cancelled_ = &cancelled;
+  top_ = top;
+  folder_ = top;
+  levels_.clear();
+  identities_.clear();
+  if (!EnterFolder()) return;
+  while (!levels_.empty()) {
+    const auto depth = static_cast<unsigned>(levels_.size() - 1);
+    folder_.resize(levels_.back().folderEnd);
+    platform::FolderEntry entry;
+    if (!cancelled.load(std::memory_order_relaxed) && levels_.back().listing->Next(entry)) {
+      // An entered folder's entry ends when the walk comes back out of it.
+      if (!WalkEntry(entry, depth)) Emit(TStepKind::EntryDone, depth);
+      continue;
+    }
+    LeaveFolder();
+    if (cancelled.load(std::memory_order_relaxed)) {
+      levels_.clear();
+      return;
+    }
+    if (depth > 0) {
+      folder_.resize(levels_.back().folderEnd);
+      Emit(TStepKind::EntryDone, depth - 1);
+    }
+  }
+}
+
+void TTreeWalk::Emit(TStepKind kind, unsigned depth, std::string_view path) {
+  TStep step;
+  step.kind = kind;
+  step.depth = depth;
+  step.path = path;
+  (*sink_)(step);
+}
+
+bool TTreeWalk::EnterFolder() {
+  // A folder reached again through a link or junction while the walk is still inside it would
+  // repeat without end; it contributes nothing, and its parent's folder step is all it shows (it
+  // can be listed, so it does not claim to be unreadable).
+  platform::FolderIdentity identity;
+  const bool known = platform::GetFolderIdentity(folder_, identity);
+  if (known && std::find(identities_.begin(), identities_.end(), identity) != identities_.end())
+    return false;
+
+  const std::atomic<bool>& cancelled = *cancelled_;
+  std::unique_ptr<platform::TFolderListing> listing =
+      listFolder_(folder_, [&cancelled] { return !cancelled.load(std::memory_order_relaxed); });
+  if (listing->State() == platform::EnumerationState::Unreadable) {
+    Emit(TStepKind::Unreadable, static_cast<unsigned>(levels_.size()), folder_);
+    return false;
+  }
+  if (listing->State() == platform::EnumerationState::NoEntries) return false;
+  if (known) identities_.push_back(identity);
+  levels_.push_back({std::move(listing), folder_.size(), known});
+  return true;
+}
+
+void TTreeWalk::LeaveFolder() {
+  TLevel& level = levels_.back();
+  // A listing that broke off read the folder only in part.
+  if (level.listing->State() == platform::EnumerationState::Unreadable &&
+      !cancelled_->load(std::memory_order_relaxed))
+    Emit(TStepKind::Unreadable, static_cast<unsigned>(levels_.size() - 1), folder_);
+  if (level.known) identities_.pop_back();
+  levels_.pop_back();
+}
+
+bool TTreeWalk::IsPassedOver(const std::string& name) const {
+  if (name == "." || name == ".." || name == CheckfileName) return true;
+  // In the top folder the new checkfile replaces one of any letter case (Windows names ignore
+  // it), so such a file is not listed either: it would be reported as changed ever after.
+  return levels_.size() == 1 && EqualIgnoringAsciiCase(name, CheckfileName);
+}
+
+bool TTreeWalk::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
+  const std::string& name = entry.Name;
+  const std::size_t folderEnd = folder_.size();
+  if (entry.Unrepresentable) {
+    // The name shown with a stand-in would be a look-alike that might open another file.
+    const std::string path = folder_ + "\\" + name;
+    TStep step;
+    step.kind = TStepKind::Unrepresentable;
+    step.depth = depth;
+    step.path = path;
+    step.isFolder = entry.IsFolder;
+    (*sink_)(step);
+    return false;
+  }
+  if (IsPassedOver(name)) return false;
+  folder_ += '\\';
+  folder_ += name;
+  if (entry.IsFolder) {
+    Emit(TStepKind::Folder, depth, folder_);
+    if (EnterFolder()) return true;
+  } else if (!FitsInCheckfile(std::string_view(folder_).substr(top_.size() + 1))) {
+    // Stored cut, its entry would name another file, or none.
+    Emit(TStepKind::TooLong, depth, folder_);
+  } else {
+    TStep step;
+    step.kind = TStepKind::File;
+    step.depth = depth;
+    step.path = folder_;
+    step.nameStart = folderEnd + 1;
+    step.size = entry.Size;
+    step.lastWrite = entry.LastWrite;
+    (*sink_)(step);
+  }
+  folder_.resize(folderEnd);
+  return false;
+}
