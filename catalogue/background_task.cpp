@@ -27,15 +27,21 @@ TBackgroundTask::~TBackgroundTask() {
   if (thread_.joinable()) thread_.join();
 }
 
-void TBackgroundTask::Finish(TRunView& view) {
+bool TBackgroundTask::Finish(TRunView& view, std::atomic<bool>* cancel) {
+  bool stopped = false;
   while (!shared_->done.load()) {
     std::this_thread::sleep_for(kFinishSlice);
     view.ProcessMessages();
+    if (cancel && view.AbortRequested()) {
+      stopped = true;
+      *cancel = true;
+    }
     if (view.CloseRequested() && !shared_->done.load()) {
       thread_.detach();
-      return;
+      return false;
     }
   }
   thread_.join();
   if (shared_->error) std::rethrow_exception(std::exchange(shared_->error, nullptr));
+  return !stopped;
 }

@@ -22,8 +22,9 @@ class TBackgroundTask {
   bool Done() const { return shared_->done.load(); }
   // Waits until the work has ended, letting the window's messages run, and throws what the work
   // threw; once the window is asked to close it waits no longer and leaves the thread to end on
-  // its own.
-  void Finish(TRunView& view);
+  // its own. A stop pressed meanwhile sets `cancel` (may be null), which the work looks at: false
+  // then.
+  bool Finish(TRunView& view, std::atomic<bool>* cancel = nullptr);
 
  private:
   struct TShared {

@@ -1,6 +1,7 @@
 // The check run: one result line per accepted checkfile entry, then the sorted list of files that
-// no longer match and the counts. Files are digested several at once ahead of the line being
-// written; every line still comes in checkfile order.
+// no longer match, the counts, and what changed since the checkfile was made. Files are digested
+// several at once ahead of the line being written, and the folder is listed beside them; every
+// line still comes in checkfile order.
 #include "catalogue/check_pass.h"
 
 #include <algorithm>
@@ -10,8 +11,10 @@
 #include <memory>
 #include <vector>
 
+#include "catalogue/background_task.h"
 #include "catalogue/checkfile.h"
 #include "catalogue/digest_pipeline.h"
+#include "catalogue/folder_inventory.h"
 #include "catalogue/path_gate.h"
 #include "catalogue/run_state.h"
 #include "digest/digest_service.h"
@@ -28,6 +31,15 @@ const char kElsewhereLine[] = "指向其他计算机的路径,未打开: ";
 // An entry whose name, read in different encodings, names different files that do not all match:
 // which one is meant cannot be told, so it is compared with none.
 const char kAmbiguousLine[] = "名称有歧义,未进行对比: ";
+// What changed since the checkfile was made.
+const char kDamagedBlockLine[] = "*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:";
+const char kDamagedCountLine[] = " 个文件可能已损坏(修改日期未变)";
+const char kEditedCountLine[] = " 个文件在检查文件制作之后被修改";
+const char kNewBlockLine[] = "*** 以下文件不在检查文件中,未进行对比:";
+const char kUnlistedFolderLine[] = "无法列出文件夹: ";
+const char kNewCountLine[] = " 个文件不在检查文件中";
+const char kNewCountPartlyLine[] = " 个文件不在检查文件中(有文件夹无法列出,未查全)";
+const char kOutsideLine[] = "检查文件列出了所在文件夹以外的文件,未查找新文件";
 constexpr unsigned kEncodings = 4;  // of TNameEncoding
 
 // The readings of one entry's name: how many, and the encoding of each.
@@ -115,6 +127,7 @@ TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads, TDigestFile diges
     : view_(view), digestThreads_(digestThreads), digestFile_(digestFile) {}
 
 void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
+  outcome_.reset();
   view_.ClearPane();
   if (origin == TCheckOrigin::BesideProgram) AppendProgramLine(view_, kAutoCheckLine);
   view_.ClearAbortRequest();
@@ -122,24 +135,58 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   TShownProgress shown(view_);
   progress_ = shown.Counts();
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
-  const TCheckfileEntries entries =
-      LoadCheckfileEntries(checkfilePath, [this] { view_.ProcessMessages(); });
+  auto entries = std::make_shared<const TCheckfileEntries>(LoadCheckfileEntries(
+      checkfilePath, [this] { view_.ProcessMessages(); }, &checkfileWritten_));
   view_.AppendLine({ProgramText("对比MD5检查文件在   "), Utf8Text(checkfilePath)});
 
+  // The folder is listed beside the digests. The listing owns what it uses: it may be left
+  // behind, stuck on a dead share, when the window closes during a stop.
+  struct TListing {
+    std::shared_ptr<const TCheckfileEntries> entries;
+    std::shared_ptr<const TPathGate> gate;
+    std::shared_ptr<TFolderInventory> inventory;
+    std::atomic<bool> cancelled{false};
+  };
+  const auto listing = std::make_shared<TListing>();
+  listing->entries = entries;
+  listing->gate = std::make_shared<TPathGate>(checkfilePath);
+  listing->inventory = std::make_shared<TFolderInventory>(*entries, checkfilePath, *listing->gate);
+  TBackgroundTask walk(
+      [listing, counts = progress_] { listing->inventory->Make(*counts, listing->cancelled); });
+  struct TCancelListing {  // on every way out, before the listing is joined
+    TListing& listing;
+    ~TCancelListing() { listing.cancelled = true; }
+  } cancelOnExit{*listing};
+
+  auto outcome = std::make_shared<TCheckOutcome>();
+  outcome->checkfilePath = checkfilePath;
+  outcome->entries = entries;
+  outcome->states.assign(entries->size(), TCheckOutcome::TState::Failed);
   TTally tally;
-  tally.skipped = entries.DamagedLines();
+  tally.skipped = entries->DamagedLines();
   std::vector<TMismatch> mismatches;
-  const bool stopped = CompareEntries(entries, checkfilePath, tally, mismatches);
-  if (!stopped) AppendSummary(entries, baseFolder, tally, mismatches);
+  bool stopped =
+      CompareEntries(*entries, checkfilePath, listing->gate, tally, mismatches, *outcome);
+  // The digests are done; the listing may still go on (a stop ends it as it ends the digests).
+  if (!stopped && !walk.Finish(view_, &listing->cancelled)) {
+    stopped = true;
+    AppendProgramLine(view_, "用户操作已中止");
+  }
+  if (!stopped) {
+    outcome->inventory = listing->inventory;
+    AppendSummary(*entries, baseFolder, tally, mismatches, *outcome);
+    outcome_ = std::move(outcome);
+  }
   view_.SetStatus({ProgramText(kIdleStatus)});
 }
 
 bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
-                                TTally& tally, std::vector<TMismatch>& mismatches) {
+                                const std::shared_ptr<const TPathGate>& gate, TTally& tally,
+                                std::vector<TMismatch>& mismatches, TCheckOutcome& outcome) {
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   TPipelineOptions options;
   options.digestFile = digestFile_;
-  options.gate = std::make_shared<TPathGate>(checkfilePath);
+  options.gate = gate;
   options.progress = progress_;
   options.paused = &view_.PauseFlag();
   TDigestPipeline pipeline(digestThreads_ != 0
@@ -190,16 +237,18 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
       entries.Path(i, baseFolder, best, result.Path);
       result.Reading = best;
     }
-    ShowResult(entries, i, result, tally, mismatches);
+    ShowResult(entries, i, result, tally, mismatches, outcome);
   }
   return false;
 }
 
 void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
                             const TDigestResult& result, TTally& tally,
-                            std::vector<TMismatch>& mismatches) {
+                            std::vector<TMismatch>& mismatches, TCheckOutcome& outcome) {
+  using TState = TCheckOutcome::TState;
   if (result.Refused) {
     ++tally.failed;
+    outcome.states[i] = TState::NotOpened;
     view_.AppendLine({ProgramText(kElsewhereLine), Utf8Text(result.Path)});
     return;
   }
@@ -210,6 +259,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
       allMatch = allMatch && other.Code == HASH_ERR_NONE && entries.Matches(i, other.Digest);
     if (!allMatch) {
       ++tally.failed;
+      outcome.states[i] = TState::NotOpened;
       std::string named = result.Path;
       for (const TDigestResult& other : result.AlsoNamed) named += " | " + other.Path;
       view_.AppendLine({ProgramText(kAmbiguousLine), Utf8Text(named)});
@@ -226,9 +276,21 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   }
   ++tally.compared;
   if (entries.Matches(i, result.Digest)) {
+    outcome.states[i] = TState::Matched;
     view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
     return;
   }
+  // Changed. Written through the file system, its last write is after the checkfile's; a file
+  // whose content changed while its time stayed before was not (the times of coarse file
+  // systems aside).
+  constexpr std::int64_t kCoarseTime = 2 * 10000000;  // two seconds, in file time
+  if (!result.LastWriteKnown || checkfileWritten_ < 0) {
+    outcome.states[i] = TState::Changed;
+  } else {
+    outcome.states[i] =
+        result.LastWrite < checkfileWritten_ - kCoarseTime ? TState::Damaged : TState::Edited;
+  }
+  outcome.changedDigests.emplace_back(static_cast<std::uint32_t>(i), result.Digest);
   // Stored in the checkfile's encoding, as the digits are shown.
   const std::string_view expected = entries.ExpectedDigest(i);
   view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),
@@ -239,12 +301,14 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
 }
 
 void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
-                               const TTally& tally, const std::vector<TMismatch>& mismatches) {
+                               const TTally& tally, const std::vector<TMismatch>& mismatches,
+                               const TCheckOutcome& outcome) {
   const auto mismatched = static_cast<int32_t>(mismatches.size());
   AppendProgramLine(view_, "操作完成");
   AppendProgramLine(view_, "");
+  std::vector<std::uint32_t> sorted;
   if (mismatched > 0) {
-    const std::vector<std::uint32_t> sorted = SortedMismatches(mismatches, entries, baseFolder);
+    sorted = SortedMismatches(mismatches, entries, baseFolder);
     AppendProgramLine(view_, "*** 以下文件经过对比,没有匹配:");
     std::string path;
     for (const std::uint32_t i : sorted) {
@@ -268,7 +332,59 @@ void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::stri
   if (mismatched > 0) {
     AppendProgramLine(view_,
                       std::to_string(mismatched) + " 文件的MD5值不匹配!文件已经被损坏或修改");
+    AppendChangeKinds(entries, baseFolder, mismatches, sorted, outcome);
   }
   if (mismatched == 0 && tally.failed == 0 && tally.skipped == 0 && tally.compared > 0)
     AppendProgramLine(view_, "一切正常!");
+  if (outcome.inventory) AppendNewFiles(*outcome.inventory);
+}
+
+void TCheckPass::AppendChangeKinds(const TCheckfileEntries& entries, const std::string& baseFolder,
+                                   const std::vector<TMismatch>& mismatches,
+                                   const std::vector<std::uint32_t>& sorted,
+                                   const TCheckOutcome& outcome) {
+  using TState = TCheckOutcome::TState;
+  std::size_t damaged = 0, edited = 0;
+  for (const TMismatch& mismatch : mismatches) {
+    damaged += outcome.states[mismatch.entry] == TState::Damaged;
+    edited += outcome.states[mismatch.entry] == TState::Edited;
+  }
+  if (damaged > 0) {
+    AppendProgramLine(view_, kDamagedBlockLine);
+    std::string path;
+    for (const std::uint32_t i : sorted) {
+      if (outcome.states[mismatches[i].entry] != TState::Damaged) continue;
+      entries.Path(mismatches[i].entry, baseFolder, mismatches[i].reading, path);
+      view_.AppendLine({Utf8Text(path)});
+      view_.ProcessMessages();
+    }
+    AppendProgramLine(view_, "***");
+    AppendProgramLine(view_, std::to_string(damaged) + kDamagedCountLine);
+  }
+  if (edited > 0) AppendProgramLine(view_, std::to_string(edited) + kEditedCountLine);
+}
+
+void TCheckPass::AppendNewFiles(const TFolderInventory& inventory) {
+  if (inventory.NamesFilesOutside()) {
+    AppendProgramLine(view_, kOutsideLine);
+    return;
+  }
+  if (inventory.NewFiles() == 0 && !inventory.SomeFolderUnreadable()) return;
+  AppendProgramLine(view_, kNewBlockLine);
+  const std::vector<TFolderInventory::TItem>& items = inventory.Items();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].unreadable) {
+      view_.AppendLine({ProgramText(kUnlistedFolderLine), Utf8Text(inventory.ShownBase()),
+                        Utf8Text(inventory.RelativePath(i))});
+    } else if (items[i].entry == TFolderInventory::kNoEntry) {
+      view_.AppendLine({Utf8Text(inventory.ShownBase()), Utf8Text(inventory.RelativePath(i))});
+    } else {
+      continue;
+    }
+    view_.ProcessMessages();
+  }
+  AppendProgramLine(view_, "***");
+  AppendProgramLine(view_,
+                    std::to_string(inventory.NewFiles()) +
+                        (inventory.SomeFolderUnreadable() ? kNewCountPartlyLine : kNewCountLine));
 }

@@ -1,5 +1,6 @@
 // The check pass: re-digests every file a checkfile lists and reports matches, mismatches and
-// failures through the window's run view.
+// failures through the window's run view, then what changed since the checkfile was made: the
+// files it does not list, and which changed files were edited and which may be damaged.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,32 @@
 
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/run_view.h"
+#include "catalogue/tree_walk.h"
 
 class TCheckfileEntries;
+class TFolderInventory;
 
 // Where the run's checkfile came from: the one beside the program is announced by a line of its
 // own; one chosen in the open dialog, given on the command line or dropped on the window is not.
 enum class TCheckOrigin { Chosen, BesideProgram };
+
+// What a finished check found, entry by entry: what an update of its checkfile starts from.
+struct TCheckOutcome {
+  enum class TState : std::uint8_t {
+    Matched,
+    Edited,     // changed, and written after the checkfile was
+    Damaged,    // changed, though its last write is before the checkfile's
+    Changed,    // changed, where either time is unknown
+    Failed,     // could not be digested: gone, locked, unreadable
+    NotOpened,  // on another computer, or a name that reads as files that do not all match
+  };
+  std::string checkfilePath;
+  std::shared_ptr<const TCheckfileEntries> entries;
+  std::shared_ptr<const TFolderInventory> inventory;
+  std::vector<TState> states;  // per entry
+  // The digest the check computed for each changed entry, by entry.
+  std::vector<std::pair<std::uint32_t, std::string>> changedDigests;
+};
 
 class TCheckPass {
  public:
@@ -25,6 +46,8 @@ class TCheckPass {
   // The check run over `checkfilePath`: clears the pane and checks. Every ending leaves the view
   // idle; a checkfile that cannot be loaded throws ECheckfileError after that.
   void Run(const std::string& checkfilePath, TCheckOrigin origin);
+  // After a run that was not stopped: what it found.
+  const std::shared_ptr<const TCheckOutcome>& Outcome() const { return outcome_; }
 
  private:
   struct TTally {
@@ -41,20 +64,30 @@ class TCheckPass {
 
   // One line per entry in checkfile order; true when the user stopped the run.
   bool CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
-                      TTally& tally, std::vector<TMismatch>& mismatches);
+                      const std::shared_ptr<const TPathGate>& gate, TTally& tally,
+                      std::vector<TMismatch>& mismatches, TCheckOutcome& outcome);
   // The line of entry `i`'s result, counted in `tally`.
   void ShowResult(const TCheckfileEntries& entries, std::size_t i, const TDigestResult& result,
-                  TTally& tally, std::vector<TMismatch>& mismatches);
+                  TTally& tally, std::vector<TMismatch>& mismatches, TCheckOutcome& outcome);
   // The order of `mismatches` in the sorted block (positions in it).
   std::vector<std::uint32_t> SortedMismatches(const std::vector<TMismatch>& mismatches,
                                               const TCheckfileEntries& entries,
                                               const std::string& baseFolder);
   // The sorted block of changed files and the counts.
   void AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
-                     const TTally& tally, const std::vector<TMismatch>& mismatches);
+                     const TTally& tally, const std::vector<TMismatch>& mismatches,
+                     const TCheckOutcome& outcome);
+  // Of the changed files, those that may be damaged and those that were edited.
+  void AppendChangeKinds(const TCheckfileEntries& entries, const std::string& baseFolder,
+                         const std::vector<TMismatch>& mismatches,
+                         const std::vector<std::uint32_t>& sorted, const TCheckOutcome& outcome);
+  // The files of the folder the checkfile does not list.
+  void AppendNewFiles(const TFolderInventory& inventory);
 
   TRunView& view_;
   unsigned digestThreads_;
   TDigestFile digestFile_;
   std::shared_ptr<TByteProgress> progress_;  // the run's, while it is active
+  std::int64_t checkfileWritten_ = -1;       // the checkfile's last write; -1: unknown
+  std::shared_ptr<const TCheckOutcome> outcome_;
 };

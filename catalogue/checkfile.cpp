@@ -120,8 +120,10 @@ ECheckfileError SystemFailure(const char* action, const std::string& path, unsig
 }
 
 // The whole content of the file at `path`; other processes may read the file meanwhile but not
-// write it. Read in large pieces, calling `whileLoading` between them (may be empty).
-std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& whileLoading) {
+// write it. Read in large pieces, calling `whileLoading` between them (may be empty). `written`
+// (may be null) receives the file's last write, or stays -1 where the system does not tell.
+std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& whileLoading,
+                                 std::int64_t* written = nullptr) {
   constexpr uint32_t kLoadPiece = 16u << 20;
   // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
   platform::InputFile file;
@@ -131,6 +133,7 @@ std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& wh
   }
   uint64_t size = 0;
   if (!file.Size(size)) throw ECheckfileError({ProgramText("Stream read error")});
+  if (written && !file.LastWriteTime(*written)) *written = -1;
   // Entries are found by 32-bit offsets; a larger file is refused whole, never read in part.
   if (size > UINT32_MAX || size > std::string().max_size())
     throw ECheckfileError({ProgramText("检查文件太大,无法载入: "), Utf8Text(path)});
@@ -205,6 +208,7 @@ std::vector<std::string> LoadCheckfileLines(const std::string& path) {
   return SplitCheckfileText(ReadCheckfileContent(path, {}));
 }
 
-TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading) {
-  return TCheckfileEntries(ReadCheckfileContent(path, whileLoading), whileLoading);
+TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading,
+                                       std::int64_t* written) {
+  return TCheckfileEntries(ReadCheckfileContent(path, whileLoading, written), whileLoading);
 }

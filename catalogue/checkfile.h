@@ -185,6 +185,9 @@ class TCheckfileEntries {
   std::int32_t DamagedLines() const { return damaged_; }
   // The checkfile began with the byte-order mark: its texts are UTF-8.
   bool IsUtf8() const { return utf8_; }
+  // Every entry is a line of our own form, and no line is damaged: a checkfile this program may
+  // write again.
+  bool IsOwnForm() const { return !otherForms_ && damaged_ == 0; }
 
   // The full path (UTF-8) of entry `i`'s file: `baseFolder` (UTF-8) followed by the entry's name
   // (a name that is a whole path stands alone) read as reading number `reading`. Reading 0 is the
@@ -194,6 +197,10 @@ class TCheckfileEntries {
   // gives another name than those before. False when there is no such reading.
   bool Path(std::size_t i, const std::string& baseFolder, unsigned reading,
             std::string& path) const;
+  // Entries `a` and `b` are lines of one form holding the same name: their readings are the same.
+  bool SameName(std::size_t a, std::size_t b) const {
+    return lines_[a].form == lines_[b].form && NameBytes(lines_[a]) == NameBytes(lines_[b]);
+  }
   // Every reading at once, first to last (the first always there), with the encoding each is
   // read in (`encodings` may be null); returns how many.
   static constexpr unsigned kMostReadings = 4;
@@ -220,11 +227,14 @@ class TCheckfileEntries {
   std::int32_t damaged_ = 0;
   bool utf8_ = false;         // the byte-order mark
   bool contentUtf8_ = false;  // without the mark, the whole content is UTF-8
+  bool otherForms_ = false;   // some entry is a line of another tool's form
 };
 
 // Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
-// LoadCheckfileLines does.
-TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading);
+// LoadCheckfileLines does. `written` (may be null) receives the checkfile's last write in the
+// system's file time, or -1 where the system does not tell.
+TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading,
+                                       std::int64_t* written = nullptr);
 
 // The checkfile's folder as entry names are appended to it: its path (UTF-8) up to and including
 // the last backslash, slash or colon; empty when there is none.

@@ -172,6 +172,7 @@ TCheckfileEntries::TCheckfileEntries(std::string content, const TLoadingHook& wh
       ++damaged_;
     }
   });
+  otherForms_ = otherForms;
   contentUtf8_ = !utf8_ && otherForms && platform::IsValidUtf8(content_);
 }
 

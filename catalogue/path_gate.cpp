@@ -11,13 +11,11 @@ constexpr std::size_t kVerbatimDriveRoot = 7;
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
 
-// `path` absolute and verbatim, as the file services take it; `root` its root.
+// `path` as the file services open it; `root` its root.
 std::string OpenedForm(const std::string& path, platform::TPathRoot& root) {
-  root = platform::ParsePathRoot(path);
-  if (root.kind != platform::TRootKind::Relative) return platform::VerbatimPath(path, root);
-  const std::string absolute = platform::AbsolutePath(path);
-  root = platform::ParsePathRoot(absolute);
-  return platform::VerbatimPath(absolute, root);
+  std::string opened = platform::OpenedPath(path);
+  root = platform::ParsePathRoot(opened);
+  return opened;
 }
 
 bool StartsWithIgnoringAsciiCase(const std::string& text, const std::string& lowerStart) {

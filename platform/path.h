@@ -2,7 +2,9 @@
 // The host build maps that form onto POSIX paths at the point where a file or folder is opened.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -16,10 +18,23 @@ std::string CorePath(const std::string& nativePath);
 // What a path names: nothing that can be reached, a file, or a folder (links followed).
 enum class TPathKind { Missing, File, Folder };
 TPathKind GetPathKind(const std::string& corePath);
+// The size of the file at `corePath` as its folder tells it, without opening it; false for
+// anything but a file that can be reached.
+bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size);
 
 // `corePath` made absolute against the current folder, "/", "." and ".." resolved and every other
 // name kept as written (final dots and blanks included, as the file services open it); unchanged
 // when the system cannot resolve it.
 std::string AbsolutePath(const std::string& corePath);
+
+// `corePath` as the file services open it: absolute, "/", "." and ".." resolved and every other
+// name kept as written. Windows: the verbatim form SystemPath hands the system (\\?\C:\x,
+// \\?\UNC\server\share\x, \\.\pipe\x), in UTF-8. Host: the absolute path, shares and devices
+// written as on Windows. Two paths of one file have one form, but for letter case.
+std::string OpenedPath(const std::string& corePath);
+
+// `name` (UTF-8) with its letters in the one case the file system compares names in, so that
+// two names of one file (on Windows, where letter case does not count) have one form.
+std::string FoldedName(std::string_view name);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/path.h"
+#include "platform/path_root.h"
 
 namespace platform {
 
@@ -27,11 +28,35 @@ TPathKind GetPathKind(const std::string& corePath) {
   return S_ISDIR(info.st_mode) ? TPathKind::Folder : TPathKind::File;
 }
 
+bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size) {
+  struct stat info;
+  if (corePath.empty() || stat(NativePath(corePath).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return false;
+  size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
 std::string AbsolutePath(const std::string& corePath) {
   if (corePath.empty() || corePath[0] == '\\') return corePath;
   char current[PATH_MAX];
   if (getcwd(current, sizeof current) == nullptr) return corePath;
   return CorePath(current) + "\\" + corePath;
+}
+
+std::string OpenedPath(const std::string& corePath) {
+  const TPathRoot root = ParsePathRoot(corePath);
+  if (root.kind != TRootKind::Relative) return VerbatimPath(corePath, root);
+  const std::string absolute = AbsolutePath(corePath);
+  if (absolute.empty() || absolute[0] != '\\') return absolute;
+  return JoinNames(std::string(), absolute);
+}
+
+std::string FoldedName(std::string_view name) {
+  // The host stands in for Windows with its names' ASCII letters.
+  std::string folded(name);
+  for (char& c : folded)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return folded;
 }
 
 }  // namespace platform

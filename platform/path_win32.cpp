@@ -76,6 +76,34 @@ TPathKind GetPathKind(const std::string& corePath) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TPathKind::Folder : TPathKind::File;
 }
 
+bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (corePath.empty() ||
+      !GetFileAttributesExW(SystemPath(corePath).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    return false;
+  size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+std::string OpenedPath(const std::string& corePath) { return VerbatimOf(corePath); }
+
+std::string FoldedName(std::string_view name) {
+  std::string folded(name);
+  bool ascii = true;
+  for (char& c : folded) {
+    if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (ascii) return folded;
+  // The system's upper case, one UTF-16 unit at a time, as its file systems compare names.
+  std::wstring wide;
+  WidenText(name, CP_UTF8, wide);
+  if (!wide.empty()) CharUpperBuffW(&wide[0], static_cast<DWORD>(wide.size()));
+  NarrowText(wide, CP_UTF8, folded);
+  return folded;
+}
+
 std::string AbsolutePath(const std::string& corePath) {
   // The file services' own form, so that "bk." stays "bk." (the system's rules would make it
   // "bk"), given back without its verbatim prefix where the plain form names the same: a drive

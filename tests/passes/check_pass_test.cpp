@@ -24,6 +24,7 @@ namespace {
 const std::string kCompared = " 文件对比";
 const std::string kFailed = " 无法进行对比,文件无法打开或不存在";
 const std::string kMismatched = " 文件的MD5值不匹配!文件已经被损坏或修改";
+const std::string kEdited = " 个文件在检查文件制作之后被修改";
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -69,7 +70,7 @@ struct Scenario {
 
 TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
   const std::vector<std::string> abc = {"a.txt", "b.txt", "c.txt"};
-  const Scenario scenarios[] = {
+  std::vector<Scenario> scenarios = {
       {"all unchanged", abc, false, [](const std::string&) {},
        [](const std::string& r, auto, auto) {
          return std::vector<std::string>{"OK: " + r + "\\a.txt",
@@ -96,7 +97,48 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "***",
                                          "2" + kCompared,
                                          "1" + kFailed,
-                                         "1" + kMismatched};
+                                         "1" + kMismatched,
+                                         "1" + kEdited};
+       }},
+      // Changed with its last write put back: more than two seconds before the checkfile's, it may
+      // be damaged; within them (coarse file system times), edited. New files are listed after
+      // the summary, hidden and empty ones not.
+      {"damaged, edited and new files", abc, false,
+       [](const std::string& r) {
+         const std::string checkfile = r + "\\" + CheckfileName;
+         testtree::WriteBytes(r + "\\b.txt", "damaged");
+         testtree::SetWriteTimeFrom(r + "\\b.txt", checkfile, -3);
+         testtree::WriteBytes(r + "\\c.txt", "edited");
+         testtree::SetWriteTimeFrom(r + "\\c.txt", checkfile, -1);
+         testtree::MakeFolder(r + "\\sub");
+         testtree::WriteBytes(r + "\\sub\\new.txt", "new");
+         testtree::WriteBytes(r + "\\empty.txt", "");
+         const std::string hidden = r + "\\" + testtree::HiddenName("hidden.txt");
+         testtree::WriteBytes(hidden, "hidden");
+         testtree::MarkHiddenOrSystem(hidden, false);
+       },
+       [](const std::string& r, auto d, auto n) {
+         return std::vector<std::string>{
+             "OK: " + r + "\\a.txt",
+             MismatchLine(r + "\\b.txt", d("b.txt"), n("b.txt")),
+             MismatchLine(r + "\\c.txt", d("c.txt"), n("c.txt")),
+             "操作完成",
+             "",
+             "*** 以下文件经过对比,没有匹配:",
+             r + "\\b.txt",
+             r + "\\c.txt",
+             "***",
+             "3" + kCompared,
+             "2" + kMismatched,
+             "*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:",
+             r + "\\b.txt",
+             "***",
+             "1 个文件可能已损坏(修改日期未变)",
+             "1" + kEdited,
+             "*** 以下文件不在检查文件中,未进行对比:",
+             r + "\\sub\\new.txt",
+             "***",
+             "1 个文件不在检查文件中"};
        }},
       // A file that could not be read is never passed as all well.
       {"one unreadable, none changed",
@@ -140,7 +182,8 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          r + "\\c.txt",
                                          "***",
                                          "2" + kCompared,
-                                         "2" + kMismatched};
+                                         "2" + kMismatched,
+                                         "2" + kEdited};
        }},
       // Byte order would put B and C before a; the block ignores letter case, and names equal but
       // for it (one file on Windows) keep their checkfile order.
@@ -166,9 +209,30 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          r + "\\C.txt",
                                          "***",
                                          "4" + kCompared,
-                                         "4" + kMismatched};
+                                         "4" + kMismatched,
+                                         "4" + kEdited};
        }},
   };
+#ifndef _WIN32
+  // A folder the listing cannot enter: the tree was not seen whole, and the count says so.
+  static std::string tooLong;
+  scenarios.push_back({"a folder that cannot be listed", abc, false,
+                       [](const std::string& r) { tooLong = testtree::MakeTooDeepChain(r); },
+                       [](const std::string& r, auto, auto) {
+                         return std::vector<std::string>{
+                             "OK: " + r + "\\a.txt",
+                             "OK: " + r + "\\b.txt",
+                             "OK: " + r + "\\c.txt",
+                             "操作完成",
+                             "",
+                             "3" + kCompared,
+                             "一切正常!",
+                             "*** 以下文件不在检查文件中,未进行对比:",
+                             "无法列出文件夹: " + tooLong,
+                             "***",
+                             "0 个文件不在检查文件中(有文件夹无法列出,未查全)"};
+                       }});
+#endif
 
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.title);
@@ -268,7 +332,8 @@ TEST(CheckPass, LinesThatCannotBeVerifiedAreCountedAndNeverAllWell) {
           "错误:  无法打开文件 (" + r + "\\" + longName + ")", "错误:  无法打开文件 (" + own + ")",
           "指向其他计算机的路径,未打开: \\\\server\\share\\f",
           "指向其他计算机的路径,未打开: \\\\?\\UNC\\srv\\s\\g", "操作完成", "",
-          "5 行无法识别,未进行对比", "2" + kCompared, "4" + kFailed}));
+          "5 行无法识别,未进行对比", "2" + kCompared, "4" + kFailed,
+          "检查文件列出了所在文件夹以外的文件,未查找新文件"}));
   EXPECT_EQ(g_opened.size(), 4u);
   EXPECT_EQ(g_opened.back(), own);
 }

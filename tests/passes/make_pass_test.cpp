@@ -140,6 +140,11 @@ TEST(MakePass, ListsEveryVisibleFileWithItsDigest) {
   EXPECT_FALSE(view.makeRunning);
   EXPECT_EQ(view.status, "");
   EXPECT_EQ(scanFolder, r);
+
+  // A check lists the tree by the same rules: nothing in it is new.
+  RecordingView checker;
+  TCheckPass(checker).Run(r + "\\" + CheckfileName, TCheckOrigin::Chosen);
+  EXPECT_EQ(checker.pane.back(), "一切正常!");
 }
 
 // The writing status is on the screen before the checkfile is written, and the run is idle

@@ -29,6 +29,8 @@ void MakeSparseFile(const std::string& path, unsigned long long size);
 bool ReadBytes(const std::string& path, std::string& bytes);
 bool Exists(const std::string& path);
 void RemoveFile(const std::string& path);
+// Sets the last write of `path` to that of `reference` moved by `seconds`.
+void SetWriteTimeFrom(const std::string& path, const std::string& reference, int seconds);
 void MoveFolder(const std::string& from, const std::string& to);
 
 // Hidden in the system's sense: a leading dot on the host; on Windows the attribute, also applied

@@ -105,6 +105,15 @@ std::string HiddenName(const std::string& base) { return "." + base; }
 
 void MarkHiddenOrSystem(const std::string&, bool) {}
 
+void SetWriteTimeFrom(const std::string& path, const std::string& reference, int seconds) {
+  struct stat info;
+  Require(stat(platform::NativePath(reference).c_str(), &info) == 0, "stat " + reference);
+  timespec times[2] = {info.st_atim, info.st_mtim};
+  times[1].tv_sec += seconds;
+  Require(utimensat(AT_FDCWD, platform::NativePath(path).c_str(), times, 0) == 0,
+          "utimensat " + path);
+}
+
 std::string PeerDigest(const std::string& path) {
   std::string quoted = "'";
   for (char c : platform::NativePath(path)) {

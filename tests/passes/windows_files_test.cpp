@@ -108,8 +108,7 @@ TEST(WindowsFiles, NamesOfEveryScriptAreListedAndOthersReadAsWritten) {
   EXPECT_EQ(EntriesOf(r), listed);
   EXPECT_EQ(CheckAndTakeLastLine(r), "一切正常!");
   testtree::WriteBytes(r + "\\a.", "changed");  // named below through \\?\ with "/" and ".."
-  EXPECT_EQ(CheckAndTakeLastLine("\\\\?\\" + r + "/x/.."),
-            "1 文件的MD5值不匹配!文件已经被损坏或修改");
+  EXPECT_EQ(CheckAndTakeLastLine("\\\\?\\" + r + "/x/.."), "1 个文件在检查文件制作之后被修改");
 }
 
 // Opened as files, device names would read as empty input or block, and a pipe would be read
@@ -144,7 +143,8 @@ TEST(WindowsFiles, DevicesAndPipesListedInACheckfileCannotBeOpened) {
   // A device path could as well lead to another computer: it is not opened at all.
   expected.push_back("指向其他计算机的路径,未打开: " + pipeName);
   for (const char* line :
-       {"操作完成", "", "没有文件进行对比", "6 无法进行对比,文件无法打开或不存在"})
+       {"操作完成", "", "没有文件进行对比", "6 无法进行对比,文件无法打开或不存在",
+        "检查文件列出了所在文件夹以外的文件,未查找新文件"})
     expected.push_back(line);
   EXPECT_EQ(view.pane, expected);
 }

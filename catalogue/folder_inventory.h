@@ -1,0 +1,84 @@
+// What the checkfile's folder holds against what the checkfile lists: one walk of the folder by the
+// make run's rules, made on a thread of its own beside the check's digests. It finds the files no
+// entry names (new since the checkfile was made), keeps every file in walk order for an update,
+// and counts the bytes the check will digest.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "catalogue/run_view.h"
+#include "catalogue/tree_walk.h"
+
+class TCheckfileEntries;
+class TPathGate;
+
+class TFolderInventory {
+ public:
+  static constexpr std::uint32_t kNoEntry = UINT32_MAX;
+
+  // One file of the folder, or a folder that could not be listed, in walk order.
+  struct TItem {
+    bool unreadable;         // a folder that could not be listed, or only in part
+    std::uint8_t reading;    // the reading of the entry's name that names the file
+    std::uint32_t entry;     // the first entry that names the file; kNoEntry for a new file
+    std::uint64_t size;      // as listed
+    std::int64_t lastWrite;  // as listed, in the system's file time
+  };
+
+  // `entries` and `gate` must outlive the inventory; `checkfilePath` as the run was given it.
+  TFolderInventory(const TCheckfileEntries& entries, const std::string& checkfilePath,
+                   const TPathGate& gate, TTreeWalk::TListFolder listFolder = {});
+
+  // Walks the folder and counts into `progress` (its total: the sizes of the files the entries
+  // name, as listed, or asked one by one where the walk does not reach them), ending early once
+  // `cancelled` is set. Runs on the listing's thread; everything below is read after it ended.
+  void Make(TByteProgress& progress, const std::atomic<bool>& cancelled);
+
+  // Some entry names a file outside the checkfile's folder: no walk, no new files.
+  bool NamesFilesOutside() const { return outside_; }
+  const std::vector<TItem>& Items() const { return items_; }
+  // Item `i`'s path below the folder (the entry's own reading where the listed name is the same).
+  std::string RelativePath(std::size_t i) const;
+  // The checkfile's folder as the check shows paths: what entry names are appended to.
+  const std::string& ShownBase() const { return shownBase_; }
+  std::size_t NewFiles() const { return newFiles_; }
+  bool SomeFolderUnreadable() const { return unreadable_; }
+
+ private:
+  // The path below the folder that a path made from an entry names, in its folded form; false
+  // when it lies outside the folder.
+  bool KeyOf(const std::string& path, std::string& key) const;
+  // Adds `relative` (below the folder, as listed) under the entry that names it, if any.
+  void AddFile(std::string_view relative, std::uint64_t size, std::int64_t lastWrite,
+               TByteProgress& progress);
+  // The first entry whose name names the file of `key`, with the reading that does and whether
+  // it is written as listed; every entry that names it counts the file's size.
+  std::uint32_t FindEntry(const std::string& key, std::string_view relative, std::uint64_t size,
+                          TByteProgress& progress, std::uint8_t& reading, bool& sameName);
+  // The entries' keys into the table; sets `outside_` instead where one lies outside the folder.
+  void Index();
+
+  const TCheckfileEntries& entries_;
+  const TPathGate& gate_;
+  TTreeWalk::TListFolder listFolder_;
+  std::string checkfilePath_;
+  std::string shownBase_;
+  std::string top_;     // the folder as the walk lists it (OpenedPath), without a final "\"
+  std::string topKey_;  // its folded form with a final "\"
+  std::string ownKey_;  // the checkfile's own key: never a new file
+  bool outside_ = false;
+  bool unreadable_ = false;
+  std::size_t newFiles_ = 0;
+  // The hashes of the entries' keys (every reading inside the folder) with their entries, sorted.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> keys_;
+  std::vector<bool> named_;  // entries whose file the walk met
+  std::vector<TItem> items_;
+  std::vector<std::uint32_t> pathEnds_;  // per item: where its stored path ends in `paths_`
+  std::string paths_;                    // items' paths that are not their entry's reading
+};
