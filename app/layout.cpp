@@ -30,6 +30,8 @@ const TControlRow kLayout[] = {
     {L"BUTTON", "开始", 8, 56, 75, 25, kButton, IdButtonGo, OnTabSheetMake},
     {L"" HT_TEXT_PANE_CLASS, "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
     {L"BUTTON", "打开检查文件...", 8, 8, 97, 25, kButton, IdButtonFindCheckFile, OnTabSheetCheck},
+    {L"BUTTON", "更新检查文件", 113, 8, 97, 25, kButton | WS_DISABLED, IdButtonUpdateCheckfile,
+     OnTabSheetCheck},
     {L"" HT_TEXT_PANE_CLASS, "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck,
      PaneFont},
     {L"STATIC", "Hashtally 版本 ", 8, 8, 110, 13, kLabel, IdLabel2, OnTabSheet1},

@@ -18,6 +18,7 @@
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
 #include "catalogue/start_up.h"
+#include "catalogue/update_pass.h"
 #include "platform/wide_path_win32.h"
 
 namespace {
@@ -274,6 +275,9 @@ void TForm1::OnCommand(int id) {
     case IdButtonFindCheckFile:
       RunHandler([this] { ButtonFindCheckFileClick(); });
       break;
+    case IdButtonUpdateCheckfile:
+      RunHandler([this] { ButtonUpdateCheckfileClick(); });
+      break;
     case IdButtonAbort:
       ButtonAbortClick();
       break;
@@ -442,6 +446,9 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
   (kind == TRunKind::Make ? memoMake_ : memoCheck_).SetBatching(running);
   runActive_ = running;
   if (running) {
+    // Another run makes what the last check found stale.
+    lastCheck_.reset();
+    SetEnabled(Control(IdButtonUpdateCheckfile), false);
     SetEnabled(start, false);
     if (controls.folder != 0) SetEnabled(Control(controls.folder), false);
     SetPageControlEnabled(false);
@@ -462,9 +469,7 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
   }
 }
 
-void TForm1::TPaneRunView::SetStatus(TViewText text) {
-  form_.SetStatusText(text);
-}
+void TForm1::TPaneRunView::SetStatus(TViewText text) { form_.SetStatusText(text); }
 
 void TForm1::SetStatusText(TViewText text) {
   pendingStatus_.Assign(text);
@@ -561,7 +566,39 @@ void TForm1::ButtonFindCheckFileClick() {
     checkView_.ClearPane();
     if (!ExecuteOpenDialog()) return;
   }
-  TCheckPass(checkView_).Run(openDialogFileName_, origin);
+  RunCheck(openDialogFileName_, origin);
+}
+
+void TForm1::RunCheck(const std::string& path, TCheckOrigin origin) {
+  TCheckPass pass(checkView_);
+  pass.Run(path, origin);
+  if (pass.Outcome() && TUpdatePass::Plan(*pass.Outcome()).possible) {
+    lastCheck_ = pass.Outcome();
+    SetEnabled(Control(IdButtonUpdateCheckfile), true);
+  }
+}
+
+void TForm1::ButtonUpdateCheckfileClick() {
+  if (!lastCheck_) return;
+  const TUpdatePass::TPlan plan = TUpdatePass::Plan(*lastCheck_);
+  // "将添加 N 个新文件,删除 M 个已不存在的文件的条目,K 个被修改的文件采用新的MD5值;J 个可能已损坏的
+  // 文件保留原来的MD5值。继续吗?", the parts that count nothing left out.
+  std::string question;
+  const std::pair<std::size_t, std::string> parts[] = {
+      {plan.added, "添加 " + std::to_string(plan.added) + " 个新文件"},
+      {plan.removed, "删除 " + std::to_string(plan.removed) + " 个已不存在的文件的条目"},
+      {plan.edited, std::to_string(plan.edited) + " 个被修改的文件采用新的MD5值"},
+  };
+  for (const auto& [count, part] : parts)
+    if (count > 0) question += (question.empty() ? "将" : ",") + part;
+  if (plan.kept > 0)
+    question += ";" + std::to_string(plan.kept) + " 个可能已损坏的文件保留原来的MD5值";
+  question += "。继续吗?";
+  if (!plan.possible || MessageBoxW(handle_, gui::ProgramWide(question).c_str(), kApplicationTitle,
+                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    return;
+  const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
+  TUpdatePass(checkView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(*outcome);
 }
 
 void TForm1::OpenPath(const std::string& path) {
@@ -578,7 +615,7 @@ void TForm1::CheckGivenFile(const std::string& path) {
   // As if chosen in the open dialog: it becomes the dialog's file name.
   ShowPage(1);
   openDialogFileName_ = path;
-  TCheckPass(checkView_).Run(openDialogFileName_, TCheckOrigin::Chosen);
+  RunCheck(openDialogFileName_, TCheckOrigin::Chosen);
 }
 
 void TForm1::ButtonAbortClick() { AbortRequested = true; }

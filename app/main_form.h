@@ -8,9 +8,11 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
 #include <string>
 
 #include "app/taskbar_progress.h"
+#include "catalogue/check_pass.h"
 #include "catalogue/run_view.h"
 #include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
@@ -85,6 +87,7 @@ class TForm1 {
   void ButtonScanFolderClick();
   void ButtonGoClick();
   void ButtonFindCheckFileClick();
+  void ButtonUpdateCheckfileClick();
   void ButtonAbortClick();
 
   // A path handed to the window (dropped): a checkfile is checked, a folder becomes the folder
@@ -96,6 +99,9 @@ class TForm1 {
   bool CorePath(const std::wstring& given, std::string& path);
   void ShowUnrepresentableName(const std::wstring& given);
   void CheckGivenFile(const std::string& path);
+  // The check run over `path`; afterwards the update button is usable where an update of its
+  // checkfile would do something.
+  void RunCheck(const std::string& path, TCheckOrigin origin);
   void UseScanFolder(const std::string& folder);
 
   // Runs one handler under the application-level error handler; a close requested meanwhile
@@ -148,6 +154,8 @@ class TForm1 {
   widgets::TVersionInfo VersionInfo1;
   widgets::TSelectFolderDialog SelectFolderDialog1;
   std::string openDialogFileName_;  // the open dialog's file name: the checkfile used last
+  // What the last check found, while an update of its checkfile is offered.
+  std::shared_ptr<const TCheckOutcome> lastCheck_;
 
   std::string ScanFolder;
   bool AbortRequested = false;

@@ -17,6 +17,7 @@ enum TControlId {
   IdMemoAbout,
   IdLabelStatus,
   IdButtonAbort,
+  IdButtonUpdateCheckfile,
   IdTabSheetMake = 200,  // the page windows; page n has IdTabSheetMake + n
   IdTabSheetCheck,
   IdTabSheet1,

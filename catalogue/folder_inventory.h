@@ -47,6 +47,10 @@ class TFolderInventory {
   std::string RelativePath(std::size_t i) const;
   // The checkfile's folder as the check shows paths: what entry names are appended to.
   const std::string& ShownBase() const { return shownBase_; }
+  // The folder as the walk listed it (as the file services open it), without a final "\".
+  const std::string& Top() const { return top_; }
+  // The walk met a file that entry `entry` names.
+  bool Names(std::size_t entry) const { return !named_.empty() && named_[entry]; }
   std::size_t NewFiles() const { return newFiles_; }
   bool SomeFolderUnreadable() const { return unreadable_; }
 

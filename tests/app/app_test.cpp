@@ -678,3 +678,132 @@ TEST(FolderChooser, CancelKeepsTheFolderAndTheDrivesNodeLeavesNothingToScan) {
   ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
   EXPECT_FALSE(FileExists(setup.folder / kCheckfile));
 }
+
+// The last write of `path` set to that of `reference` moved by `seconds`, as `touch -d` does.
+void SetWriteTimeFrom(const std::wstring& path, const std::string& reference, int seconds) {
+  FILETIME written{};
+  HANDLE from = CreateFileA(reference.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  GetFileTime(from, nullptr, nullptr, &written);
+  CloseHandle(from);
+  ULARGE_INTEGER time{{written.dwLowDateTime, written.dwHighDateTime}};
+  time.QuadPart += static_cast<LONGLONG>(seconds) * 10000000;
+  written = {time.LowPart, time.HighPart};
+  HANDLE to = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  SetFileTime(to, nullptr, nullptr, &written);
+  CloseHandle(to);
+}
+
+// The lines of a pane's block that starts with `heading` and ends with "***", sorted.
+std::vector<std::wstring> BlockLines(const std::wstring& pane, const std::wstring& heading) {
+  std::vector<std::wstring> lines;
+  std::size_t at = pane.find(heading + L"\r\n");
+  if (at == std::wstring::npos) return lines;
+  for (at += heading.size() + 2;;) {
+    const std::size_t end = pane.find(L"\r\n", at);
+    const std::wstring line = pane.substr(at, end - at);
+    if (line == L"***" || end == std::wstring::npos) break;
+    lines.push_back(line);
+    at = end + 2;
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// A tree with names of several scripts is made, changed every way a folder changes, checked and
+// updated: the check tells new, edited and possibly damaged files apart; the update writes what a
+// make writes, but for the damaged file's old digest, which the next check finds again.
+TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
+  TProgramFolder setup;
+  TTempFolder data;
+  const std::wstring root = Wide(data.Path());
+  ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));
+  for (const wchar_t* name : {L"same.txt", L"中文.txt", L"Ελληνικά.txt", L"gone.txt", L"moved.txt",
+                              L"renamed.txt", L"edited.txt", L"damaged.txt"})
+    WriteFile(root + L"\\" + name, "content of " + Utf8(name));
+  const std::string checkfile = data / kCheckfile;
+  TProgram program(setup.program, setup.folder.Path(), data.Path());
+  const auto make = [&] {
+    const std::string before = FileExists(checkfile) ? ReadFile(checkfile) : std::string();
+    program.Click(IdButtonGo);
+    return WaitUntil([&] {
+      return program.Idle() && ReadFile(checkfile) != before &&
+             LastLine(PaneText(program, IdMemoMake)).find(kCheckfile) != std::string::npos;
+    });
+  };
+  ASSERT_TRUE(make());
+
+  WriteFile(root + L"\\한글.txt", "new");
+  ASSERT_TRUE(CreateDirectoryW((root + L"\\新文件夹").c_str(), nullptr));
+  WriteFile(root + L"\\新文件夹\\新.txt", "new in a new folder");
+  WriteFile(root + L"\\hidden.txt", "hidden");
+  SetFileAttributesW((root + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  DeleteFileW((root + L"\\gone.txt").c_str());
+  MoveFileW((root + L"\\moved.txt").c_str(), (root + L"\\照片\\moved.txt").c_str());
+  MoveFileW((root + L"\\renamed.txt").c_str(), (root + L"\\renamed2.txt").c_str());
+  WriteFile(root + L"\\edited.txt", "edited");
+  WriteFile(root + L"\\damaged.txt", "damaged");
+  SetWriteTimeFrom(root + L"\\damaged.txt", checkfile, -10);
+  const std::string made = ReadFile(checkfile);
+
+  const auto check = [&] {
+    program.Drop(checkfile);
+    std::wstring pane;
+    WaitUntil([&] {
+      pane = WideText(program.Control(IdMemoCheck));
+      return program.Idle() && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
+    });
+    return pane;
+  };
+  std::wstring pane = check();
+  // Sorted as the block is compared (its order is the file system's).
+  const std::vector<std::wstring> added = {root + L"\\renamed2.txt", root + L"\\新文件夹\\新.txt",
+                                           root + L"\\照片\\moved.txt", root + L"\\한글.txt"};
+  EXPECT_EQ(BlockLines(pane, L"*** 以下文件不在检查文件中,未进行对比:"), added);
+  EXPECT_EQ(BlockLines(pane, L"*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:"),
+            std::vector<std::wstring>{root + L"\\damaged.txt"});
+  for (const wchar_t* line :
+       {L"\r\n2 文件的MD5值不匹配!文件已经被损坏或修改\r\n",
+        L"\r\n1 个文件可能已损坏(修改日期未变)\r\n", L"\r\n1 个文件在检查文件制作之后被修改\r\n",
+        L"\r\n3 无法进行对比,文件无法打开或不存在\r\n", L"\r\n4 个文件不在检查文件中"})
+    EXPECT_NE(std::wstring::npos, pane.find(line)) << line;
+
+  ASSERT_TRUE(program.Enabled(IdButtonUpdateCheckfile));
+  program.Click(IdButtonUpdateCheckfile);
+  const HWND box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(BoxSays(box,
+                      L"将添加 4 个新文件,删除 3 个已不存在的文件的条目,1 个被修改的文件采用新的"
+                      L"MD5值;1 个可能已损坏的文件保留原来的MD5值。继续吗?"));
+  ASSERT_TRUE(CloseBox(box, IDYES));
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Idle() &&
+           LastLine(PaneText(program, IdMemoCheck)) == "操作完成.  检查文件保存为 " + checkfile;
+  }));
+  pane = WideText(program.Control(IdMemoCheck));
+  for (const std::wstring& line :
+       {L"已移动: " + root + L"\\moved.txt -> " + root + L"\\照片\\moved.txt",
+        L"已移动: " + root + L"\\renamed.txt -> " + root + L"\\renamed2.txt",
+        std::wstring(
+            L"2 个新文件已添加\r\n1 个条目已删除\r\n2 个文件已移动\r\n1 个被修改的文件采用新"
+            L"的MD5值\r\n1 个可能已损坏的文件保留原来的MD5值")})
+    EXPECT_NE(std::wstring::npos, pane.find(L"\r\n" + line + L"\r\n")) << pane;
+  EXPECT_FALSE(program.Enabled(IdButtonUpdateCheckfile));
+
+  // Line for line what a make writes now, but the date and the damaged file's old digest.
+  const std::string updated = ReadFile(checkfile);
+  ASSERT_TRUE(make());
+  std::vector<std::string> expected = Lines(ReadFile(checkfile));
+  const std::size_t old = made.find("|damaged.txt") - 32;
+  for (std::string& line : expected)
+    if (line.find("|damaged.txt") != std::string::npos) line = made.substr(old, 44);
+  std::vector<std::string> written = Lines(updated);
+  EXPECT_EQ(std::vector<std::string>(expected.begin() + 3, expected.end()),
+            std::vector<std::string>(written.begin() + 3, written.end()));
+  WriteFile(checkfile, updated);
+
+  pane = check();
+  EXPECT_EQ(L"1 个文件可能已损坏(修改日期未变)", WideLastLine(pane));
+  EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
+}

@@ -15,7 +15,9 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/update_pass.h"
 #include "digest/digest_service.h"
+#include "platform/output_file.h"
 #include "tests/passes/recording_view.h"
 #include "tests/passes/test_tree.h"
 
@@ -371,6 +373,96 @@ TEST(CheckPass, MissingCheckfileThrowsWithTheViewIdle) {
   EXPECT_FALSE(view.checkRunning);
   EXPECT_EQ(view.status, "");
   EXPECT_EQ(view.calls.back(), "CheckIdle");
+}
+
+// After a check, the update writes what a make of the folder writes now, but for the file that
+// may be damaged, which keeps its old digest; it reads only the new files. A stop or a write that
+// fails leaves the old checkfile as it was.
+std::atomic<int> g_reads{0};
+
+TEST(UpdatePass, WritesWhatAMakeWritesButKeepsTheDamagedDigestAndReadsOnlyNewFiles) {
+  testtree::TempFolder tree("update");
+  const std::string r = tree.Path(), checkfile = r + "\\" + CheckfileName;
+  for (const char* name :
+       {"same.txt", "gone.txt", "moved.txt", "renamed.txt", "edited.txt", "damaged.txt"})
+    testtree::WriteBytes(r + "\\" + name, std::string("content of ") + name);
+  RecordingView maker;
+  TMakePass(maker, "1").Run(r);
+  testtree::WriteBytes(r + "\\new.txt", "new");
+  testtree::MakeFolder(r + "\\sub");
+  testtree::WriteBytes(r + "\\sub\\new.txt", "new in a new folder");
+  testtree::RemoveFile(r + "\\gone.txt");
+  testtree::WriteBytes(r + "\\sub\\moved.txt", "content of moved.txt");
+  testtree::RemoveFile(r + "\\moved.txt");
+  testtree::WriteBytes(r + "\\renamed2.txt", "content of renamed.txt");
+  testtree::RemoveFile(r + "\\renamed.txt");
+  testtree::WriteBytes(r + "\\edited.txt", "edited");
+  testtree::WriteBytes(r + "\\damaged.txt", "damaged");
+  testtree::SetWriteTimeFrom(r + "\\damaged.txt", checkfile, -5);
+  std::string before, made, updated;
+  ASSERT_TRUE(testtree::ReadBytes(checkfile, before));
+
+  RecordingView view;
+  TCheckPass check(view);
+  check.Run(checkfile, TCheckOrigin::Chosen);
+  ASSERT_NE(check.Outcome(), nullptr);
+  const TUpdatePass::TPlan plan = TUpdatePass::Plan(*check.Outcome());
+  EXPECT_TRUE(plan.possible);
+  EXPECT_EQ(std::vector<std::size_t>({plan.added, plan.removed, plan.edited, plan.kept}),
+            std::vector<std::size_t>({4, 3, 1, 1}));
+  const TDigestFile counting = [](const std::string& path, std::string& digest,
+                                  THashProgress* progress, TFileFacts* facts) {
+    ++g_reads;
+    return HashFile(HASH_MD5, path, digest, progress, facts);
+  };
+  // A stop, and a medium that is full, leave the checkfile as it was.
+  view.pressStopWhen = [](const std::string& status) { return !status.empty(); };
+  TUpdatePass(view, "1", 1, counting).Run(*check.Outcome());
+  EXPECT_EQ(view.pane.back(), "用户操作已中止");
+  platform::SetWriteLimitForTesting(0);
+  view.pressStopWhen = nullptr;
+  EXPECT_THROW(TUpdatePass(view, "1").Run(*check.Outcome()), ECheckfileError);
+  platform::SetWriteLimitForTesting(platform::NoWriteLimit);
+  ASSERT_TRUE(testtree::ReadBytes(checkfile, updated));
+  EXPECT_EQ(updated, before);
+
+  g_reads = 0;
+  view.pane.clear();
+  TUpdatePass(view, "1", 2, counting).Run(*check.Outcome());
+  EXPECT_EQ(g_reads, 4);  // the new files: none of the others is read again
+  const auto tail = [&](std::size_t n) {
+    return std::vector<std::string>(view.pane.end() - n, view.pane.end());
+  };
+  EXPECT_EQ(tail(6), (std::vector<std::string>{"2 个新文件已添加", "1 个条目已删除",
+                                               "2 个文件已移动", "1 个被修改的文件采用新的MD5值",
+                                               "1 个可能已损坏的文件保留原来的MD5值",
+                                               "操作完成.  检查文件保存为 " + checkfile}));
+  EXPECT_EQ(std::count(view.pane.begin(), view.pane.end(),
+                       "已移动: " + r + "\\moved.txt -> " + r + "\\sub\\moved.txt"),
+            1);
+  EXPECT_EQ(std::count(view.pane.begin(), view.pane.end(),
+                       "已移动: " + r + "\\renamed.txt -> " + r + "\\renamed2.txt"),
+            1);
+  ASSERT_TRUE(testtree::ReadBytes(checkfile, updated));
+  TMakePass(maker, "1").Run(r);
+  ASSERT_TRUE(testtree::ReadBytes(checkfile, made));
+  testtree::WriteBytes(checkfile, updated);
+  // Line for line but the header's date and the damaged file's digest.
+  const auto body = [](const std::string& text) {
+    std::vector<std::string> lines = SplitCheckfileText(text);
+    return std::vector<std::string>(lines.begin() + 3, lines.end());
+  };
+  const std::string oldDamaged = before.substr(before.find("|damaged.txt") - 32, 44);
+  std::vector<std::string> expected = body(made);
+  for (std::string& line : expected)
+    if (line.find("|damaged.txt") != std::string::npos) line = oldDamaged;
+  EXPECT_EQ(body(updated), expected);
+
+  // The next check still finds the damage, and nothing new.
+  TCheckPass(view).Run(checkfile, TCheckOrigin::Chosen);
+  EXPECT_EQ(tail(4), (std::vector<std::string>{
+                         "*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:",
+                         r + "\\damaged.txt", "***", "1 个文件可能已损坏(修改日期未变)"}));
 }
 
 // A worker stuck in a read that never ends (a dead share) does not keep a stopped run from

@@ -1,0 +1,43 @@
+// The update of a checkfile after a check: the new files are digested, the entries of files that
+// are gone are dropped (or follow the file where it moved), edited files take the digest the check
+// computed, and files that may be damaged keep their old one, so that the next check finds them
+// again. The checkfile is then written as a make run of the folder would write it now.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "catalogue/check_pass.h"
+#include "catalogue/digest_pipeline.h"
+#include "catalogue/run_view.h"
+
+class TUpdatePass {
+ public:
+  // What an update of a check's checkfile would do.
+  struct TPlan {
+    std::size_t added = 0;    // new files
+    std::size_t removed = 0;  // entries whose file is gone
+    std::size_t edited = 0;   // changed files that take the new digest
+    std::size_t kept = 0;     // changed files that keep the old one: they may be damaged
+    // The checkfile is ours and the check saw the whole folder, and there is something to do.
+    bool possible = false;
+  };
+  // Asks the file system which failed entries are gone.
+  static TPlan Plan(const TCheckOutcome& outcome);
+
+  // `view` must outlive the pass; `versionText` goes into the checkfile's first header line.
+  // `digestThreads` and `digestFile` as for the check.
+  TUpdatePass(TRunView& view, std::string versionText, unsigned digestThreads = 0,
+              TDigestFile digestFile = nullptr);
+
+  // Updates the checkfile of `outcome` (a Plan that was possible), writing into the check's pane.
+  // A stop writes nothing; a checkfile that cannot be written throws ECheckfileError, the old one
+  // left as it was. Every ending leaves the view idle.
+  void Run(const TCheckOutcome& outcome);
+
+ private:
+  TRunView& view_;
+  std::string versionText_;
+  unsigned digestThreads_;
+  TDigestFile digestFile_;
+};
