@@ -470,11 +470,11 @@ HWND WaitForBox(const TProgram& program) {
   return box;
 }
 
-bool CloseBox(HWND box) {
+bool CloseBox(HWND box, int button) {
   // Under Wine a box that has just become visible may not yet take the click posted to it, so
   // the press is repeated a few times.
   for (int attempt = 0; attempt < 6; ++attempt) {
-    PressButton(GetDlgItem(box, IDOK));
+    PressButton(GetDlgItem(box, button));
     if (WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, std::chrono::seconds(5)))
       return true;
   }

@@ -121,8 +121,8 @@ void PressButton(HWND button);
 
 // Waits for a message box captioned "Hashtally" and returns it (null when none came).
 HWND WaitForBox(const TProgram& program);
-// Presses a message box's OK button until the box has gone.
-bool CloseBox(HWND box);
+// Presses a message box's button (OK unless told) until the box has gone.
+bool CloseBox(HWND box, int button = IDOK);
 // True when one of the box's texts, read through the wide calls, begins with `start`.
 bool BoxSays(HWND box, const std::wstring& start);
 
