@@ -144,8 +144,8 @@ class TForm1 {
   int dpi_ = 96;
   gui::TGdiObject formFont_;
   gui::TGdiObject paneFont_;
-  widgets::TTextPane memoMake_;
-  widgets::TTextPane memoCheck_;
+  widgets::TTextPane memoMake_{"make"};  // the names in their saved reports' default names
+  widgets::TTextPane memoCheck_{"check"};
   TPaneRunView makeView_{*this, memoMake_};
   TPaneRunView checkView_{*this, memoCheck_};
   TTaskbarProgress taskbar_;

@@ -2,9 +2,7 @@
 #include "catalogue/checkfile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
-#include <cstdio>
 
 #include "catalogue/date_time_text.h"
 #include "platform/input_file.h"
@@ -58,48 +56,6 @@ std::string HeaderText(const std::string& versionText, const platform::LocalDate
   platform::CodePageToUtf8(text, platform::SystemCodePage(), header);
   return kUtf8ByteOrderMark + header;
 }
-
-// A new file beside the checkfile, named so that neither the checkfile nor another writer's
-// temporary is ever taken. Removed on destruction unless Keep() was called.
-class TTemporaryCheckfile {
- public:
-  // Returns false with the system's error code in `error` when no file could be created.
-  bool Create(const std::string& folder, unsigned long& error) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      char name[48];
-      std::snprintf(name, sizeof name, "\\~HT%lX-%X.tmp", platform::CurrentProcessId(), counter++);
-      path_ = folder + name;
-      switch (file_.CreateNew(path_)) {
-        case platform::TCreateResult::Created:
-          created_ = true;
-          return true;
-        case platform::TCreateResult::AlreadyExists:
-          error = platform::LastErrorCode();
-          continue;
-        case platform::TCreateResult::Failed:
-          error = platform::LastErrorCode();
-          return false;
-      }
-    }
-    return false;
-  }
-
-  ~TTemporaryCheckfile() {
-    file_.Close();
-    if (created_ && !kept_) platform::RemoveFile(path_);
-  }
-
-  platform::TOutputFile& File() { return file_; }
-  const std::string& Path() const { return path_; }
-  void Keep() { kept_ = true; }
-
- private:
-  platform::TOutputFile file_;
-  std::string path_;
-  bool created_ = false;
-  bool kept_ = false;
-};
 
 // The system text without its trailing blanks, CR, LF and full stops.
 std::string TrimSystemText(std::string text) {
@@ -182,7 +138,7 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
   const std::string target = folder + "\\" + CheckfileName;
   const std::string header = HeaderText(versionText, writtenAt, body.Utf8);
 
-  TTemporaryCheckfile temporary;
+  platform::TTemporaryFile temporary;
   unsigned long error = 0;
   if (!temporary.Create(folder, error)) {
     throw SystemFailure("Cannot create file", target, error);
@@ -192,11 +148,10 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
       !file.Write(body.Lines.data(), body.Lines.size()) || !file.Flush() || !file.Close()) {
     throw ECheckfileError({ProgramText("Stream write error")});
   }
-  if (!platform::ReplaceFileInOneStep(temporary.Path(), target)) {
+  if (!temporary.ReplaceTarget(target)) {
     error = platform::LastErrorCode();
     throw SystemFailure("Cannot create file", target, error);
   }
-  temporary.Keep();
 }
 
 void WriteCheckfile(const std::string& folder, const std::string& versionText,

@@ -1,14 +1,49 @@
-// The test settings shared by both builds of the output file.
+// The parts of the output file shared by both builds: the temporary file beside a target and the
+// test settings.
 #include "platform/output_file.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+
+#include "platform/system_error.h"
 
 namespace platform {
 namespace {
 std::atomic<std::size_t> writeLimit{NoWriteLimit};
 std::atomic<void (*)()> writeHook{nullptr};
 }  // namespace
+
+bool TTemporaryFile::Create(const std::string& folder, unsigned long& error) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[48];
+    std::snprintf(name, sizeof name, "\\~HT%lX-%X.tmp", CurrentProcessId(), counter++);
+    path_ = folder + name;
+    switch (file_.CreateNew(path_)) {
+      case TCreateResult::Created:
+        created_ = true;
+        return true;
+      case TCreateResult::AlreadyExists:
+        error = LastErrorCode();
+        continue;
+      case TCreateResult::Failed:
+        error = LastErrorCode();
+        return false;
+    }
+  }
+  return false;
+}
+
+TTemporaryFile::~TTemporaryFile() {
+  file_.Close();
+  if (created_ && !replaced_) RemoveFile(path_);
+}
+
+bool TTemporaryFile::ReplaceTarget(const std::string& target) {
+  replaced_ = ReplaceFileInOneStep(path_, target);
+  return replaced_;
+}
 
 void SetWriteLimitForTesting(std::size_t bytes) { writeLimit = bytes; }
 

@@ -40,6 +40,31 @@ class TOutputFile {
 #endif
 };
 
+// A new file in the folder of the file it is to replace, named "~HT<process>-<counter>.tmp" so
+// that neither the target nor another writer's temporary file is ever taken; removed when it goes
+// unless it was put in the target's place. The checkfile and saved reports are written so.
+class TTemporaryFile {
+ public:
+  TTemporaryFile() = default;
+  ~TTemporaryFile();
+  TTemporaryFile(const TTemporaryFile&) = delete;
+  TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+  // Creates it in `folder` (no final separator); false with the system's error code in `error`
+  // when no file could be created.
+  bool Create(const std::string& folder, unsigned long& error);
+  TOutputFile& File() { return file_; }
+  // Puts the file, written and closed, in place of `target` (see ReplaceFileInOneStep); from then
+  // on it is the target's and stays. On failure the error code is left for LastErrorCode().
+  bool ReplaceTarget(const std::string& target);
+
+ private:
+  TOutputFile file_;
+  std::string path_;
+  bool created_ = false;
+  bool replaced_ = false;
+};
+
 // Puts `source` in place of `target` in one step (not named ReplaceFile: <windows.h> makes that a
 // macro), replacing a `target` that exists (Windows:
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; POSIX: rename). On failure

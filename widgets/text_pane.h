@@ -3,7 +3,8 @@
 // costs the same at the millionth line as at the first. It works as a read-only multi-line edit
 // box does: scrolling, selecting with mouse and keyboard, select all, copy, its text as the
 // window's text, the edit box's messages for lines and positions, and to accessibility clients
-// (screen readers, magnifiers) a read-only text box whose value is its text.
+// (screen readers, magnifiers) a read-only text box whose value is its text. Its whole text can
+// be saved as a report file.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "widgets/line_store.h"
@@ -26,6 +28,9 @@ namespace widgets {
 class TTextPane {
  public:
   TTextPane() = default;
+  // `reportName` names what the pane reports ("make", "check") in the default name of a saved
+  // report: "Hashtally-<reportName>-<date>.txt".
+  explicit TTextPane(std::string reportName) : reportName_(std::move(reportName)) {}
   TTextPane(const TTextPane&) = delete;
   TTextPane& operator=(const TTextPane&) = delete;
   ~TTextPane();
@@ -124,6 +129,11 @@ class TTextPane {
   void EnsureCaretVisible();
   void SelectAll();
   void CopySelection();
+  // Asks for a file in the save dialog and saves the whole text there (see report_file.h).
+  void SaveAs();
+  bool AskReportPath(std::wstring& chosen) const;
+  // A box with the stop icon over the pane's top-level window.
+  void ShowStopBox(const std::wstring& text) const;
   // Returns null when the selection is on the clipboard, or else the program text that says why
   // it is not.
   const char* PutSelectionOnClipboard();
@@ -133,6 +143,7 @@ class TTextPane {
                          std::size_t room) const;
 
   HWND window_ = nullptr;
+  std::string reportName_ = "report";
   TLineStore lines_;
   TSelection selection_;
   int column_ = -1;  // the x that up and down keep to; -1: the caret's own

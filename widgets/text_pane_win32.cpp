@@ -1,14 +1,22 @@
 // The result pane's window: a window class of its own that paints the visible rows of its line
 // store with the pane's font, and answers the messages of a read-only multi-line edit box.
-#include <windowsx.h>
+#include <windows.h>
 // The system headers below need windows.h first.
+#include <commdlg.h>
+#include <shlobj.h>
 #include <usp10.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <memory>
 
+#include "platform/clock.h"
+#include "platform/wide_path_win32.h"
 #include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
+#include "widgets/report_file.h"
 #include "widgets/text_pane.h"
 
 namespace widgets {
@@ -24,13 +32,18 @@ constexpr std::size_t kMaxClusterWidths = 4096;
 // What accessibility clients are told the pane works as: the index of the edit box among the
 // standard controls (65536 + 4), as a control derived from one answers.
 constexpr LRESULT kEditClassIndex = 65536 + 4;
-enum TMenuCommand { CommandCopy = 1, CommandSelectAll };
+enum TMenuCommand { CommandCopy = 1, CommandSelectAll, CommandSaveAs };
 
 // The context menu's texts, in code page 936 as every text of the program.
 const char kCopyText[] = "复制(&C)";
 const char kSelectAllText[] = "全选(&A)";
+const char kSaveAsText[] = "另存为(&S)...";
 const char kCopyFailedText[] = "无法复制到剪贴板,剪贴板中仍是原来的内容。";
 const char kCopyLostText[] = "无法复制到剪贴板,剪贴板已被清空。";
+// The save dialog's file types, ending with the double zero, and the box of a failed save (the
+// file and the system's reason follow).
+const char kReportFilter[] = "文本文件 (*.txt)\0*.txt\0所有文件 (*.*)\0*.*\0";
+const char kSaveFailedText[] = "无法保存报告: ";
 
 POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
@@ -55,6 +68,17 @@ class TScriptString {
  private:
   SCRIPT_STRING_ANALYSIS analysis_ = nullptr;
 };
+
+// The user's Documents folder; empty when the system has none to give.
+std::wstring DocumentsFolder() {
+  struct TTaskFree {
+    void operator()(wchar_t* text) const { CoTaskMemFree(text); }
+  };
+  wchar_t* path = nullptr;
+  const HRESULT result = SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path);
+  const std::unique_ptr<wchar_t, TTaskFree> owner(path);
+  return SUCCEEDED(result) && path ? std::wstring(path) : std::wstring();
+}
 
 // The pane's device context with the pane's font chosen, for measuring outside painting.
 struct TFontDc {
@@ -672,10 +696,14 @@ void TTextPane::OnSetSelection(WPARAM start, LPARAM end) {
 void TTextPane::OnKeyDown(WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
-  // Ctrl+A and Ctrl+C are taken as keys: the dialog manager keeps the characters they type from
-  // the pane.
+  // Ctrl+A, Ctrl+C and Ctrl+S are taken as keys: the dialog manager keeps the characters they
+  // type from the pane.
   if (control && (key == VK_INSERT || key == 'C')) CopySelection();
   if (control && key == 'A') SelectAll();
+  if (control && key == 'S') {
+    SaveAs();
+    return;
+  }
   if (lines_.LineCount() == 0) return;
   const TTextPosition caret = selection_.caret;
   const std::string_view text = lines_.Line(caret.line);
@@ -788,12 +816,61 @@ void TTextPane::OnContextMenu(POINT screen) {
   const gui::TMenu menu(CreatePopupMenu());
   AppendMenuW(menu.Get(), MF_STRING | (selection_.Empty() ? MF_GRAYED : 0), CommandCopy,
               gui::ProgramWide(kCopyText).c_str());
-  AppendMenuW(menu.Get(), MF_STRING | (lines_.Utf16Length() == 0 ? MF_GRAYED : 0), CommandSelectAll,
+  const UINT empty = lines_.Utf16Length() == 0 ? MF_GRAYED : 0;
+  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSelectAll,
               gui::ProgramWide(kSelectAllText).c_str());
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSaveAs, gui::ProgramWide(kSaveAsText).c_str());
   const BOOL command = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                       screen.y, 0, window_, nullptr);
   if (command == CommandCopy) CopySelection();
   if (command == CommandSelectAll) SelectAll();
+  if (command == CommandSaveAs) SaveAs();
+}
+
+// ---- Saving the text
+
+void TTextPane::SaveAs() {
+  std::wstring chosen;
+  if (lines_.Utf16Length() == 0 || !AskReportPath(chosen)) return;
+  // A name with no UTF-8 form (a lone surrogate) is refused: a stand-in could name another file.
+  std::string path;
+  unsigned long error = ERROR_INVALID_NAME;
+  if (platform::Utf8Name(chosen.c_str(), path) && SaveReport(lines_, path, error)) return;
+  ShowStopBox(gui::ProgramWide(kSaveFailedText) + chosen + L"\r\n" +
+              gui::SystemWide(gui::SystemErrorText(error)));
+}
+
+bool TTextPane::AskReportPath(std::wstring& chosen) const {
+  // The date in a form that file names take everywhere: 2026-12-09.
+  const platform::LocalDateTime now = platform::LocalNow();
+  char date[32];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", now.Year, now.Month, now.Day);
+  const std::wstring name = gui::ProgramWide("Hashtally-" + reportName_ + "-" + date + ".txt");
+  // Room for any path the system takes, long paths included.
+  std::vector<wchar_t> file(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
+  std::copy(name.begin(), name.end(), file.begin());
+  const std::wstring filter = gui::ProgramWide({kReportFilter, sizeof kReportFilter - 1});
+  const std::wstring documents = DocumentsFolder();
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = GetAncestor(window_, GA_ROOT);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = documents.empty() ? nullptr : documents.c_str();
+  dialog.lpstrDefExt = L"txt";
+  dialog.Flags =
+      OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&dialog)) return false;
+  chosen = file.data();
+  return true;
+}
+
+void TTextPane::ShowStopBox(const std::wstring& text) const {
+  MessageBoxW(GetAncestor(window_, GA_ROOT), text.c_str(), L"Hashtally", MB_OK | MB_ICONSTOP);
 }
 
 // ---- The text as the system's text
@@ -844,9 +921,7 @@ void TTextPane::CopySelection() {
   if (selection_.Empty()) return;
   // Told in a box, once the clipboard is closed again: a copy that silently failed would leave
   // the user pasting whatever was there before.
-  if (const char* failure = PutSelectionOnClipboard())
-    MessageBoxW(GetAncestor(window_, GA_ROOT), gui::ProgramWide(failure).c_str(), L"Hashtally",
-                MB_OK | MB_ICONSTOP);
+  if (const char* failure = PutSelectionOnClipboard()) ShowStopBox(gui::ProgramWide(failure));
 }
 
 const char* TTextPane::PutSelectionOnClipboard() {

@@ -7,9 +7,11 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/file_handle_win32.h"
 #include "tests/app/program_driver.h"
 #include "widgets/com_ptr_win32.h"
 
@@ -162,8 +164,8 @@ HWND WaitForOpenDialog(const TProgram& program) {
   return dialog;
 }
 
-// Types `path` into the open dialog's name box and presses Open. The dialog may still be setting
-// up its box when it first shows, so the typing is repeated until the text stands.
+// Types `path` into the open or save dialog's name box and presses its button. The dialog may still
+// be setting up its box when it first shows, so the typing is repeated until the text stands.
 bool TypeIntoOpenDialog(const TProgram& program, const std::string& path) {
   return WaitUntil([&] {
     const HWND dialog = program.FindDialog();
@@ -266,8 +268,9 @@ TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
   EXPECT_TRUE(program.Idle());
   EXPECT_EQ("", program.Text(IdLabelStatus));
 
-  // Ctrl+A and Ctrl+C, through the program's message loop, copy the whole pane. The program's
-  // thread shares this thread's input state for the moment, so that it sees Ctrl held.
+  // Ctrl+A, Ctrl+C and Ctrl+S, through the program's message loop, copy and save the whole pane.
+  // The program's thread shares this thread's input state for the moment, so that it sees Ctrl
+  // held.
   const HWND pane = program.Control(IdMemoCheck);
   const std::wstring all = WideText(expected);
   const DWORD programThread = GetWindowThreadProcessId(pane, nullptr);
@@ -275,16 +278,54 @@ TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
   BYTE keys[256] = {};
   keys[VK_CONTROL] = 0x80;
   SetKeyboardState(keys);
-  // Pressed again while the clipboard lacks the text: a busy system may take the keys before the
-  // shared Ctrl state has reached the program's thread.
+  // Ctrl+A is pressed again until all is selected: a busy system may take the keys before the
+  // shared Ctrl state has reached the program's thread. Ctrl+C and Ctrl+S go once Ctrl is seen,
+  // and the clipboard is read once the dialog shows: a copy fails while this thread reads it.
   EXPECT_TRUE(WaitUntil([&] {
     PostMessageA(pane, WM_KEYDOWN, 'A', 1);
-    PostMessageA(pane, WM_KEYDOWN, 'C', 1);
-    return WaitUntil([&] { return ClipboardText() == all; }, std::chrono::seconds(3));
+    return WaitUntil([&] { return SendMessageA(pane, EM_GETSEL, 0, 0) == MAKELONG(0, all.size()); },
+                     std::chrono::seconds(3));
   }));
+  PostMessageA(pane, WM_KEYDOWN, 'C', 1);
+  PostMessageA(pane, WM_KEYDOWN, 'S', 1);
+  const HWND saveDialog = WaitForOpenDialog(program);
   keys[VK_CONTROL] = 0;
   SetKeyboardState(keys);
   AttachThreadInput(GetCurrentThreadId(), programThread, FALSE);
+  EXPECT_EQ(all, ClipboardText());
+  // Ctrl+S saves what the copy gave, in UTF-8 behind the byte-order mark.
+  ASSERT_NE(nullptr, saveDialog);
+  EXPECT_TRUE(WaitUntil([&] {  // the name box may be filled in after the dialog shows
+    return WindowText(FileNameBox(saveDialog)).rfind("Hashtally-check-", 0) == 0;
+  }));
+  const std::string report = setup.folder / "report.txt";
+  ASSERT_TRUE(TypeIntoOpenDialog(program, report));
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(report); }));
+  EXPECT_EQ("\xEF\xBB\xBF" + Utf8(all), ReadFile(report));
+  // Saved from the context menu over a file another program holds open: the box names the file
+  // and the system's reason, and the file stays as it was.
+  const std::string held = setup.folder / "held.txt";
+  WriteFile(held, "old");
+  {
+    const platform::FileHandle holder(
+        CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    PostMessageA(pane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), MAKELPARAM(-1, -1));
+    PostMessageA(pane, WM_CHAR, 'S', 1);  // the command's key in the menu
+    ASSERT_NE(nullptr, WaitForOpenDialog(program));
+    ASSERT_TRUE(TypeIntoOpenDialog(program, held));
+    HWND ask = nullptr;  // whether to replace it
+    ASSERT_TRUE(WaitUntil([&] { return (ask = program.FindDialog()) && GetDlgItem(ask, IDYES); }));
+    ASSERT_TRUE(CloseBox(ask, IDYES));
+    const HWND failed = WaitForBox(program);
+    ASSERT_NE(nullptr, failed);
+    char reason[256] = {};  // the system's words for the refusal, on one line
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_ACCESS_DENIED, 0, reason,
+                   sizeof reason, nullptr);
+    EXPECT_TRUE(BoxSays(failed, L"无法保存报告: " + Wide(held) + L"\r\n" +
+                                    Wide(std::string(reason, std::strcspn(reason, "\r\n")))));
+    ASSERT_TRUE(CloseBox(failed));
+  }
+  EXPECT_EQ("old", ReadFile(held));
   // EM_SETSEL counts UTF-16 units as an edit box does; WM_COPY copies the second and third lines.
   const std::size_t second = all.find(L"\r\n") + 2;
   const std::size_t fourth = all.find(L"\r\n", all.find(L"\r\n", second) + 2) + 2;

@@ -1,12 +1,19 @@
-// The result pane's text: lines kept whole across the store's blocks, the text of a selection
-// joined with CR LF as an edit box copies it, select all, and positions in UTF-16 units.
+// The result pane's text: lines kept whole across the store's blocks and in a saved report, the
+// text of a selection joined with CR LF as an edit box copies it, select all, and positions in
+// UTF-16 units.
 #include "widgets/line_store.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "platform/output_file.h"
+#include "platform/path.h"
+#include "widgets/report_file.h"
 
 using widgets::TLineStore;
 using widgets::TSelection;
@@ -29,6 +36,24 @@ TEST(LineStore, KeepsEveryLineAcrossBlocks) {
     start += widgets::Utf16Units(lines[i]) + 2;
   }
   EXPECT_EQ((TTextPosition{lines.size() - 1, 0}), store.End());
+
+  // Saved as a report, in pieces: the whole text behind the byte-order mark, or, when the medium
+  // fills up half-way, nothing in place of the old file.
+  const std::filesystem::path native =
+      std::filesystem::temp_directory_path() /
+      ("ht-report-" + std::to_string(platform::CurrentProcessId()));
+  std::ofstream(native, std::ios::binary) << "old";
+  for (const std::size_t limit : {std::size_t{3} << 20, platform::NoWriteLimit}) {
+    platform::SetWriteLimitForTesting(limit);
+    unsigned long error = 0;
+    const bool saved = widgets::SaveReport(store, platform::CorePath(native.string()), error);
+    platform::SetWriteLimitForTesting(platform::NoWriteLimit);
+    std::ifstream in(native, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(limit == platform::NoWriteLimit, saved);
+    EXPECT_TRUE(bytes == (saved ? "\xEF\xBB\xBF" + store.Text(store.All()) : "old")) << limit;
+  }
+  std::filesystem::remove(native);
   store.Clear();
   EXPECT_EQ(0u, store.LineCount());
   EXPECT_EQ("", store.Text(store.All()));
