@@ -48,13 +48,15 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
 
     bool isFolder = false;
+    bool isLink = found->d_type == DT_LNK;
     if (found->d_type == DT_DIR) {
       isFolder = true;
-    } else if (found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+    } else if (isLink || found->d_type == DT_UNKNOWN) {
       // Links are followed: a link to a folder is a folder, a dangling link a file that will
       // fail to open.
       struct stat info;
       const std::string path = folder_ + "/" + found->d_name;
+      if (!isLink && lstat(path.c_str(), &info) == 0) isLink = S_ISLNK(info.st_mode);
       if (stat(path.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
           isFolder = true;
@@ -69,6 +71,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     }
     entry.Name = found->d_name;
     entry.IsFolder = isFolder;
+    entry.IsLink = isLink;
     // A name in another encoding cannot be stored as it is; the stand-ins show it.
     entry.Unrepresentable = !IsValidUtf8(entry.Name);
     if (entry.Unrepresentable) CodePageToUtf8(found->d_name, kCodePageUtf8, entry.Name);
