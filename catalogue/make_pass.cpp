@@ -2,7 +2,6 @@
 // what the user sees, so they are kept exactly; files are digested several at once meanwhile.
 #include "catalogue/make_pass.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "catalogue/digest_pipeline.h"
@@ -66,7 +65,6 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   nodes_.clear();
   steps_.clear();
   walkLevels_.clear();
-  walkPath_.clear();
   shownFolder_ = scanFolder_;
   shownEnds_.assign(1, scanFolder_.size());
   fileLineShown_ = false;
@@ -127,7 +125,7 @@ bool TMakePass::IsPassedOver(const std::string& folder, const std::string& name)
 
 void TMakePass::ScanFolderRecursive(const std::string& folder) {
   walkFolder_ = folder;
-  if (!EnterFolder()) return;
+  if (!EnterFolder(false)) return;
   while (!walkLevels_.empty()) {
     const auto depth = static_cast<unsigned>(walkLevels_.size() - 1);
     walkFolder_.resize(walkLevels_.back().folderEnd);
@@ -145,13 +143,13 @@ void TMakePass::ScanFolderRecursive(const std::string& folder) {
   }
 }
 
-bool TMakePass::EnterFolder() {
+bool TMakePass::EnterFolder(bool throughLink) {
   // A folder reached again through a link or junction while the walk is still inside it would
   // repeat without end; it contributes nothing, and its parent's "文件夹: " line is all it shows
-  // (it can be listed, so it does not claim to be unreadable).
+  // (it can be listed, so it does not claim to be unreadable). Only a link can lead back, and
+  // asking a deep folder for its identity costs more than listing it, so only links are asked.
   platform::FolderIdentity identity;
-  const bool known = platform::GetFolderIdentity(walkFolder_, identity);
-  if (known && std::find(walkPath_.begin(), walkPath_.end(), identity) != walkPath_.end())
+  if (throughLink && platform::GetFolderIdentity(walkFolder_, identity) && IsWalkedInto(identity))
     return false;
 
   // Long runs of hidden entries let the window's messages run, and a stop ends the listing.
@@ -164,9 +162,20 @@ bool TMakePass::EnterFolder() {
     return false;
   }
   if (listing->State() == platform::EnumerationState::NoEntries) return false;
-  if (known) walkPath_.push_back(identity);
-  walkLevels_.push_back({std::move(listing), walkFolder_.size(), known});
+  walkLevels_.push_back({std::move(listing), walkFolder_.size(), identity, throughLink});
   return true;
+}
+
+bool TMakePass::IsWalkedInto(const platform::FolderIdentity& identity) {
+  for (TWalkLevel& level : walkLevels_) {
+    // A level not entered through a link is asked when the first link below it is met, once.
+    if (!level.identityAsked) {
+      platform::GetFolderIdentity(walkFolder_.substr(0, level.folderEnd), level.identity);
+      level.identityAsked = true;
+    }
+    if (level.identity == identity) return true;
+  }
+  return false;
 }
 
 void TMakePass::LeaveFolder(unsigned depth) {
@@ -176,7 +185,6 @@ void TMakePass::LeaveFolder(unsigned depth) {
   } else if (view_.AbortRequested()) {
     Push(TStep(TStepKind::EntryDone, depth, walkFolder_));  // the stop is shown for this level
   }
-  if (level.known) walkPath_.pop_back();
   walkLevels_.pop_back();
 }
 
@@ -195,7 +203,7 @@ bool TMakePass::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
   if (entry.IsFolder) {
     Push(TStep(TStepKind::Folder, depth, path));
     walkFolder_ = std::move(path);
-    if (EnterFolder()) return true;
+    if (EnterFolder(entry.IsLink)) return true;
     walkFolder_.resize(folderEnd);
   } else if (!FitsInCheckfile(std::string_view(path).substr(scanFolder_.size() + 1))) {
     // Stored cut, its entry would name another file, or none.

@@ -60,8 +60,10 @@ class TMakePass {
   void ScanFolderRecursive(const std::string& folder);
   // Opens the listing of `walkFolder_` as the walk's next level; false
   // when it has nothing to walk (it could not be listed, holds nothing, or is a folder the walk
-  // is already inside).
-  bool EnterFolder();
+  // is already inside, which only a folder reached `throughLink` can be).
+  bool EnterFolder(bool throughLink);
+  // True when `identity` is that of a level the walk is in.
+  bool IsWalkedInto(const platform::FolderIdentity& identity);
   // Ends the deepest level's listing.
   void LeaveFolder(unsigned depth);
   // Pushes the steps of one listed entry; true when it entered the entry as the next level.
@@ -91,17 +93,16 @@ class TMakePass {
   // Files and folders of this run that could not be digested or listed.
   int leftOut_ = 0;
   // The levels the walk is inside, top first: each one's listing, where its folder's path ends in
-  // `walkFolder_` (the deepest level's folder), and its identity when known.
+  // `walkFolder_` (the deepest level's folder), and its identity once asked (unknown when it
+  // could not be told). A link or junction leading back to one of them is not followed again.
   struct TWalkLevel {
     std::unique_ptr<platform::TFolderListing> listing;
     std::size_t folderEnd;
-    bool known;
+    platform::FolderIdentity identity;
+    bool identityAsked;
   };
   std::vector<TWalkLevel> walkLevels_;
   std::string walkFolder_;
-  // Identities of the folders the walk is inside, top first: a link or junction leading back to
-  // one of them is not followed again.
-  std::vector<platform::FolderIdentity> walkPath_;
   // The folder of the deepest level the shown steps are in, and where each level's folder ends
   // in it, top first (the scanned folder).
   std::string shownFolder_;
