@@ -1,7 +1,6 @@
 // The walk of tree_walk.h: an explicit stack of open listings, one level per folder entered.
 #include "catalogue/tree_walk.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "catalogue/checkfile.h"
@@ -34,8 +33,7 @@ void TTreeWalk::Walk(const std::string& top, const TSink& sink,
   top_ = top;
   folder_ = top;
   levels_.clear();
-  identities_.clear();
-  if (!EnterFolder()) return;
+  if (!EnterFolder(false)) return;
   while (!levels_.empty()) {
     const auto depth = static_cast<unsigned>(levels_.size() - 1);
     folder_.resize(levels_.back().folderEnd);
@@ -65,13 +63,14 @@ void TTreeWalk::Emit(TStepKind kind, unsigned depth, std::string_view path) {
   (*sink_)(step);
 }
 
-bool TTreeWalk::EnterFolder() {
+bool TTreeWalk::EnterFolder(bool throughLink) {
   // A folder reached again through a link or junction while the walk is still inside it would
   // repeat without end; it contributes nothing, and its parent's folder step is all it shows (it
-  // can be listed, so it does not claim to be unreadable).
+  // can be listed, so it does not claim to be unreadable). Only a link can lead back (folders
+  // have no hard links), and asking a deep folder for its identity costs more than listing it,
+  // so only links are asked.
   platform::FolderIdentity identity;
-  const bool known = platform::GetFolderIdentity(folder_, identity);
-  if (known && std::find(identities_.begin(), identities_.end(), identity) != identities_.end())
+  if (throughLink && platform::GetFolderIdentity(folder_, identity) && IsWalkedInto(identity))
     return false;
 
   const std::atomic<bool>& cancelled = *cancelled_;
@@ -82,9 +81,20 @@ bool TTreeWalk::EnterFolder() {
     return false;
   }
   if (listing->State() == platform::EnumerationState::NoEntries) return false;
-  if (known) identities_.push_back(identity);
-  levels_.push_back({std::move(listing), folder_.size(), known});
+  levels_.push_back({std::move(listing), folder_.size(), identity, throughLink});
   return true;
+}
+
+bool TTreeWalk::IsWalkedInto(const platform::FolderIdentity& identity) {
+  for (TLevel& level : levels_) {
+    // A level not entered through a link is asked when the first link below it is met, once.
+    if (!level.identityAsked) {
+      platform::GetFolderIdentity(folder_.substr(0, level.folderEnd), level.identity);
+      level.identityAsked = true;
+    }
+    if (level.identity == identity) return true;
+  }
+  return false;
 }
 
 void TTreeWalk::LeaveFolder() {
@@ -93,7 +103,6 @@ void TTreeWalk::LeaveFolder() {
   if (level.listing->State() == platform::EnumerationState::Unreadable &&
       !cancelled_->load(std::memory_order_relaxed))
     Emit(TStepKind::Unreadable, static_cast<unsigned>(levels_.size() - 1), folder_);
-  if (level.known) identities_.pop_back();
   levels_.pop_back();
 }
 
@@ -123,7 +132,7 @@ bool TTreeWalk::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
   folder_ += name;
   if (entry.IsFolder) {
     Emit(TStepKind::Folder, depth, folder_);
-    if (EnterFolder()) return true;
+    if (EnterFolder(entry.IsLink)) return true;
   } else if (!FitsInCheckfile(std::string_view(folder_).substr(top_.size() + 1))) {
     // Stored cut, its entry would name another file, or none.
     Emit(TStepKind::TooLong, depth, folder_);

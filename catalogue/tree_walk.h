@@ -51,7 +51,10 @@ class TTreeWalk {
   void Walk(const std::string& top, const TSink& sink, const std::atomic<bool>& cancelled);
 
  private:
-  bool EnterFolder();
+  // Enters `folder_` as the next level; `throughLink`: its entry is a link or junction.
+  bool EnterFolder(bool throughLink);
+  // A level of the walk is the folder of `identity`.
+  bool IsWalkedInto(const platform::FolderIdentity& identity);
   void LeaveFolder();
   bool WalkEntry(const platform::FolderEntry& entry, unsigned depth);
   bool IsPassedOver(const std::string& name) const;
@@ -63,15 +66,14 @@ class TTreeWalk {
   const std::atomic<bool>* cancelled_ = nullptr;
   std::string top_;
   // The levels the walk is inside, top first: each one's listing, where its folder's path ends in
-  // `folder_` (the deepest level's folder), and its identity when known.
+  // `folder_` (the deepest level's folder), and its identity once asked. A link or junction
+  // leading back to one of them is not followed again.
   struct TLevel {
     std::unique_ptr<platform::TFolderListing> listing;
     std::size_t folderEnd;
-    bool known;
+    platform::FolderIdentity identity;
+    bool identityAsked;
   };
   std::vector<TLevel> levels_;
   std::string folder_;
-  // Identities of the folders the walk is inside, top first: a link or junction leading back to
-  // one of them is not followed again.
-  std::vector<platform::FolderIdentity> identities_;
 };

@@ -12,8 +12,12 @@ namespace platform {
 struct FolderEntry {
   std::string Name;  // as stored, long form, in UTF-8
   bool IsFolder = false;
-  std::uint64_t Size = 0;       // a file's size as the listing tells it
-  std::int64_t LastWrite = 0;   // its last write, in the system's file time
+  std::uint64_t Size = 0;      // a file's size as the listing tells it
+  std::int64_t LastWrite = 0;  // its last write, in the system's file time
+  // A link or junction (Windows: any reparse point; host: a symbolic link), told by the listing
+  // itself. Only through one can a walk come back to a folder it is inside, so only there need it
+  // ask for folder identities, which cost a deep path several system calls.
+  bool IsLink = false;
   // The stored name has no UTF-8 form (Windows: a lone UTF-16 surrogate; host: bytes that are not
   // UTF-8): `Name` shows it with the stand-in character, so the entry cannot be reached by it.
   bool Unrepresentable = false;

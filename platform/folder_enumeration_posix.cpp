@@ -1,6 +1,7 @@
 // Folder listing on the host: readdir over the POSIX form of the core path. A leading dot marks a
 // hidden entry, as it does for the host's own tools.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -50,12 +51,17 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
 
     bool isFolder = false;
     struct stat info {};
+    bool isLink = found->d_type == DT_LNK;
     if (found->d_type == DT_DIR) {
       isFolder = true;
-    } else if (found->d_type == DT_REG || found->d_type == DT_LNK || found->d_type == DT_UNKNOWN) {
+    } else if (found->d_type == DT_REG || isLink || found->d_type == DT_UNKNOWN) {
       // Links are followed: a link to a folder is a folder, a dangling link a file that will
       // fail to open.
-      if (fstatat(dirfd(handle_->dir), found->d_name, &info, 0) == 0) {
+      const int fd = dirfd(handle_->dir);
+      if (found->d_type == DT_UNKNOWN &&
+          fstatat(fd, found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0)
+        isLink = S_ISLNK(info.st_mode);
+      if (fstatat(fd, found->d_name, &info, 0) == 0) {
         if (S_ISDIR(info.st_mode)) {
           isFolder = true;
         } else if (!S_ISREG(info.st_mode)) {
@@ -71,6 +77,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     entry.IsFolder = isFolder;
     entry.Size = isFolder ? 0 : static_cast<std::uint64_t>(info.st_size);
     entry.LastWrite = isFolder ? 0 : FileTimeOf(info.st_mtim);
+    entry.IsLink = isLink;
     // A name in another encoding cannot be stored as it is; the stand-ins show it.
     entry.Unrepresentable = !IsValidUtf8(entry.Name);
     if (entry.Unrepresentable) CodePageToUtf8(found->d_name, kCodePageUtf8, entry.Name);

@@ -75,6 +75,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
     entry.LastWrite = static_cast<std::int64_t>(
         (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
         data.ftLastWriteTime.dwLowDateTime);
+    entry.IsLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     return true;
   }
   handle_.reset();
@@ -87,9 +88,12 @@ bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.get(), &info)) return false;
-  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  // The attributes alone: the whole information also names the volume, which some systems (Wine)
+  // find by looking at every folder of the path, and the 128-bit ID below names it as well.
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(file.get(), FileBasicInfo, &basic, sizeof basic) ||
+      (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return false;
   // The 128-bit ID where the file system has one: the 64-bit index is not unique on every file
   // system (ReFS).
   FileIdInformation id{};
@@ -103,6 +107,8 @@ bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
     }
     if (identity.Known()) return true;
   }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) return false;
   identity.Volume = info.dwVolumeSerialNumber;
   identity.IdHigh = 0;
   identity.IdLow = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;

@@ -7,6 +7,8 @@
 //                                          window's slowest answer, the peak memory under Wine
 //   app_bench.exe save [lines]              a pane's text of that many check lines saved as a
 //                                          report, as the pane's "另存为" writes it
+//   app_bench.exe deep <levels> [program]  a make run in the window over a chain of folders that
+//                                          deep, against the minimal walker
 #include <windows.h>
 // The system headers below need windows.h first.
 #include <commctrl.h>
@@ -82,7 +84,8 @@ int BenchPanes(int small, int large) {
 double WalkerSeconds(const std::string& root) {
   const auto start = Clock::now();
   std::vector<std::wstring> files;
-  std::vector<std::wstring> folders{driver::Wide(root)};
+  // Verbatim, so that a deep tree's paths past MAX_PATH are reached as well.
+  std::vector<std::wstring> folders{L"\\\\?\\" + driver::Wide(root)};
   while (!folders.empty()) {
     const std::wstring folder = folders.back();
     folders.pop_back();
@@ -112,19 +115,15 @@ double WalkerSeconds(const std::string& root) {
   return Seconds(start);
 }
 
-// A make run and a check run over `files` files of `size` bytes in the window of `builtProgram`
-// (which may be another build of the program), against the walker over the same tree; each the
-// best of three.
-int BenchMake(int files, std::size_t size, const std::string& builtProgram) {
-  driver::TTempFolder tree;
-  const int perFolder = 1000;
-  for (int f = 0; f * perFolder < files; ++f) {
-    const std::string folder = tree / ("part" + std::to_string(f));
-    driver::MakeFolder(folder);
-    for (int i = 0; i < perFolder && f * perFolder + i < files; ++i)
-      driver::WriteFile(folder + "\\file" + std::to_string(i) + ".dat",
-                        std::string(size, char('a' + i % 26)));
-  }
+struct TRunSeconds {
+  double walker = 1e9, make = 1e9, check = 1e9;
+};
+
+// Make runs (and check runs of their checkfiles when `check`) over `tree` in the window of
+// `builtProgram` (which may be another build of the program), against the walker over the same
+// tree; each the best of three. `last` receives the last line of the last run's pane.
+TRunSeconds TimeRuns(const driver::TTempFolder& tree, const std::string& builtProgram, bool check,
+                     std::string& last) {
   const std::string program = tree / "hashtally.exe";
   CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
 
@@ -137,17 +136,52 @@ int BenchMake(int files, std::size_t size, const std::string& builtProgram) {
     driver::WaitUntil([&] { return window.Idle(); }, std::chrono::minutes(30));
     return Seconds(start);
   };
-  double walker = 1e9, make = 1e9, check = 1e9;
+  TRunSeconds best;
   for (int round = 0; round < 3; ++round) {
-    walker = std::min(walker, WalkerSeconds(tree.Path()));
-    make = std::min(make, timed([&] { window.Click(IdButtonGo); }));
-    check = std::min(check, timed([&] { window.Drop(tree / "HTSUM-sums.MD5"); }));
+    best.walker = std::min(best.walker, WalkerSeconds(tree.Path()));
+    best.make = std::min(best.make, timed([&] { window.Click(IdButtonGo); }));
+    if (check)
+      best.check = std::min(best.check, timed([&] { window.Drop(tree / "HTSUM-sums.MD5"); }));
   }
-  const std::string last = driver::LastLine(window.Text(IdMemoCheck));
+  last = driver::LastLine(window.Text(check ? IdMemoCheck : IdMemoMake));
+  return best;
+}
+
+// A make run and a check run over `files` files of `size` bytes, against the walker.
+int BenchMake(int files, std::size_t size, const std::string& builtProgram) {
+  driver::TTempFolder tree;
+  const int perFolder = 1000;
+  for (int f = 0; f * perFolder < files; ++f) {
+    const std::string folder = tree / ("part" + std::to_string(f));
+    driver::MakeFolder(folder);
+    for (int i = 0; i < perFolder && f * perFolder + i < files; ++i)
+      driver::WriteFile(folder + "\\file" + std::to_string(i) + ".dat",
+                        std::string(size, char('a' + i % 26)));
+  }
+  std::string last;
+  const TRunSeconds best = TimeRuns(tree, builtProgram, true, last);
   std::printf(
       "over %d files of %zu bytes: walker %.2f s, make %.2f s (%.2fx), check %.2f s (%.2fx); "
       "check ends \"%s\"\n",
-      files, size, walker, make, make / walker, check, check / walker, last.c_str());
+      files, size, best.walker, best.make, best.make / best.walker, best.check,
+      best.check / best.walker, last.c_str());
+  return 0;
+}
+
+// A make run over a chain of `levels` folders, each holding the next one and a small file, so that
+// the deepest paths are thousands of characters long; against the walker.
+int BenchDeep(int levels, const std::string& builtProgram) {
+  driver::TTempFolder tree;
+  std::string folder = tree.Path();
+  for (int level = 0; level < levels; ++level) {
+    driver::WriteFile(folder + "\\f.txt", "level " + std::to_string(level));
+    folder += "\\d";
+    driver::MakeFolder(folder);
+  }
+  std::string last;
+  const TRunSeconds best = TimeRuns(tree, builtProgram, false, last);
+  std::printf("%d levels: walker %.2f s, make %.2f s (%.2fx); make ends \"%s\"\n", levels,
+              best.walker, best.make, best.make / best.walker, last.c_str());
   return 0;
 }
 
@@ -341,12 +375,15 @@ int main(int argc, char** argv) {
     return BenchMake(argc > 2 ? std::atoi(argv[2]) : 20000,
                      argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 4096,
                      argc > 4 ? std::string(argv[4]) : driver::BuiltProgramPath());
+  if (what == "deep")
+    return BenchDeep(argc > 2 ? std::atoi(argv[2]) : 500,
+                     argc > 3 ? std::string(argv[3]) : driver::BuiltProgramPath());
   if (what == "check")
     return BenchCheck(argc > 2 ? std::atoi(argv[2]) : 50000,
                       argc > 3 ? std::string(argv[3]) : driver::BuiltProgramPath());
   if (what == "save") return BenchSave(argc > 2 ? std::atoi(argv[2]) : 1000000);
   std::printf(
       "usage: app_bench panes [small large] | make [files [size [program]]] | check [entries "
-      "[program]] | save [lines]\n");
+      "[program]] | save [lines] | deep [levels [program]]\n");
   return 2;
 }

@@ -349,10 +349,12 @@ TEST(MakePass, LinkBackToAnAncestorIsNotFollowedAgain) {
   const std::string r = tree.Path();
   testtree::MakeFolder(r + "\\a");
   testtree::MakeFolder(r + "\\b");
+  testtree::MakeFolder(r + "\\b\\c");
   testtree::WriteBytes(r + "\\b\\f.txt", "reached twice");
   std::string whyNot;
   if (!testtree::MakeFolderLink(r + "\\a\\loop", r, whyNot) ||
-      !testtree::MakeFolderLink(r + "\\a\\tob", r + "\\b", whyNot)) {
+      !testtree::MakeFolderLink(r + "\\a\\tob", r + "\\b", whyNot) ||
+      !testtree::MakeFolderLink(r + "\\b\\c\\upb", r + "\\b", whyNot)) {
     GTEST_SKIP() << "folder links cannot be made here: " << whyNot;
   }
 
@@ -365,8 +367,12 @@ TEST(MakePass, LinkBackToAnAncestorIsNotFollowedAgain) {
   EXPECT_EQ(Sorted(ReadEntries(r)),
             (std::map<std::string, std::string>{{"a\\tob\\f.txt", digest}, {"b\\f.txt", digest}}));
   EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\a\\loop"), 1u);
+  // Nor a link back to a level below the top, also where a link led the walk into that level.
+  EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\b\\c\\upb"), 1u);
+  EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\a\\tob\\c\\upb"), 1u);
   for (const std::string& line : view.pane) {
     EXPECT_EQ(line.find(r + "\\a\\loop\\"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\\upb\\"), std::string::npos) << line;
   }
 }
 
