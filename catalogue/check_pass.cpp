@@ -142,15 +142,12 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   // The folder is listed beside the digests. The listing owns what it uses: it may be left
   // behind, stuck on a dead share, when the window closes during a stop.
   struct TListing {
-    std::shared_ptr<const TCheckfileEntries> entries;
-    std::shared_ptr<const TPathGate> gate;
     std::shared_ptr<TFolderInventory> inventory;
     std::atomic<bool> cancelled{false};
   };
+  const auto gate = std::make_shared<const TPathGate>(checkfilePath);
   const auto listing = std::make_shared<TListing>();
-  listing->entries = entries;
-  listing->gate = std::make_shared<TPathGate>(checkfilePath);
-  listing->inventory = std::make_shared<TFolderInventory>(*entries, checkfilePath, *listing->gate);
+  listing->inventory = std::make_shared<TFolderInventory>(entries, checkfilePath, gate);
   TBackgroundTask walk(
       [listing, counts = progress_] { listing->inventory->Make(*counts, listing->cancelled); });
   struct TCancelListing {  // on every way out, before the listing is joined
@@ -165,8 +162,7 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   TTally tally;
   tally.skipped = entries->DamagedLines();
   std::vector<TMismatch> mismatches;
-  bool stopped =
-      CompareEntries(*entries, checkfilePath, listing->gate, tally, mismatches, *outcome);
+  bool stopped = CompareEntries(*entries, checkfilePath, gate, tally, mismatches, *outcome);
   // The digests are done; the listing may still go on (a stop ends it as it ends the digests).
   if (!stopped && !walk.Finish(view_, &listing->cancelled)) {
     stopped = true;

@@ -22,11 +22,13 @@ std::uint64_t HashOf(std::string_view text) {
 
 }  // namespace
 
-TFolderInventory::TFolderInventory(const TCheckfileEntries& entries,
-                                   const std::string& checkfilePath, const TPathGate& gate,
+TFolderInventory::TFolderInventory(std::shared_ptr<const TCheckfileEntries> entries,
+                                   const std::string& checkfilePath,
+                                   std::shared_ptr<const TPathGate> gate,
                                    TTreeWalk::TListFolder listFolder)
-    : entries_(entries),
-      gate_(gate),
+    : entriesOwned_(std::move(entries)),
+      entries_(*entriesOwned_),
+      gate_(std::move(gate)),
       listFolder_(std::move(listFolder)),
       checkfilePath_(checkfilePath),
       shownBase_(CheckfileBaseFolder(checkfilePath)) {
@@ -136,14 +138,22 @@ void TFolderInventory::Make(TByteProgress& progress, const std::atomic<bool>& ca
             },
             cancelled);
   }
-  // The entries the walk did not meet: named outside the folder, hidden, or gone.
-  std::string path;
+  // The entries the walk did not meet: named outside the folder, hidden, or gone. Their sizes are
+  // asked one by one, ahead of the digests, and whether any reading names something at all.
+  present_.assign(entries_.size(), false);
+  std::string paths[TCheckfileEntries::kMostReadings];
   for (std::size_t i = 0; i < entries_.size() && !cancelled.load(); ++i) {
-    if (!named_.empty() && named_[i]) continue;
-    std::uint64_t size = 0;
-    if (entries_.Path(i, shownBase_, 0, path) && gate_.MayOpen(path) &&
-        platform::GetFileSizeOf(path, size))
+    if (Names(i)) {
+      present_[i] = true;
+      continue;
+    }
+    const unsigned readings = entries_.Paths(i, shownBase_, paths);
+    for (unsigned r = 0; r < readings && !present_[i]; ++r) {
+      std::uint64_t size = 0;
+      if (!gate_->MayOpen(paths[r])) continue;
+      present_[i] = platform::GetPathKind(paths[r], &size) != platform::TPathKind::Missing;
       progress.total.fetch_add(size, std::memory_order_relaxed);
+    }
   }
   if (!cancelled.load()) progress.totalKnown = true;
 }

@@ -31,9 +31,10 @@ class TFolderInventory {
     std::int64_t lastWrite;  // as listed, in the system's file time
   };
 
-  // `entries` and `gate` must outlive the inventory; `checkfilePath` as the run was given it.
-  TFolderInventory(const TCheckfileEntries& entries, const std::string& checkfilePath,
-                   const TPathGate& gate, TTreeWalk::TListFolder listFolder = {});
+  // `checkfilePath` as the run was given it.
+  TFolderInventory(std::shared_ptr<const TCheckfileEntries> entries,
+                   const std::string& checkfilePath, std::shared_ptr<const TPathGate> gate,
+                   TTreeWalk::TListFolder listFolder = {});
 
   // Walks the folder and counts into `progress` (its total: the sizes of the files the entries
   // name, as listed, or asked one by one where the walk does not reach them), ending early once
@@ -51,6 +52,8 @@ class TFolderInventory {
   const std::string& Top() const { return top_; }
   // The walk met a file that entry `entry` names.
   bool Names(std::size_t entry) const { return !named_.empty() && named_[entry]; }
+  // Some reading of entry `entry`'s name named something when the folder was listed.
+  bool Present(std::size_t entry) const { return entry < present_.size() && present_[entry]; }
   std::size_t NewFiles() const { return newFiles_; }
   bool SomeFolderUnreadable() const { return unreadable_; }
 
@@ -68,8 +71,9 @@ class TFolderInventory {
   // The entries' keys into the table; sets `outside_` instead where one lies outside the folder.
   void Index();
 
+  const std::shared_ptr<const TCheckfileEntries> entriesOwned_;
   const TCheckfileEntries& entries_;
-  const TPathGate& gate_;
+  const std::shared_ptr<const TPathGate> gate_;
   TTreeWalk::TListFolder listFolder_;
   std::string checkfilePath_;
   std::string shownBase_;
@@ -81,7 +85,8 @@ class TFolderInventory {
   std::size_t newFiles_ = 0;
   // The hashes of the entries' keys (every reading inside the folder) with their entries, sorted.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> keys_;
-  std::vector<bool> named_;  // entries whose file the walk met
+  std::vector<bool> named_;    // entries whose file the walk met
+  std::vector<bool> present_;  // entries whose name names something
   std::vector<TItem> items_;
   std::vector<std::uint32_t> pathEnds_;  // per item: where its stored path ends in `paths_`
   std::string paths_;                    // items' paths that are not their entry's reading

@@ -44,23 +44,13 @@ bool IsOurName(const std::string& checkfilePath) {
   return platform::FoldedName(name) == platform::FoldedName(CheckfileName);
 }
 
-// Entries whose file is gone: they could not be digested, and no reading of their name names
-// anything. A file that is locked or cannot be read keeps its entry.
+// Entries whose file is gone: they could not be digested, and no reading of their name named
+// anything when the check listed the folder. A file that is locked or cannot be read keeps its
+// entry.
 std::vector<bool> GoneEntries(const TCheckOutcome& outcome) {
-  const TCheckfileEntries& entries = *outcome.entries;
-  const std::string base = CheckfileBaseFolder(outcome.checkfilePath);
-  const TPathGate gate(outcome.checkfilePath);
-  std::vector<bool> gone(entries.size(), false);
-  std::string paths[TCheckfileEntries::kMostReadings];
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (outcome.states[i] != TState::Failed) continue;
-    const unsigned readings = entries.Paths(i, base, paths);
-    bool named = false;
-    for (unsigned r = 0; r < readings && !named; ++r)
-      named = !gate.MayOpen(paths[r]) ||
-              platform::GetPathKind(paths[r]) != platform::TPathKind::Missing;
-    gone[i] = !named;
-  }
+  std::vector<bool> gone(outcome.states.size(), false);
+  for (std::size_t i = 0; i < gone.size(); ++i)
+    gone[i] = outcome.states[i] == TState::Failed && !outcome.inventory->Present(i);
   return gone;
 }
 

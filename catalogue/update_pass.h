@@ -22,7 +22,7 @@ class TUpdatePass {
     // The checkfile is ours and the check saw the whole folder, and there is something to do.
     bool possible = false;
   };
-  // Asks the file system which failed entries are gone.
+  // From what the check found alone: it asks the file system nothing.
   static TPlan Plan(const TCheckOutcome& outcome);
 
   // `view` must outlive the pass; `versionText` goes into the checkfile's first header line.

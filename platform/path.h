@@ -17,10 +17,8 @@ std::string CorePath(const std::string& nativePath);
 
 // What a path names: nothing that can be reached, a file, or a folder (links followed).
 enum class TPathKind { Missing, File, Folder };
-TPathKind GetPathKind(const std::string& corePath);
-// The size of the file at `corePath` as its folder tells it, without opening it; false for
-// anything but a file that can be reached.
-bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size);
+// `size` (may be null) receives a file's size as its folder tells it, without opening the file.
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size = nullptr);
 
 // `corePath` made absolute against the current folder, "/", "." and ".." resolved and every other
 // name kept as written (final dots and blanks included, as the file services open it); unchanged

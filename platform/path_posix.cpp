@@ -22,18 +22,12 @@ std::string CorePath(const std::string& nativePath) {
   return core;
 }
 
-TPathKind GetPathKind(const std::string& corePath) {
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
   struct stat info;
   if (corePath.empty() || stat(NativePath(corePath).c_str(), &info) != 0) return TPathKind::Missing;
-  return S_ISDIR(info.st_mode) ? TPathKind::Folder : TPathKind::File;
-}
-
-bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size) {
-  struct stat info;
-  if (corePath.empty() || stat(NativePath(corePath).c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-    return false;
-  size = static_cast<std::uint64_t>(info.st_size);
-  return true;
+  if (S_ISDIR(info.st_mode)) return TPathKind::Folder;
+  if (size) *size = static_cast<std::uint64_t>(info.st_size);
+  return TPathKind::File;
 }
 
 std::string AbsolutePath(const std::string& corePath) {

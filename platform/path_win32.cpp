@@ -69,21 +69,14 @@ std::wstring SystemPath(const std::string& corePath) {
   return system;
 }
 
-TPathKind GetPathKind(const std::string& corePath) {
-  if (corePath.empty()) return TPathKind::Missing;
-  const DWORD attributes = GetFileAttributesW(SystemPath(corePath).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return TPathKind::Missing;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TPathKind::Folder : TPathKind::File;
-}
-
-bool GetFileSizeOf(const std::string& corePath, std::uint64_t& size) {
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (corePath.empty() ||
-      !GetFileAttributesExW(SystemPath(corePath).c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return false;
-  size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return true;
+      !GetFileAttributesExW(SystemPath(corePath).c_str(), GetFileExInfoStandard, &data))
+    return TPathKind::Missing;
+  if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return TPathKind::Folder;
+  if (size) *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return TPathKind::File;
 }
 
 std::string OpenedPath(const std::string& corePath) { return VerbatimOf(corePath); }
