@@ -69,7 +69,8 @@ int RunMessageLoop(TForm1& form) {
 }  // namespace
 
 int RunHashtally(HINSTANCE instance, int showCommand) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   TOleSession ole;
   try {

@@ -10,6 +10,9 @@ const char* const kPageCaptions[3] = {"制作检查文件", "检查文件", "关
 
 const char* const kFormCaption = "Hashtally - 简体中文版";
 
+const char kPauseCaption[] = "暂停";
+const char kResumeCaption[] = "继续";
+
 namespace {
 
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
@@ -29,15 +32,24 @@ const TControlRow kLayout[] = {
     {L"BUTTON", "点击选择扫描目录", 8, 24, 481, 25, kButton, IdButtonScanFolder, OnTabSheetMake},
     {L"BUTTON", "开始", 8, 56, 75, 25, kButton, IdButtonGo, OnTabSheetMake},
     {L"" HT_TEXT_PANE_CLASS, "", 8, 88, 481, 185, kWorkPane, IdMemoMake, OnTabSheetMake, PaneFont},
+    {PROGRESS_CLASSW, "", 8, 243, 481, 14, 0, IdProgressMake, OnTabSheetMake, FormFont, DuringRuns},
+    {L"STATIC", "", 8, 260, 481, 13, kLabel, IdProgressTextMake, OnTabSheetMake, FormFont,
+     DuringRuns},
     {L"BUTTON", "打开检查文件...", 8, 8, 97, 25, kButton, IdButtonFindCheckFile, OnTabSheetCheck},
     {L"BUTTON", "更新检查文件", 113, 8, 97, 25, kButton | WS_DISABLED, IdButtonUpdateCheckfile,
      OnTabSheetCheck},
     {L"" HT_TEXT_PANE_CLASS, "", 8, 40, 481, 233, kWorkPane, IdMemoCheck, OnTabSheetCheck,
      PaneFont},
+    {PROGRESS_CLASSW, "", 8, 243, 481, 14, 0, IdProgressCheck, OnTabSheetCheck, FormFont,
+     DuringRuns},
+    {L"STATIC", "", 8, 260, 481, 13, kLabel, IdProgressTextCheck, OnTabSheetCheck, FormFont,
+     DuringRuns},
     {L"STATIC", "Hashtally 版本 ", 8, 8, 110, 13, kLabel, IdLabel2, OnTabSheet1},
     {L"EDIT", "", 8, 50, 481, 193, kHelpPane, IdMemoAbout, OnTabSheet1},
     {L"STATIC", "", 8, 320, 321, 41, kLabel, IdLabelStatus, OnForm},
     {L"BUTTON", "停止", 380, 320, 80, 42, kButton | WS_DISABLED, IdButtonAbort, OnForm},
+    {L"BUTTON", kPauseCaption, 466, 320, 47, 42, kButton, IdButtonPause, OnForm, FormFont,
+     DuringRuns},
 };
 const std::size_t kLayoutSize = sizeof(kLayout) / sizeof(kLayout[0]);
 

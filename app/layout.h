@@ -12,6 +12,11 @@ enum TLayoutFont {
   PaneFont,  // the working panes' font
 };
 
+enum TLayoutShown {
+  Always,
+  DuringRuns,  // created hidden; shown while a run is active, on the form or on the running page
+};
+
 struct TControlRow {
   const wchar_t* className;
   const char* text;              // a program text
@@ -20,11 +25,16 @@ struct TControlRow {
   int id;
   TLayoutParent parent;
   TLayoutFont font = FormFont;
+  TLayoutShown shown = Always;
 };
 
 // Client size of the form at 96 DPI.
 constexpr int kFormClientWidth = 524;
 constexpr int kFormClientHeight = 371;
+
+// While a run is active the running page's pane is this much shorter: its progress rows take the
+// room below it, so the idle window keeps its layout.
+constexpr int kProgressRoom = 36;
 
 // Tab captions, in page order. Every fixed text here is a program text.
 extern const char* const kPageCaptions[3];
@@ -32,6 +42,10 @@ extern const char* const kPageCaptions[3];
 // Rows in creation order, which within a parent is also the tab order.
 extern const TControlRow kLayout[];
 extern const std::size_t kLayoutSize;
+
+// The pause button's captions: while the run goes, and while the user holds it.
+extern const char kPauseCaption[];
+extern const char kResumeCaption[];
 
 // The window caption and the help text of the about page.
 extern const char* const kFormCaption;

@@ -39,6 +39,11 @@ constexpr int kDrivesFolder = 0x11;
 
 constexpr std::chrono::milliseconds kStatusInterval{100};
 constexpr std::chrono::milliseconds kPumpInterval{10};
+// How often the progress in bytes is sampled and shown, also while the run is paused.
+constexpr std::chrono::milliseconds kProgressInterval{250};
+
+// The status line while the user holds the run; the run's own text comes back on resume.
+const char kPausedStatus[] = "已暂停";
 
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -60,6 +65,18 @@ constexpr TRunControls kRunControls[] = {
 };
 const TRunControls& RunControls(TRunKind kind) {
   return kind == kRunControls[0].kind ? kRunControls[0] : kRunControls[1];
+}
+
+// A bar at `permille` thousandths, or moving to and fro while the fraction is not known (-1).
+void SetBarPosition(HWND bar, int permille) {
+  const bool marquee = permille < 0;
+  const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
+  if (((style & PBS_MARQUEE) != 0) != marquee) {
+    SetWindowLongPtrW(bar, GWL_STYLE,
+                      marquee ? style | PBS_MARQUEE : style & ~LONG_PTR{PBS_MARQUEE});
+    SendMessageW(bar, PBM_SETMARQUEE, marquee ? TRUE : FALSE, 0);
+  }
+  if (!marquee) SendMessageW(bar, PBM_SETPOS, permille, 0);
 }
 
 // The first of the dropped items as it was dropped; false when nothing usable was dropped.
@@ -164,9 +181,9 @@ void TForm1::CreateControls() {
                         lstrcmpiW(row.className, L"" HT_TEXT_PANE_CLASS) == 0;
     const HWND control = CreateWindowExW(
         sunken ? WS_EX_CLIENTEDGE : 0, row.className, gui::ProgramWide(row.text).c_str(),
-        WS_CHILD | WS_VISIBLE | row.style, scale(row.left), scale(row.top), scale(row.width),
-        scale(row.height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_,
-        PaneFor(row.id));
+        WS_CHILD | (row.shown == Always ? WS_VISIBLE : 0) | row.style, scale(row.left),
+        scale(row.top), scale(row.width), scale(row.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, PaneFor(row.id));
     const gui::TGdiObject& font = row.font == PaneFont ? paneFont_ : formFont_;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
@@ -281,6 +298,9 @@ void TForm1::OnCommand(int id) {
     case IdButtonAbort:
       ButtonAbortClick();
       break;
+    case IdButtonPause:
+      ButtonPauseClick();
+      break;
   }
 }
 
@@ -317,6 +337,7 @@ void TForm1::OnClose() {
   // A run goes on to its end (a make run still writes its checkfile); the window goes after it.
   if (handlerDepth_ > 0) {
     terminating_ = true;
+    SetPaused(false);  // a paused run goes on to its end too
     return;
   }
   DestroyWindow(handle_);
@@ -415,8 +436,19 @@ void TForm1::ProcessMessagesDuringRun() {
   // Inside a long file no new line or status arrives to carry the held-back ones to the screen.
   memoMake_.FlushIfDue();
   memoCheck_.FlushIfDue();
-  if (statusPending_ && now - statusShown_ >= kStatusInterval) ShowPendingStatus();
+  if (statusPending_ && !paused_ && now - statusShown_ >= kStatusInterval) ShowPendingStatus();
+  if (now - progressSampled_ >= kProgressInterval) ShowProgress();
   ProcessMessages();
+  WaitWhilePaused();
+}
+
+void TForm1::WaitWhilePaused() {
+  while (paused_ && !quitReceived_) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(kProgressInterval.count()),
+                                QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    ProcessMessages();
+    if (std::chrono::steady_clock::now() - progressSampled_ >= kProgressInterval) ShowProgress();
+  }
 }
 
 void TForm1::ShowPage(int index) {
@@ -444,21 +476,28 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
   const HWND start = Control(controls.start);
   const HWND abort = Control(IdButtonAbort);
   (kind == TRunKind::Make ? memoMake_ : memoCheck_).SetBatching(running);
-  runActive_ = running;
   if (running) {
     // Another run makes what the last check found stale.
     lastCheck_.reset();
     SetEnabled(Control(IdButtonUpdateCheckfile), false);
+    runKind_ = kind;
+    runActive_ = true;
     SetEnabled(start, false);
     if (controls.folder != 0) SetEnabled(Control(controls.folder), false);
     SetPageControlEnabled(false);
     SetEnabled(abort, true);
     SetFocus(abort);
     DragAcceptFiles(handle_, FALSE);
-    if (kind == TRunKind::Make) taskbar_.SetIndeterminate();
+    ShowRunControls(true);
+    keepAwake_.Set(true);
   } else {
+    SetPaused(false);  // pressed while the run wrote its checkfile, say
+    runActive_ = false;
     ShowPendingStatus();
-    const bool focusLost = GetFocus() == abort || GetFocus() == nullptr || GetFocus() == handle_;
+    const HWND focus = GetFocus();
+    const bool focusLost =
+        focus == abort || focus == Control(IdButtonPause) || focus == nullptr || focus == handle_;
+    ShowRunControls(false);
     SetEnabled(start, true);
     SetEnabled(abort, false);
     if (controls.folder != 0) SetEnabled(Control(controls.folder), true);
@@ -466,10 +505,82 @@ void TForm1::SetRunning(TRunKind kind, bool running) {
     if (focusLost) SetFocus(start);
     DragAcceptFiles(handle_, TRUE);
     taskbar_.Clear();
+    keepAwake_.Set(false);
   }
 }
 
-void TForm1::TPaneRunView::SetStatus(TViewText text) { form_.SetStatusText(text); }
+void TForm1::ShowRunControls(bool running) {
+  const TLayoutParent page = runKind_ == TRunKind::Make ? OnTabSheetMake : OnTabSheetCheck;
+  if (running) {
+    // The bar and its line start afresh; the bar counts in thousandths.
+    const HWND bar = Control(runKind_ == TRunKind::Make ? IdProgressMake : IdProgressCheck);
+    SendMessageW(bar, PBM_SETRANGE32, 0, 1000);
+    SendMessageW(bar, PBM_SETSTATE, PBST_NORMAL, 0);
+    SetBarPosition(bar, 0);
+    gui::SetControlText(
+        Control(runKind_ == TRunKind::Make ? IdProgressTextMake : IdProgressTextCheck), L"");
+  }
+  for (std::size_t i = 0; i < kLayoutSize; ++i) {
+    const TControlRow& row = kLayout[i];
+    if (row.parent != OnForm && row.parent != page) continue;
+    const HWND control = Control(row.id);
+    if (PaneFor(row.id)) {
+      const int height = row.height - (running ? kProgressRoom : 0);
+      SetWindowPos(control, nullptr, 0, 0, gui::Scale(row.width, dpi_), gui::Scale(height, dpi_),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (row.shown == DuringRuns) {
+      ShowWindow(control, running ? SW_SHOWNA : SW_HIDE);
+    }
+  }
+}
+
+void TForm1::SetPaused(bool paused) {
+  if (paused == paused_ || (paused && !runActive_)) return;
+  paused_ = paused;
+  RunningView().PauseFlag() = paused;
+  ShowProgress();  // the moment a pause begins or ends parts running time from paused time
+  gui::SetControlText(Control(IdButtonPause),
+                      gui::ProgramWide(paused ? kResumeCaption : kPauseCaption));
+  SendMessageW(Control(runKind_ == TRunKind::Make ? IdProgressMake : IdProgressCheck), PBM_SETSTATE,
+               paused ? PBST_PAUSED : PBST_NORMAL, 0);
+  if (paused) {
+    gui::SetControlText(Control(IdLabelStatus), gui::ProgramWide(kPausedStatus));
+  } else {
+    statusPending_ = true;  // the run's own text, as it stood
+    ShowPendingStatus();
+  }
+  keepAwake_.Set(runActive_ && !paused_);
+}
+
+void TForm1::SetByteProgress(const TByteProgress* progress) {
+  progress_ = progress;
+  meter_ = TProgressMeter();
+  progressShown_ = TProgressShown();
+  if (progress_) ShowProgress();  // the run's start
+}
+
+void TForm1::ShowProgress() {
+  const auto now = std::chrono::steady_clock::now();
+  progressSampled_ = now;
+  if (!runActive_ || !progress_) return;
+  meter_.Add({std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()),
+              progress_->done.load(std::memory_order_relaxed),
+              progress_->total.load(std::memory_order_relaxed), progress_->totalKnown.load(),
+              paused_});
+  TProgressShown shown = meter_.Shown();
+  const bool make = runKind_ == TRunKind::Make;
+  // A repaint only for a new text: the line's words change a few times a second at most.
+  if (shown.text != progressShown_.text)
+    gui::SetControlText(Control(make ? IdProgressTextMake : IdProgressTextCheck),
+                        gui::ProgramWide(shown.text));
+  SetBarPosition(Control(make ? IdProgressMake : IdProgressCheck), shown.permille);
+  taskbar_.Show(shown.permille, paused_);
+  progressShown_ = std::move(shown);
+}
+
+void TForm1::TPaneRunView::SetStatus(TViewText text) {
+  form_.SetStatusText(text);
+}
 
 void TForm1::SetStatusText(TViewText text) {
   pendingStatus_.Assign(text);
@@ -488,6 +599,7 @@ void TForm1::ShowPendingStatus() {
 void TForm1::TPaneRunView::ShowNow() {
   pane_.Flush();
   form_.ShowPendingStatus();
+  form_.ShowProgress();
   // Painted now: the caller may keep the thread busy (writing the checkfile) for a while.
   UpdateWindow(form_.Control(IdLabelStatus));
   form_.lastPump_ = std::chrono::steady_clock::now();
@@ -618,7 +730,12 @@ void TForm1::CheckGivenFile(const std::string& path) {
   RunCheck(openDialogFileName_, TCheckOrigin::Chosen);
 }
 
-void TForm1::ButtonAbortClick() { AbortRequested = true; }
+void TForm1::ButtonAbortClick() {
+  AbortRequested = true;
+  SetPaused(false);  // the run takes its steps again, to stop
+}
+
+void TForm1::ButtonPauseClick() { SetPaused(!paused_); }
 
 bool TForm1::ExecuteOpenDialog() {
   // The name box starts with the checkfile used last; the buffer leaves room for any path the

@@ -1,5 +1,6 @@
 // The main form: the window with its make, check and about pages, the status line and the stop
-// button; start-up, the automatic check, and the two runs wired to the buttons.
+// and pause buttons; start-up, the automatic check, and the two runs wired to the buttons with
+// their progress in bytes.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +12,10 @@
 #include <memory>
 #include <string>
 
+#include "app/keep_awake.h"
 #include "app/taskbar_progress.h"
 #include "catalogue/check_pass.h"
+#include "catalogue/progress_meter.h"
 #include "catalogue/run_view.h"
 #include "widgets/display_text.h"
 #include "widgets/gui_helpers.h"
@@ -41,7 +44,9 @@ class TForm1 {
   // The runs' pump, called once per entry and every 64 KiB inside a long file: it lets the
   // messages run when some time has passed since it last did (a hundred times a second), which
   // keeps the window as responsive while looking at the queue costs a tenth of a millisecond
-  // under some systems; it also shows the pane's lines and the status text held back meanwhile.
+  // under some systems; it also shows the pane's lines and the status text held back meanwhile,
+  // and the progress a few times a second. While the user holds the run paused, the window's
+  // thread stays in here answering messages until resume, stop or close.
   void ProcessMessagesDuringRun();
   // A WM_QUIT was taken from the queue inside ProcessMessages; the main loop ends on it.
   bool QuitReceived() const { return quitReceived_; }
@@ -61,7 +66,9 @@ class TForm1 {
     void ClearAbortRequest() override { form_.AbortRequested = false; }
     void ShowNoFilesBox() override;
     void SetRunning(TRunKind kind, bool running) override { form_.SetRunning(kind, running); }
-    void SetByteProgress(const TByteProgress* progress) override { form_.progress_ = progress; }
+    void SetByteProgress(const TByteProgress* progress) override {
+      form_.SetByteProgress(progress);
+    }
 
    private:
     TForm1& form_;
@@ -89,6 +96,7 @@ class TForm1 {
   void ButtonFindCheckFileClick();
   void ButtonUpdateCheckfileClick();
   void ButtonAbortClick();
+  void ButtonPauseClick();
 
   // A path handed to the window (dropped): a checkfile is checked, a folder becomes the folder
   // to scan.
@@ -118,6 +126,17 @@ class TForm1 {
   void SetPageControlEnabled(bool enabled);
   void SetEnabled(HWND control, bool enabled);
   void SetRunning(TRunKind kind, bool running);
+  // The pause button and the running page's progress rows, shown only during runs; the page's pane
+  // gives them room meanwhile.
+  void ShowRunControls(bool running);
+  // Holds the running run or lets it go on: the pause flag, the button's caption, the status line,
+  // the bar's and the taskbar's state and the system's sleep.
+  void SetPaused(bool paused);
+  void WaitWhilePaused();
+  void SetByteProgress(const TByteProgress* progress);
+  // Samples the run's byte counts and shows them on the bar, its line and the taskbar button.
+  void ShowProgress();
+  TPaneRunView& RunningView() { return runKind_ == TRunKind::Make ? makeView_ : checkView_; }
   bool ExecuteOpenDialog();
   // The status line. While a run is active a new text is shown a few times a second at most
   // (every repaint of the label costs more than digesting a small file), and only a text shown is
@@ -137,6 +156,8 @@ class TForm1 {
   std::array<HWND, 3> pages_{};
   HWND lastFocus_ = nullptr;  // restored when the window is activated again
   bool runActive_ = false;
+  TRunKind runKind_ = TRunKind::Make;  // the active run's, or the last one's
+  bool paused_ = false;
   bool statusPending_ = false;
   TShownText pendingStatus_;
   std::chrono::steady_clock::time_point statusShown_{};
@@ -149,7 +170,11 @@ class TForm1 {
   TPaneRunView makeView_{*this, memoMake_};
   TPaneRunView checkView_{*this, memoCheck_};
   TTaskbarProgress taskbar_;
+  TKeepAwake keepAwake_;
   const TByteProgress* progress_ = nullptr;  // the active run's byte counts
+  TProgressMeter meter_;
+  TProgressShown progressShown_;
+  std::chrono::steady_clock::time_point progressSampled_{};
 
   widgets::TVersionInfo VersionInfo1;
   widgets::TSelectFolderDialog SelectFolderDialog1;

@@ -13,20 +13,23 @@ ITaskbarList3* TTaskbarProgress::Taskbar() {
   return taskbar_.Get();
 }
 
-void TTaskbarProgress::SetIndeterminate() {
-  if (ITaskbarList3* taskbar = Taskbar()) taskbar->SetProgressState(window_, TBPF_INDETERMINATE);
-}
-
-void TTaskbarProgress::SetValue(std::size_t done, std::size_t total) {
-  if (total == 0) return;
-  // A thousand steps at most: each call crosses into the shell's process.
-  const int permille = static_cast<int>(static_cast<unsigned long long>(done) * 1000 / total);
-  if (permille == shownPermille_) return;
-  shownPermille_ = permille;
-  if (ITaskbarList3* taskbar = Taskbar()) taskbar->SetProgressValue(window_, permille, 1000);
+void TTaskbarProgress::Show(int permille, bool paused) {
+  ITaskbarList3* taskbar = Taskbar();
+  if (!taskbar) return;
+  // Each call crosses into the shell's process.
+  const TBPFLAG state = paused ? TBPF_PAUSED : permille < 0 ? TBPF_INDETERMINATE : TBPF_NORMAL;
+  if (state != shownState_) {
+    shownState_ = state;
+    taskbar->SetProgressState(window_, state);
+  }
+  if (permille >= 0 && permille != shownPermille_) {
+    shownPermille_ = permille;
+    taskbar->SetProgressValue(window_, permille, 1000);
+  }
 }
 
 void TTaskbarProgress::Clear() {
+  shownState_ = TBPF_NOPROGRESS;
   shownPermille_ = -1;
   if (ITaskbarList3* taskbar = Taskbar()) taskbar->SetProgressState(window_, TBPF_NOPROGRESS);
 }

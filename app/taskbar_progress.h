@@ -6,17 +6,14 @@
 // The system header below needs windows.h first.
 #include <shobjidl.h>
 
-#include <cstddef>
-
 #include "widgets/com_ptr_win32.h"
 
 class TTaskbarProgress {
  public:
   void Attach(HWND window) { window_ = window; }
-  // A run whose length is not known beforehand (a make run).
-  void SetIndeterminate();
-  // `done` of `total`; only a change the button can show is handed on.
-  void SetValue(std::size_t done, std::size_t total);
+  // The run's fraction in thousandths (-1: not known yet, a busy state instead), shown paused while
+  // the user holds the run; only a change the button can show is handed on.
+  void Show(int permille, bool paused);
   // Every ending of a run, stop and failure included.
   void Clear();
 
@@ -27,5 +24,6 @@ class TTaskbarProgress {
   HWND window_ = nullptr;
   widgets::TComPtr<ITaskbarList3> taskbar_;
   bool asked_ = false;
+  TBPFLAG shownState_ = TBPF_NOPROGRESS;
   int shownPermille_ = -1;
 };

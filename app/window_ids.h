@@ -18,6 +18,11 @@ enum TControlId {
   IdLabelStatus,
   IdButtonAbort,
   IdButtonUpdateCheckfile,
+  IdButtonPause,       // shown during runs only, as are the bars and their lines
+  IdProgressMake,      // the make page's progress bar
+  IdProgressTextMake,  // the line under it: bytes, speed, time left
+  IdProgressCheck,
+  IdProgressTextCheck,
   IdTabSheetMake = 200,  // the page windows; page n has IdTabSheetMake + n
   IdTabSheetCheck,
   IdTabSheet1,

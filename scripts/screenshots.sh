@@ -3,8 +3,9 @@
 # under Wine with the Simplified-Chinese locale in a private Xvfb, inside a Wine virtual desktop
 # so that Wine draws the window frame itself. A small driver (tests/app/screenshot_tour.cpp) makes
 # a checkfile for a demo folder, opens the about page, changes a file and restarts the program
-# beside its checkfile, and lists a folder of names with emoji and combining marks
-# (docs/page-emoji.png); the picture of each state is taken with ImageMagick's import. One more
+# beside its checkfile, lists a folder of names with emoji and combining marks
+# (docs/page-emoji.png) and makes a checkfile of large files, taken while it runs
+# (docs/page-progress.png); the picture of each state is taken with ImageMagick's import. One more
 # picture shows the make page on an English system (code page 1252, docs/page-make-cp1252.png).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

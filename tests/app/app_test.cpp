@@ -639,6 +639,8 @@ TEST(MakeRun, ClosingTheWindowLetsTheRunWriteItsCheckfile) {
 
   program.Click(IdButtonGo);
   ASSERT_TRUE(WaitUntil([&] { return program.Running(); }));
+  program.Click(IdButtonPause);  // the close ends the pause too
+  ASSERT_TRUE(WaitUntil([&] { return program.Text(IdLabelStatus) == "已暂停"; }));
   program.Close();
   ASSERT_TRUE(program.Exited(120000));
   const std::vector<std::string> written = Lines(ReadFile(setup.folder / kCheckfile));

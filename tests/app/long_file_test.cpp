@@ -1,8 +1,10 @@
 // Long work in the real window: a run inside one long file keeps answering, a stop takes effect
 // inside the file, the writing status is on the screen while the checkfile is written, and the
 // sorted list of a hundred thousand changed files keeps answering too.
-#include <gtest/gtest.h>
 #include <windows.h>
+// The system headers below need windows.h first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -51,6 +53,8 @@ TEST(LongFile, MakeRunAnswersAndStopsInsideTheFile) {
       [&] { return program.Running() && LastLine(program.Text(IdMemoMake)) == "文件: long.bin"; }));
   EXPECT_TRUE(AnswersThroughout(program, 2s));
   ASSERT_TRUE(program.Running());
+  program.Click(IdButtonPause);  // a stop also ends a pause
+  ASSERT_TRUE(WaitUntil([&] { return program.Text(IdLabelStatus) == "已暂停"; }));
   program.Click(IdButtonAbort);
   ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }, 10s));
   EXPECT_EQ("用户中止操作.", LastLine(program.Text(IdMemoMake)));
@@ -79,6 +83,47 @@ TEST(LongFile, CheckRunAnswersAndStopsInsideTheFile) {
   EXPECT_EQ(Lines(program.Text(IdMemoCheck)),
             (std::vector<std::string>{"对比MD5检查文件在   " + checkfile,
                                       "OK: " + tree.folder.Path() + "\\a.txt", "用户操作已中止"}));
+}
+
+// A make run over large files shows its bytes on a bar and a line, with the time left in time. Its
+// line stands still while paused; resumed, it ends as an unpaused run, as a check confirms.
+TEST(LongFile, ProgressShowsAndAPauseHoldsTheRun) {
+  TProgramFolder setup;
+  TTempFolder data;
+  for (const char* name : {"a.bin", "b.bin", "c.bin"}) MakeSparseFile(data / name, 2ull << 30);
+  TProgram program(setup.program, setup.folder.Path(), data.Path());
+  RECT idlePane, pane;
+  GetWindowRect(program.Control(IdMemoMake), &idlePane);
+  std::vector<LRESULT> positions;  // the bar's, as the test sees them
+  const auto sample = [&] {
+    positions.push_back(SendMessageA(program.Control(IdProgressMake), PBM_GETPOS, 0, 0));
+    return program.Text(IdProgressTextMake);
+  };
+
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] { return sample().find(" · 剩余约 ") != std::string::npos; }));
+  program.Click(IdButtonPause);
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Text(IdLabelStatus) == "已暂停" && program.Text(IdButtonPause) == "继续";
+  }));
+  Sleep(500);  // the pieces being read when the pause began end
+  const std::string held = sample();
+  Sleep(2000);
+  EXPECT_EQ(held, sample());  // bytes, speed and time left
+  program.Click(IdButtonPause);
+  ASSERT_TRUE(WaitUntil([&] { return sample(), program.Idle(); }, 5min));
+  sample();  // as the run left it
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_EQ(1000, positions.back());
+  GetWindowRect(program.Control(IdMemoMake), &pane);
+  EXPECT_TRUE(EqualRect(&idlePane, &pane));  // it gave the bar room during the run only
+  std::vector<std::string> lines = Lines(program.Text(IdMemoMake));
+  std::sort(lines.begin(), lines.end());  // the files come in the order the file system lists them
+  EXPECT_EQ(lines, (std::vector<std::string>{"操作完成.  检查文件保存为 " + data / kCheckfile,
+                                             "文件: a.bin", "文件: b.bin", "文件: c.bin"}));
+  program.Drop(data / kCheckfile);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }, 5min));
 }
 
 TEST(LongFile, WritingStatusShowsUntilTheCheckfileIsWritten) {

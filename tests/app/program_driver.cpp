@@ -386,7 +386,8 @@ void TProgram::Drop(const std::string& path) const {
 
 bool TProgram::Idle() const {
   return Enabled(IdButtonGo) && Enabled(IdButtonScanFolder) && Enabled(IdButtonFindCheckFile) &&
-         Enabled(IdPageControl1) && Enabled(IdTabSheetMake) && !Enabled(IdButtonAbort);
+         Enabled(IdPageControl1) && Enabled(IdTabSheetMake) && !Enabled(IdButtonAbort) &&
+         !Visible(IdButtonPause);
 }
 
 HWND TProgram::FindDialog(const std::string& caption) const {

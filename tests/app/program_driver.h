@@ -81,7 +81,7 @@ class TProgram {
   void Close() const;        // WM_CLOSE to the main window
   // Clicks the header of page `index` of the tab control as the mouse would.
   void ClickPageTab(int index) const;
-  // The idle state: start, folder, open and tab controls usable, stop disabled.
+  // The idle state: start, folder, open and tab controls usable, stop disabled, pause hidden.
   bool Idle() const;
   bool Running() const { return Enabled(IdButtonAbort); }
   // True when the window takes and answers a message within `milliseconds`.

@@ -1,5 +1,5 @@
-// Walks the program through its three pages, and the make page listing names with emoji, for the
-// README's pictures (not a test). For each
+// Walks the program through its three pages, the make page listing names with emoji and a make run
+// in progress, for the README's pictures (not a test). For each
 // picture it prints "shot <name>" and waits until the caller has created <folder>\<name>.done.
 //   screenshot_tour.exe <folder holding hashtally.exe and some files> [<name>]
 // With a name it takes the make page only, under that name (a picture on another code page).
@@ -77,6 +77,24 @@ int main(int argc, char** argv) {
     window.Exited(10000);
   }
   driver::RemoveTree(emoji);
+  // A make run over large files, taken once the time left shows; then stopped. The files take no
+  // room on the disk.
+  const std::string videos = folder + "\\录像";
+  driver::MakeFolder(videos);
+  for (const char* name : {"\\假日.mp4", "\\生日.mp4", "\\婚礼.mp4", "\\毕业典礼.mp4"})
+    driver::MakeSparseFile(videos + name, 6ull << 30);
+  {
+    driver::TProgram window(program, folder, videos);
+    window.Click(IdButtonGo);
+    driver::WaitUntil(
+        [&] { return window.Text(IdProgressTextMake).find("剩余约") != std::string::npos; });
+    Shot(folder, "progress");
+    window.Click(IdButtonAbort);
+    driver::WaitUntil([&] { return window.Idle(); });
+    window.Close();
+    window.Exited(10000);
+  }
+  driver::RemoveTree(videos);
   std::printf("done\n");
   return 0;
 }

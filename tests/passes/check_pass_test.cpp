@@ -488,4 +488,27 @@ TEST(DigestPipeline, StopAndCloseLeaveAReadThatNeverEnds) {
   read = 2;
 }
 
+// While the run is paused no worker starts a read; once it goes on, the queued files are digested.
+TEST(DigestPipeline, StartsNoReadWhilePaused) {
+  static std::atomic<int> reads{0};
+  std::atomic<bool> paused{true};
+  TPipelineOptions options;
+  options.digestFile = [](const std::string&, std::string&, THashProgress*, TFileFacts*) {
+    ++reads;
+    return HASH_ERR_NONE;
+  };
+  options.paused = &paused;
+  TDigestPipeline pipeline(2, options);
+  for (const char* name : {"a", "b", "c"}) pipeline.Queue(name);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // room for a wrong read
+  EXPECT_EQ(reads, 0);
+  paused = false;
+  RecordingView view;
+  TDigestResult result;
+  for (const char* name : {"a", "b", "c"}) {
+    pipeline.Take(view, result);
+    EXPECT_EQ(result.Path, name);
+  }
+}
+
 }  // namespace
