@@ -48,12 +48,14 @@ int main(int argc, char** argv) {
     window.Close();
     window.Exited(10000);
   }
-  // One file changes after the checkfile was made: the check started beside the program finds it.
+  // One file changes and one is added after the checkfile was made: the check started beside the
+  // program finds both, and offers to update the checkfile.
   driver::WriteFile(folder + "\\notes.txt", "changed after the checkfile was made\r\n");
+  driver::WriteFile(folder + "\\文档\\新计划.txt", "added after the checkfile was made\r\n");
   {
     driver::TProgram window(program, folder);
     driver::WaitUntil([&] {
-      return window.Idle() && EndsWith(window.Text(IdMemoCheck), "文件已经被损坏或修改");
+      return window.Idle() && EndsWith(window.Text(IdMemoCheck), "个文件不在检查文件中");
     });
     Shot(folder, "check");
     window.Close();
