@@ -20,6 +20,19 @@ std::uint64_t HashOf(std::string_view text) {
   return hash;
 }
 
+// A name below a folder as the file services take it as written: names joined by single "\",
+// none of them "." or "..", no "/", no drive.
+bool IsPlainName(std::string_view name) {
+  if (name.empty() || name.find_first_of("/:") != std::string_view::npos) return false;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(name.find('\\', start), name.size());
+    const std::string_view part = name.substr(start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    if (end == name.size()) return true;
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 TFolderInventory::TFolderInventory(std::shared_ptr<const TCheckfileEntries> entries,
@@ -37,11 +50,26 @@ TFolderInventory::TFolderInventory(std::shared_ptr<const TCheckfileEntries> entr
   topKey_ = platform::FoldedName(top_) + "\\";
 }
 
-bool TFolderInventory::KeyOf(const std::string& path, std::string& key) const {
-  const std::string folded = platform::FoldedName(platform::OpenedPath(path));
-  if (folded.size() <= topKey_.size() || folded.compare(0, topKey_.size(), topKey_) != 0)
+bool TFolderInventory::RelativeOf(const std::string& path, std::string& relative) const {
+  // Most names are plain: the folder's own path, then names joined by "\" that the file services
+  // take as written. They need no normalising (which costs more than listing the file).
+  if (path.compare(0, shownBase_.size(), shownBase_) == 0 &&
+      IsPlainName(std::string_view(path).substr(shownBase_.size()))) {
+    relative.assign(path, shownBase_.size(), std::string::npos);
+    return true;
+  }
+  const std::string opened = platform::OpenedPath(path);
+  const std::size_t folderEnd = top_.size() + 1;  // with its "\"
+  if (opened.size() <= folderEnd ||
+      platform::FoldedName(std::string_view(opened).substr(0, folderEnd)) != topKey_)
     return false;
-  key.assign(folded, topKey_.size(), std::string::npos);
+  relative.assign(opened, folderEnd, std::string::npos);
+  return true;
+}
+
+bool TFolderInventory::KeyOf(const std::string& path, std::string& key) const {
+  if (!RelativeOf(path, key)) return false;
+  key = platform::FoldedName(key);
   return true;
 }
 
@@ -93,9 +121,8 @@ std::uint32_t TFolderInventory::FindEntry(const std::string& key, std::string_vi
     if (entry < first) {
       first = entry;
       reading = static_cast<std::uint8_t>(lastReading);
-      std::string path;
-      entries_.Path(entry, shownBase_, reading, path);
-      sameName = std::string_view(platform::OpenedPath(path)).substr(top_.size() + 1) == relative;
+      std::string listed;
+      sameName = RelativeOf(paths[reading], listed) && listed == relative;
     }
   }
   return first;
@@ -162,7 +189,8 @@ std::string TFolderInventory::RelativePath(std::size_t i) const {
   const std::size_t start = i == 0 ? 0 : pathEnds_[i - 1];
   if (pathEnds_[i] > start || items_[i].unreadable)
     return paths_.substr(start, pathEnds_[i] - start);
-  std::string path;
+  std::string path, relative;
   entries_.Path(items_[i].entry, shownBase_, items_[i].reading, path);
-  return platform::OpenedPath(path).substr(top_.size() + 1);
+  RelativeOf(path, relative);
+  return relative;
 }

@@ -58,8 +58,10 @@ class TFolderInventory {
   bool SomeFolderUnreadable() const { return unreadable_; }
 
  private:
-  // The path below the folder that a path made from an entry names, in its folded form; false
-  // when it lies outside the folder.
+  // The path below the folder that a path made from an entry names, as the file services open it;
+  // false when it lies outside the folder.
+  bool RelativeOf(const std::string& path, std::string& relative) const;
+  // The same, folded as the file system compares names.
   bool KeyOf(const std::string& path, std::string& key) const;
   // Adds `relative` (below the folder, as listed) under the entry that names it, if any.
   void AddFile(std::string_view relative, std::uint64_t size, std::int64_t lastWrite,

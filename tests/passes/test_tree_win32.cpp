@@ -137,16 +137,12 @@ void MoveFolder(const std::string& from, const std::string& to) {
 std::string HiddenName(const std::string& base) { return base; }
 
 void SetWriteTimeFrom(const std::string& path, const std::string& reference, int seconds) {
-  FILETIME written;
-  {
-    Handle from(CreateFileW(LongForm(reference).c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                            nullptr));
-    Require(GetFileTime(from.get(), nullptr, nullptr, &written) != 0, "GetFileTime " + reference);
-  }
-  ULARGE_INTEGER time{{written.dwLowDateTime, written.dwHighDateTime}};
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  Require(GetFileAttributesExW(LongForm(reference).c_str(), GetFileExInfoStandard, &data) != 0,
+          "GetFileAttributesEx " + reference);
+  ULARGE_INTEGER time{{data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime}};
   time.QuadPart += static_cast<LONGLONG>(seconds) * 10000000;
-  written = {time.LowPart, time.HighPart};
+  const FILETIME written{time.LowPart, time.HighPart};
   Handle to(CreateFileW(LongForm(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                         OPEN_EXISTING, 0, nullptr));
   Require(SetFileTime(to.get(), nullptr, nullptr, &written) != 0, "SetFileTime " + path);
