@@ -17,13 +17,13 @@
 #include "catalogue/folder_inventory.h"
 #include "catalogue/path_gate.h"
 #include "catalogue/run_state.h"
+#include "catalogue/run_texts.h"
 #include "digest/digest_service.h"
 #include "platform/drive.h"
 #include "platform/text.h"
 
 namespace {
 
-const char kIdleStatus[] = "";
 const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
 // A listed path on another computer than the checkfile's: opening it would connect to that
 // computer and offer the user's credentials, so it is counted among the files not compared.
@@ -264,10 +264,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   }
   if (result.Code != HASH_ERR_NONE) {
     ++tally.failed;
-    std::string message;
-    HashErrorText(result.Code, message);
-    view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
-                      Utf8Text(result.Path), ProgramText(")")});
+    AppendDigestError(view_, result.Code, result.Path);
     return;
   }
   ++tally.compared;

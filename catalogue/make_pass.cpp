@@ -12,6 +12,7 @@
 #include "catalogue/background_task.h"
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/run_state.h"
+#include "catalogue/run_texts.h"
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/drive.h"
@@ -25,19 +26,11 @@ const char kUnreadableFolderLine[] = "无法读取文件夹: ";
 // A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
 const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
 const char kUnrepresentableFolderLine[] = "文件夹名含有无效的字符,已跳过: ";
-const char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
 const char kAbortLine[] = "用户中止操作.";
 const char kWritingStatus[] = "检查文件生成...";
-const char kDoneLine[] = "操作完成.  检查文件保存为 ";
 const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
-const char kIdleStatus[] = "";
 // How long the window's thread waits for the walk's next steps before it lets messages run.
 constexpr std::chrono::milliseconds kWalkSlice{20};
-
-// "%d 文件进度:%s目标为:%s" with the node count, a line feed and the folder: all but the folder.
-std::string ProgressText(std::size_t count) {
-  return std::to_string(count) + " 文件进度:" + "\n" + "目标为:";
-}
 
 }  // namespace
 
@@ -183,7 +176,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   nodes_.clear();
   running.End();
   view_.SetStatus({ProgramText(kIdleStatus)});
-  view_.AppendLine({ProgramText(kDoneLine), Utf8Text(scanFolder_), ProgramText("\\"),
+  view_.AppendLine({ProgramText(kSavedLine), Utf8Text(scanFolder_), ProgramText("\\"),
                     ProgramText(CheckfileName)});
   if (leftOut_ > 0) view_.AppendLine({ProgramText(std::to_string(leftOut_) + kLeftOutLine)});
   return scanFolder_;
@@ -268,7 +261,7 @@ void TMakePass::ShowFront() {
 
 bool TMakePass::EntryDone(unsigned depth) {
   depth_ = depth;
-  view_.SetStatus({ProgramText(ProgressText(nodes_.size())),
+  view_.SetStatus({ProgramText(FilesProgressText(nodes_.size())),
                    Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[depth]))});
   view_.ProcessMessages();
   if (!view_.AbortRequested()) return true;
@@ -298,7 +291,7 @@ void TMakePass::ShowStop(unsigned depth) {
   view_.AppendLine({ProgramText(kAbortLine)});
   // Each enclosing level shows its emptied count, lets messages run and says so too.
   for (unsigned level = depth; level-- > 0;) {
-    view_.SetStatus({ProgramText(ProgressText(0)),
+    view_.SetStatus({ProgramText(FilesProgressText(0)),
                      Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[level]))});
     view_.ProcessMessages();
     view_.AppendLine({ProgramText(kAbortLine)});

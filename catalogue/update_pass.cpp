@@ -13,6 +13,7 @@
 #include "catalogue/folder_inventory.h"
 #include "catalogue/path_gate.h"
 #include "catalogue/run_state.h"
+#include "catalogue/run_texts.h"
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/drive.h"
@@ -25,19 +26,11 @@ using TState = TCheckOutcome::TState;
 const char kUpdateLine[] = "更新检查文件   ";
 const char kMovedLine[] = "已移动: ";
 const char kAbortLine[] = "用户操作已中止";
-const char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
 const char kAddedCount[] = " 个新文件已添加";
 const char kRemovedCount[] = " 个条目已删除";
 const char kMovedCount[] = " 个文件已移动";
 const char kEditedCount[] = " 个被修改的文件采用新的MD5值";
 const char kKeptCount[] = " 个可能已损坏的文件保留原来的MD5值";
-const char kDoneLine[] = "操作完成.  检查文件保存为 ";
-const char kIdleStatus[] = "";
-
-// "%d 文件进度:%s目标为:%s" as the make run shows it: all but the file.
-std::string ProgressText(std::size_t count) {
-  return std::to_string(count) + " 文件进度:" + "\n" + "目标为:";
-}
 
 bool IsOurName(const std::string& checkfilePath) {
   const std::string name = checkfilePath.substr(CheckfileBaseFolder(checkfilePath).size());
@@ -127,12 +120,11 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
         std::move(options));
     std::size_t queued = 0;
     TDigestResult result;
-    std::string message;
     for (std::size_t n = 0; n < fresh.size(); ++n) {
       while (queued < fresh.size() && !pipeline.Full())
         pipeline.Queue(base + inventory.RelativePath(fresh[queued++]));
       const std::string& path = pipeline.OldestPath();
-      view_.SetStatus({ProgramText(ProgressText(n)),
+      view_.SetStatus({ProgramText(FilesProgressText(n)),
                        Utf8Text(std::string_view(path).substr(0, path.find_last_of('\\')))});
       view_.ProcessMessages();
       if (!view_.AbortRequested()) pipeline.Take(view_, result);
@@ -145,9 +137,7 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
       if (result.Code == HASH_ERR_NONE) {
         digests[n] = result.Digest;
       } else {
-        HashErrorText(result.Code, message);
-        view_.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("),
-                          Utf8Text(result.Path), ProgramText(")")});
+        AppendDigestError(view_, result.Code, result.Path);
       }
     }
   }
@@ -221,5 +211,5 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
                                                         {kept, kKeptCount}};
   for (const auto& [count, text] : counts)
     if (count > 0) view_.AppendLine({ProgramText(std::to_string(count) + text)});
-  view_.AppendLine({ProgramText(kDoneLine), Utf8Text(outcome.checkfilePath)});
+  view_.AppendLine({ProgramText(kSavedLine), Utf8Text(outcome.checkfilePath)});
 }
