@@ -115,9 +115,10 @@ std::uint32_t TFolderInventory::FindEntry(const std::string& key, std::string_vi
     }
     last = entry;
     if (lastReading < 0) continue;
-    // Every entry that names the file digests it; a name that reads as two files names both.
+    // Every entry that names the file digests it, once: where names that differ in letter case
+    // are two files, an entry still reads one of them.
+    if (!named_[entry]) progress.total.fetch_add(size, std::memory_order_relaxed);
     named_[entry] = true;
-    progress.total.fetch_add(size, std::memory_order_relaxed);
     if (entry < first) {
       first = entry;
       reading = static_cast<std::uint8_t>(lastReading);

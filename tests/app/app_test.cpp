@@ -560,23 +560,11 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   WriteFile(lists[1], tagged);
   WriteFile(lists[2], windows);
 
-  // Each list differs from the one checked before it: its run is over once the pane names it
-  // and holds the summary.
-  const auto check = [&](const std::string& list) {
-    program.Drop(list);
-    std::wstring pane;
-    WaitUntil([&] {
-      pane = WideText(program.Control(IdMemoCheck));
-      return program.Idle() && pane.rfind(L"对比MD5检查文件在   " + Wide(list), 0) == 0 &&
-             pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
-    });
-    return pane;
-  };
   const std::wstring hangul = root + L"\\" + names[1];
   for (const bool change : {false, true}) {
     if (change) WriteFile(hangul, "changed");
     for (const std::string& list : {setup.folder / kCheckfile, lists[0], lists[1], lists[2]}) {
-      const std::wstring checked = check(list);
+      const std::wstring checked = CheckPane(program, list);
       const bool own = list == setup.folder / kCheckfile;
       if (!change) {
         // The other lists beside each are files it does not list.
@@ -596,8 +584,9 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
 
   WriteFile(setup.folder / "gbk.md5",
             std::string(kAbcMd5) + "|\xD5\xD5\xC6\xAC\\\xBC\xD9\xC8\xD5.jpg\r\n");
-  EXPECT_NE(std::wstring::npos,
-            check(setup.folder / "gbk.md5").find(L"OK: " + root + L"\\照片\\假日.jpg\r\n"));
+  EXPECT_NE(
+      std::wstring::npos,
+      CheckPane(program, setup.folder / "gbk.md5").find(L"OK: " + root + L"\\照片\\假日.jpg\r\n"));
 }
 
 TEST(MakeRun, TabsAreLockedWhileRunningAndStopEndsTheRun) {
@@ -771,16 +760,7 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   SetWriteTimeFrom(root + L"\\damaged.txt", checkfile, -10);
   const std::string made = ReadFile(checkfile);
 
-  const auto check = [&] {
-    program.Drop(checkfile);
-    std::wstring pane;
-    WaitUntil([&] {
-      pane = WideText(program.Control(IdMemoCheck));
-      return program.Idle() && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
-    });
-    return pane;
-  };
-  std::wstring pane = check();
+  std::wstring pane = CheckPane(program, checkfile);
   // The files added, each on a line of its own in the block of new files (hidden.txt is not).
   for (const wchar_t* added :
        {L"renamed2.txt", L"新文件夹\\新.txt", L"照片\\moved.txt", L"한글.txt"})
@@ -829,7 +809,7 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
             std::vector<std::string>(written.begin() + 3, written.end()));
   WriteFile(checkfile, updated);
 
-  pane = check();
+  pane = CheckPane(program, checkfile);
   EXPECT_EQ(L"1 个文件可能已损坏(修改日期未变)", WideLastLine(pane));
   EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
 }

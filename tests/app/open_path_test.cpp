@@ -170,22 +170,11 @@ TEST(OpenPath, EveryReadingOfAStrangersNameIsGuardedAndAnAmbiguousNameNeverPasse
   TProgramFolder setup;
   const std::wstring list = L"\\\\茅\\s\\list.md5";
   TProgram program(setup.program, setup.folder.Path(), list);
-  // The pane of a check of `checkfile` once its run has ended.
-  const auto checked = [&](const std::wstring& checkfile) {
-    std::wstring pane;
-    WaitUntil([&] {
-      pane = WideText(program.Control(IdMemoCheck));
-      return program.Idle() && pane.rfind(L"对比MD5检查文件在   " + checkfile, 0) == 0 &&
-             pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
-    });
-    return pane;
-  };
-  const std::wstring shared = checked(list);
+  const std::wstring shared = CheckPane(program);
   EXPECT_NE(std::wstring::npos,
             shared.find(L"\r\n指向其他计算机的路径,未打开: \\\\é\\s\\f.txt\r\n"))
       << shared;
-  program.Drop(data / "sums.md5");
-  const std::wstring ambiguous = checked(Wide(data / "sums.md5"));
+  const std::wstring ambiguous = CheckPane(program, data / "sums.md5");
   EXPECT_NE(std::wstring::npos, ambiguous.find(L"\r\n名称有歧义,未进行对比: " + folder +
                                                L"\\茅.txt | " + folder + L"\\é.txt\r\n"))
       << ambiguous;

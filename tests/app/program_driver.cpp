@@ -482,6 +482,19 @@ bool CloseBox(HWND box, int button) {
   return false;
 }
 
+std::wstring CheckPane(const TProgram& program, const std::string& dropped) {
+  std::wstring pane, before;
+  if (!dropped.empty()) {
+    before = WideText(program.Control(IdMemoCheck));
+    program.Drop(dropped);
+  }
+  WaitUntil([&] {
+    pane = WideText(program.Control(IdMemoCheck));
+    return program.Idle() && pane != before && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
+  });
+  return pane;
+}
+
 bool BoxSays(HWND box, const std::wstring& start) {
   TChildTexts collect{"Static", {}};
   EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&collect));

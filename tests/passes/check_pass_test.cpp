@@ -256,8 +256,7 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                   [](const std::string& call) { return call.rfind("Status 文件对比: ", 0) == 0; }),
               static_cast<int>(s.names.size()));
     EXPECT_GE(view.pumps, static_cast<int>(s.names.size()));
-    EXPECT_EQ(view.progressShown, 1);
-    EXPECT_EQ(view.progress, nullptr);
+    EXPECT_EQ(view.doneBytes, view.totalBytes);  // what was listed, all digested
     EXPECT_FALSE(view.checkRunning);
     EXPECT_EQ(view.status, "");
   }
@@ -391,7 +390,6 @@ TEST(UpdatePass, ReadsOnlyNewFilesAndLeavesTheCheckfileOnAStopOrAFailedWrite) {
   TCheckPass check(view);
   check.Run(checkfile, TCheckOrigin::Chosen);
   const TUpdatePass::TPlan plan = TUpdatePass::Plan(*check.Outcome());
-  EXPECT_TRUE(plan.possible);
   EXPECT_EQ(std::vector<std::size_t>({plan.added, plan.removed, plan.edited, plan.kept}),
             std::vector<std::size_t>({2, 1, 1, 0}));
 

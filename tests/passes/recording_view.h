@@ -22,8 +22,8 @@ class RecordingView : public TRunView {
   int noFilesBoxes = 0;
   // Called at every ShowNow with the status showing.
   std::function<void(const std::string&)> onShowNow;
-  const TByteProgress* progress = nullptr;  // while a run shows one
-  int progressShown = 0;                    // runs that showed one
+  const TByteProgress* progress = nullptr;      // while a run shows one
+  std::uint64_t doneBytes = 0, totalBytes = 0;  // the last run's counts as it ended
   bool boxShownWhileRunning = false;
   // Asked at every pump with the status showing; true presses stop.
   std::function<bool(const std::string&)> pressStopWhen;
@@ -68,7 +68,7 @@ class RecordingView : public TRunView {
     (make ? makeRunning : checkRunning) = running;
   }
   void SetByteProgress(const TByteProgress* shown) override {
+    if (!shown && progress) doneBytes = progress->done, totalBytes = progress->total;
     progress = shown;
-    if (shown) ++progressShown;
   }
 };
