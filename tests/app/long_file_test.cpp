@@ -123,7 +123,7 @@ TEST(LongFile, ProgressShowsAndAPauseHoldsTheRun) {
                                              "文件: a.bin", "文件: b.bin", "文件: c.bin"}));
   program.Drop(data / kCheckfile);
   EXPECT_TRUE(WaitUntil(
-      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }, 5min));
+      [&] { return LastLine(program.Text(IdMemoCheck)) == "一切正常!" && program.Idle(); }, 5min));
 }
 
 TEST(LongFile, WritingStatusShowsUntilTheCheckfileIsWritten) {

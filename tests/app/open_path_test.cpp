@@ -41,7 +41,7 @@ TEST(OpenPath, CheckfileOnTheCommandLineIsCheckedInsteadOfTheOneBesideTheProgram
   TProgram program(setup.program, setup.folder.Path(), data.checkfile);
 
   ASSERT_TRUE(WaitUntil(
-      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }));
+      [&] { return LastLine(program.Text(IdMemoCheck)) == "一切正常!" && program.Idle(); }));
   EXPECT_EQ(1, program.SelectedPage());
   EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
 }
@@ -116,7 +116,7 @@ TEST(OpenPath, DropsOpenACheckfileOrAFolderButNotDuringARun) {
 
   program.Drop(data.checkfile);
   ASSERT_TRUE(WaitUntil(
-      [&] { return program.Idle() && LastLine(program.Text(IdMemoCheck)) == "一切正常!"; }));
+      [&] { return LastLine(program.Text(IdMemoCheck)) == "一切正常!" && program.Idle(); }));
   EXPECT_EQ(1, program.SelectedPage());
   EXPECT_EQ(Lines(program.Text(IdMemoCheck)), data.CleanPane());
 

@@ -488,11 +488,13 @@ std::wstring CheckPane(const TProgram& program, const std::string& dropped) {
     before = WideText(program.Control(IdMemoCheck));
     program.Drop(dropped);
   }
-  WaitUntil([&] {
+  // The pane first: the window is idle before a short run starts, so idle read after a pane that
+  // holds the summary means that run has ended.
+  const bool ended = WaitUntil([&] {
     pane = WideText(program.Control(IdMemoCheck));
-    return program.Idle() && pane != before && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos;
+    return pane != before && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos && program.Idle();
   });
-  return pane;
+  return ended ? pane : std::wstring();
 }
 
 bool BoxSays(HWND box, const std::wstring& start) {

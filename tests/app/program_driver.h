@@ -126,8 +126,9 @@ bool CloseBox(HWND box, int button = IDOK);
 // True when one of the box's texts, read through the wide calls, begins with `start`.
 bool BoxSays(HWND box, const std::wstring& start);
 
-// The check pane once a check run has ended (it holds the summary). With `dropped`, that
-// checkfile is dropped on the window first, and the pane of the run before does not count.
+// The check pane once a check run has ended (it holds the summary); empty when none ended in
+// time. With `dropped`, that checkfile is dropped on the window first, and the pane of the run
+// before does not count.
 std::wstring CheckPane(const TProgram& program, const std::string& dropped = std::string());
 
 // A folder holding a copy of the program (or of a test build of it).
