@@ -36,7 +36,7 @@ using TMDTransform = void (*)(uint32_t* state, const uint8_t* block);
 // significant first.
 void HexDigits(int count, uint64_t value, std::string& text);
 
-inline constexpr uint32_t RotateLeft32(uint32_t value, unsigned shift) {
+inline constexpr uint32_t RotateBitsLeft(uint32_t value, unsigned shift) {
   shift &= 31;
   return (value << shift) | (value >> ((32 - shift) & 31));
 }

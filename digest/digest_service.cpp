@@ -98,21 +98,20 @@ void ReleaseState(TDigestContext* context) {
 
 enum class TReadOutcome { Complete, Failed, Abandoned };
 
-// This thread's read buffer, made at its first digest: no allocation per file, and every worker
-// thread reads into its own.
-uint8_t* ReadBuffer() {
-  thread_local std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kReadPiece]);
-  return buffer.get();
-}
-
 // Feeds bytes [start, end) of an open file to the context, read sequentially in large pieces.
 // The progress hook is asked after every kProgressInterval bytes digested, never after the last.
 TReadOutcome ReadRange(TDigestContext* context, platform::InputFile& file, uint64_t start,
                        uint64_t end, THashProgress* progress) {
   if (start > end || !file.Seek(start)) return TReadOutcome::Failed;
-  uint8_t* const buffer = ReadBuffer();
-  if (buffer == nullptr) return TReadOutcome::Failed;
   const uint64_t limit = end - start;
+  if (limit == 0) return TReadOutcome::Complete;
+  // A buffer of the file's size up to one piece: a small file costs a small allocation, a large
+  // one a single allocation beside megabytes of reading. (A buffer kept per thread would need a
+  // thread_local with a destructor, which MinGW's emulated TLS runs after freeing its storage.)
+  const uint32_t room = limit < kReadPiece ? static_cast<uint32_t>(limit) : kReadPiece;
+  const std::unique_ptr<uint8_t[]> owned(new (std::nothrow) uint8_t[room]);
+  uint8_t* const buffer = owned.get();
+  if (buffer == nullptr) return TReadOutcome::Failed;
   for (uint64_t total = 0; total < limit;) {
     const uint64_t remaining = limit - total;
     const uint32_t want = remaining < kReadPiece ? static_cast<uint32_t>(remaining) : kReadPiece;

@@ -14,12 +14,12 @@ inline uint32_t F(uint32_t x, uint32_t y, uint32_t z) { return z ^ (x & (y ^ z))
 inline uint32_t G(uint32_t x, uint32_t y, uint32_t z) { return (x & y) | (z & (x | y)); }
 inline uint32_t H(uint32_t x, uint32_t y, uint32_t z) { return x ^ y ^ z; }
 
-// v = RotateLeft32(v + f(p, q, r) + X[k] + constant, s), where p, q, r follow v in a, b, c, d.
+// v = RotateBitsLeft(v + f(p, q, r) + X[k] + constant, s), where p, q, r follow v in a, b, c, d.
 template <int round>
 inline void Step(uint32_t& v, uint32_t p, uint32_t q, uint32_t r, const uint32_t* x, int step) {
   const uint32_t f = round == 0 ? F(p, q, r) : round == 1 ? G(p, q, r) : H(p, q, r);
-  v = RotateLeft32(v + f + x[kWordOrder[round][step]] + kRoundConstants[round],
-                   kShifts[round][step & 3]);
+  v = RotateBitsLeft(v + f + x[kWordOrder[round][step]] + kRoundConstants[round],
+                     kShifts[round][step & 3]);
 }
 
 template <int round>

@@ -26,7 +26,7 @@ constexpr uint8_t kWordOrder[64] = {
 constexpr unsigned kShifts[4][4] = {
     {7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
 
-// One step: v = p + RotateLeft32(v + f(p, q, r) + X[k] + T[i], s). The sum of v, X[k] and T[i]
+// One step: v = p + RotateBitsLeft(v + f(p, q, r) + X[k] + T[i], s). The sum of v, X[k] and T[i]
 // and the parts of f that do not involve p are independent of the previous step.
 //   F = (p AND q) OR (NOT p AND r)  as  r XOR (p AND (q XOR r))
 //   G = (p AND r) OR (q AND NOT r)  as  (q AND NOT r) + (p AND r): the two terms share no bit
@@ -45,7 +45,7 @@ inline void Step(uint32_t& v, uint32_t p, uint32_t q, uint32_t r, const uint32_t
   } else {
     sum += q ^ (p | ~r);
   }
-  v = p + RotateLeft32(sum, kShifts[round][i & 3]);
+  v = p + RotateBitsLeft(sum, kShifts[round][i & 3]);
 }
 
 template <int round>

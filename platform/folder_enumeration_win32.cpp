@@ -38,7 +38,10 @@ struct FolderEnumeration::Handle {
 
 FolderEnumeration::FolderEnumeration(const std::string& folder, TPassingOver passingOver)
     : handle_(std::make_unique<Handle>()), folder_(folder), passingOver_(std::move(passingOver)) {
-  handle_->find = FindFirstFileW(SystemPath(folder + "\\*.*").c_str(), &handle_->data);
+  {
+    const RealFiles realFiles;
+    handle_->find = FindFirstFileW(SystemPath(folder + "\\*.*").c_str(), &handle_->data);
+  }
   if (handle_->find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     handle_.reset();
@@ -84,6 +87,7 @@ bool FolderEnumeration::Next(FolderEntry& entry) {
 
 bool GetFolderIdentity(const std::string& folder, FolderIdentity& identity) {
   // The trailing backslash makes "C:" the root of drive C rather than its current directory.
+  const RealFiles realFiles;
   FileHandle file(CreateFileW(SystemPath(folder + "\\").c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));

@@ -2,6 +2,7 @@
 // paths open too.
 #include <windows.h>
 
+#include "platform/file_handle_win32.h"
 #include "platform/input_file.h"
 #include "platform/wide_path_win32.h"
 
@@ -11,8 +12,11 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
   Close();
-  handle_ = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  {
+    const RealFiles realFiles;
+    handle_ = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  }
   // Devices (NUL, COM1, CON, CONIN$, \\.\ paths) and pipes open too, but reading them would give
   // an empty digest or block: only disk files are taken.
   if (IsOpen() && GetFileType(handle_) != FILE_TYPE_DISK) {

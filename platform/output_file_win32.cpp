@@ -1,6 +1,7 @@
 // Output files on Windows, through the wide calls so that long paths work too.
 #include <windows.h>
 
+#include "platform/file_handle_win32.h"
 #include "platform/output_file.h"
 #include "platform/wide_path_win32.h"
 
@@ -10,6 +11,7 @@ TOutputFile::~TOutputFile() { Close(); }
 
 TCreateResult TOutputFile::CreateNew(const std::string& corePath) {
   Close();
+  const RealFiles realFiles;
   HANDLE file = CreateFileW(SystemPath(corePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -49,11 +51,13 @@ bool TOutputFile::Close() {
 }
 
 bool ReplaceFileInOneStep(const std::string& source, const std::string& target) {
+  const RealFiles realFiles;
   return MoveFileExW(SystemPath(source).c_str(), SystemPath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool RemoveFile(const std::string& corePath) {
+  const RealFiles realFiles;
   return DeleteFileW(SystemPath(corePath).c_str()) != FALSE;
 }
 

@@ -2,6 +2,7 @@
 // SystemPath, absolute and verbatim by the one reading of path roots in path_root.h.
 #include <windows.h>
 
+#include "platform/file_handle_win32.h"
 #include "platform/path.h"
 #include "platform/path_root.h"
 #include "platform/wide_path_win32.h"
@@ -70,6 +71,7 @@ std::wstring SystemPath(const std::string& corePath) {
 }
 
 TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
+  const RealFiles realFiles;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (corePath.empty() ||
       !GetFileAttributesExW(SystemPath(corePath).c_str(), GetFileExInfoStandard, &data))

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the host, sanitizer, fuzzing and Windows configurations, and
-# runs every test: the host suites natively, the Windows suites under Wine inside Xvfb with the
-# Simplified-Chinese locale (ANSI code page 936). Before the builds it makes the README's run
-# command prove a first run: scripts/run.sh --smoke without a display and from a fresh Wine prefix.
-# Ends with one "N passed, N failed" line.
+# Installs what is missing, builds the host, sanitizer, fuzzing and both Windows configurations
+# (32- and 64-bit), and runs every test this machine can run: the host suites natively, the
+# Windows suites under Wine inside Xvfb with the Simplified-Chinese locale (ANSI code page 936).
+# Before the builds it makes the README's run command prove a first run: scripts/run.sh --smoke
+# without a display and from a fresh Wine prefix. Ends with a line naming the Windows builds that
+# ran and one "N passed, N failed" line. HASHTALLY_NO_32BIT=1: as on a machine that cannot run
+# 32-bit programs.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -13,7 +15,7 @@ total_passed=0
 total_failed=0
 
 bash "$root/scripts/setup.sh" || exit 1
-source "$root/scripts/wine-env.sh"
+source "$root/scripts/wine-env.sh"  # and machine.sh
 trap wine_session_stop EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM HUP
@@ -83,14 +85,43 @@ if [ -x "$root/scripts/fuzz.sh" ]; then
   else failed_steps+=("fuzz"); total_failed=$((total_failed + 1)); fi
 fi
 
-echo "== Windows build"
-if configure_and_build win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-     -DCMAKE_BUILD_TYPE=Release; then
-  if wine_session_start "$build/win/wineprefix"; then run_ctest win
-  else failed_steps+=("Windows tests: no Wine session"); fi
-  wine_session_stop
-else failed_steps+=("Windows build"); fi
+# Both Windows builds are always built. The 64-bit build's suites always run, under wine64 in a
+# win64 prefix; the 32-bit build's where this machine runs 32-bit programs, in a win32 prefix as on
+# 32-bit Windows, and once more in the win64 prefix for what 64-bit Windows does to a 32-bit program.
+run_windows_suites() {  # dir, toolchain, prefix arch
+  local dir=$1 toolchain=$2 arch=$3
+  echo "== Windows build: $dir ($toolchain)"
+  if ! configure_and_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
+       -DCMAKE_BUILD_TYPE=Release; then
+    failed_steps+=("Windows build $dir"); return 1
+  fi
+  [ -n "$arch" ] || return 0
+  if wine_session_start "$build/$dir/wineprefix" "$arch"; then run_ctest "$dir"
+  else failed_steps+=("Windows tests $dir: no Wine session"); fi
+}
+if machine_runs_win32; then
+  run_windows_suites win mingw-i686 win32
+  ran="the 32-bit and the 64-bit builds' Windows suites ran"
+else
+  run_windows_suites win mingw-i686 ""
+  ran="$(machine_no_win32_why): the 32-bit build was built, not run; the 64-bit build's suites ran"
+fi
+wine_session_stop
+if run_windows_suites win64 mingw-x86_64 win64 && machine_runs_win32 &&
+   [ -x "$build/win/tests/passes/passes_tests.exe" ]; then
+  echo "== the 32-bit build under 64-bit Windows (WoW64)"
+  if env -u WINELOADER "$root/cmake/wine-run.sh" "$build/win/tests/passes/passes_tests.exe" \
+       --gtest_color=no --gtest_filter='WindowsFiles.ThirtyTwoBit*' >"$build/wow64.log" 2>&1 &&
+     grep -q '^\[  PASSED  \] 1 test' "$build/wow64.log"; then
+    total_passed=$((total_passed + 1))
+  else
+    cat "$build/wow64.log"
+    failed_steps+=("the 32-bit build under WoW64"); total_failed=$((total_failed + 1))
+  fi
+fi
+wine_session_stop
 
+echo "$ran"
 echo "$total_passed passed, $total_failed failed"
 if [ ${#failed_steps[@]} -gt 0 ]; then
   printf 'FAILED: %s\n' "${failed_steps[@]}"

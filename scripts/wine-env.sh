@@ -1,9 +1,13 @@
 # Sourced by the scripts that run Windows executables: one X server and one persistent
 # wineserver for a whole session, so each executable pays only its own start.
-#   wine_session_start PREFIX  returns 1 after one line on stderr when the session cannot start
-#   wine_session_stop          ends what the start began (safe to call at any point, and twice)
+#   wine_session_start PREFIX ARCH  ARCH win32 (32-bit programs, 32-bit Wine) or win64 (64-bit
+#                                   programs, wine64; 32-bit ones too where the machine runs
+#                                   them); returns 1 after one line on stderr when the session
+#                                   cannot start. Exports HT_WINE, the loader for programs of ARCH.
+#   wine_session_stop               ends what the start began (safe to call at any point, and twice)
 # Callers set their trap for wine_session_stop before the start, so that a failure or Ctrl+C
 # half-way leaves nothing running.
+source "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
 # Starts Xvfb on the first free display from :90 and exports DISPLAY. Xvfb writes its display
 # number to the -displayfd file only once it accepts connections, and exits when another server
@@ -37,8 +41,18 @@ wine_session_start() {
   export HT_WINEPREFIX=$1
   export WINEPREFIX=$1
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  export WINEARCH=win32
+  # Without its debugger a program that crashes ends at once instead of waiting in it.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+  export WINEARCH=$2
+  # /usr/bin/wine takes the 32-bit loader whenever it is installed, even where it cannot start.
+  if [ "$WINEARCH" = win64 ]; then
+    HT_WINE=$(machine_wine64)
+    export WINELOADER=$HT_WINE
+  else
+    HT_WINE=wine
+    unset WINELOADER
+  fi
+  export HT_WINE
   if [ -z "${DISPLAY:-}" ]; then wine_session_xvfb || return 1; fi
   # The persistent server comes first: a first-time wineboot would otherwise leave its own
   # short-lived server behind, and "wineserver -p" exits with status 2, silently, while any
@@ -61,12 +75,12 @@ wine_session_start() {
   fi
   HT_WINESERVER_STARTED=1
   if [ "$fresh" -eq 1 ]; then
-    if ! LC_ALL=zh_CN.UTF-8 wineboot -i >/dev/null 2>&1; then
+    if ! LC_ALL=zh_CN.UTF-8 "$HT_WINE" wineboot -i >/dev/null 2>&1; then
       echo "${0##*/}: wineboot -i could not set up the Wine prefix $WINEPREFIX" >&2
       return 1
     fi
   else
-    LC_ALL=zh_CN.UTF-8 wineboot >/dev/null 2>&1 || true
+    LC_ALL=zh_CN.UTF-8 "$HT_WINE" wineboot >/dev/null 2>&1 || true
   fi
 }
 

@@ -145,7 +145,7 @@ TEST(DigestAlgorithms, HexDigitsAndRotation) {
       {0x12345678u, 4, 0x23456781u}, {0x12345678u, 31, 0x091A2B3Cu}, {0x12345678u, 36, 0x23456781u},
   };
   for (const RotationCase& c : rotations) {
-    EXPECT_EQ(RotateLeft32(c.value, c.shift), c.result) << c.value << " by " << c.shift;
+    EXPECT_EQ(RotateBitsLeft(c.value, c.shift), c.result) << c.value << " by " << c.shift;
   }
 }
 

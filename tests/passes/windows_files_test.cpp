@@ -149,4 +149,42 @@ TEST(WindowsFiles, DevicesAndPipesListedInACheckfileCannotBeOpened) {
   EXPECT_EQ(view.pane, expected);
 }
 
+// On 64-bit Windows a 32-bit program's paths under the system folder lead to the 32-bit system's
+// own files (SysWOW64) unless it asks for the real ones. A make and a check of a folder there see
+// the files its names name; the test itself looks with redirection off.
+TEST(WindowsFiles, ThirtyTwoBitProgramOn64BitWindowsSeesTheRealSystemFolder) {
+  BOOL wow64 = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64)
+    GTEST_SKIP() << "not a 32-bit program on 64-bit Windows";
+  char windows[MAX_PATH] = {};
+  ASSERT_NE(0u, GetWindowsDirectoryA(windows, MAX_PATH));
+  const std::string real = std::string(windows) + "\\System32\\hashtally-wow64-test";
+  const std::string redirected = std::string(windows) + "\\SysWOW64\\hashtally-wow64-test";
+  struct TRedirectionOff {
+    PVOID old = nullptr;
+    TRedirectionOff() { Wow64DisableWow64FsRedirection(&old); }
+    ~TRedirectionOff() { Wow64RevertWow64FsRedirection(old); }
+  };
+  // Each folder is made in the temporary folder and moved into place, and the real one moved back
+  // at the end, so that both are removed.
+  testtree::TempFolder redirectedTree("wow64"), realTree("wow64");
+  testtree::WriteBytes(redirectedTree.Path() + "\\a.txt", "the 32-bit system's file");
+  testtree::MoveFolder(redirectedTree.Path(), redirected);
+  redirectedTree.Rebase(redirected);
+  testtree::WriteBytes(realTree.Path() + "\\a.txt", "the real file");
+  const std::string expected = testtree::PeerDigest(realTree.Path() + "\\a.txt");
+  {
+    const TRedirectionOff off;
+    testtree::MoveFolder(realTree.Path(), real);
+  }
+
+  RecordingView maker;
+  TMakePass(maker, kVersion).Run(real);
+  EXPECT_EQ(CheckAndTakeLastLine(real), "一切正常!");
+  EXPECT_FALSE(testtree::Exists(redirected + "\\" + CheckfileName));
+  const TRedirectionOff off;
+  EXPECT_EQ(EntriesOf(real), (std::map<std::string, std::string>{{"a.txt", expected}}));
+  testtree::MoveFolder(real, realTree.Path());
+}
+
 }  // namespace
