@@ -7,20 +7,26 @@
 # (docs/page-emoji.png) and makes a checkfile of large files, taken while it runs
 # (docs/page-progress.png); the picture of each state is taken with ImageMagick's import. One more
 # picture shows the make page on an English system (code page 1252, docs/page-make-cp1252.png).
+# The 32-bit build takes them where the machine runs 32-bit programs, the 64-bit one elsewhere.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="${HT_BUILD_DIR:-$root/build/win}"
+source "$root/scripts/wine-env.sh"
+if machine_runs_win32; then
+  build="${HT_BUILD_DIR:-$root/build/win}" toolchain=mingw-i686 name=hashtally.exe arch=win32
+else
+  build="${HT_BUILD_DIR:-$root/build/win64}" toolchain=mingw-x86_64 name=hashtally64.exe arch=win64
+fi
 width=640
 height=480
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" --target hashtally screenshot_tour
 
 demo=$(mktemp -d /tmp/hashtally-demo.XXXXXX)
 log=$(mktemp /tmp/hashtally-tour.XXXXXX)
 trap 'rm -rf "$demo" "$log"' EXIT
-cp "$build/app/hashtally.exe" "$demo/"
+cp "$build/app/$name" "$demo/hashtally.exe"  # the name the tour starts
 mkdir -p "$demo/照片" "$demo/文档"
 printf 'Shopping list\r\nMilk\r\nBread\r\n' >"$demo/notes.txt"
 head -c 200000 /dev/urandom >"$demo/照片/假日.jpg"
@@ -29,25 +35,24 @@ printf '年度报告\r\n' | iconv -f UTF-8 -t GBK >"$demo/文档/报告.txt"
 printf 'a,b,c\r\n1,2,3\r\n' >"$demo/文档/数据.csv"
 printf 'Coffee\r\nTea\r\n' >"$demo/café.txt"
 
-source "$root/scripts/wine-env.sh"
 unset DISPLAY  # always a private X server of the picture's size
 trap 'wine_session_stop; rm -rf "$demo" "$log"' EXIT
 fresh=0
 [ -f "$build/wineprefix-shots/system.reg" ] || fresh=1
-wine_session_start "$build/wineprefix-shots"
-LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+wine_session_start "$build/wineprefix-shots" "$arch"
+LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
   /d "${width}x${height}" /f >/dev/null 2>&1
 # Wine's Uniscribe knows no font to fall back on for characters outside the basic plane and for
 # combining marks (the scripts it tags 0), where Windows has its own: the emoji come from Symbola
 # (scripts/setup.sh installs it).
-LC_ALL=zh_CN.UTF-8 wine reg add 'HKCU\Software\Wine\Uniscribe\Fallback' /v 0 /d Symbola /f \
+LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Software\Wine\Uniscribe\Fallback' /v 0 /d Symbola /f \
   >/dev/null 2>&1
 # A fresh prefix made its desktop before it was told to use a virtual one: start the session
 # again, so that the programs open on the virtual desktop.
 if [ "$fresh" -eq 1 ]; then
   wine_session_stop
-  wine_session_start "$build/wineprefix-shots"
+  wine_session_start "$build/wineprefix-shots" "$arch"
 fi
 
 mkdir -p "$root/docs"
@@ -67,7 +72,7 @@ tour() {
         ;;
       done) break ;;
     esac
-  done < <(LC_ALL=$1 wine "$build/tests/app/screenshot_tour.exe" "$winedemo" ${2:+"$2"} 2>"$log")
+  done < <(LC_ALL=$1 "$HT_WINE" "$build/tests/app/screenshot_tour.exe" "$winedemo" ${2:+"$2"} 2>"$log")
   [ -s "$log" ] && cat "$log" >&2 || true
 }
 # The English system's make page first: the checkfile it writes goes before the main tour, which
