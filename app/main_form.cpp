@@ -17,6 +17,7 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/run_texts.h"
 #include "catalogue/start_up.h"
 #include "catalogue/update_pass.h"
 #include "platform/wide_path_win32.h"
@@ -27,13 +28,6 @@ const wchar_t kApplicationTitle[] = L"Hashtally";
 const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
 const wchar_t kPageWindowClass[] = L"" HT_PAGE_WINDOW_CLASS;
 
-// Boxes: a run that ran out of memory, and a given name that no text can hold (a lone UTF-16
-// surrogate; the name follows, as it was given).
-const char kOutOfMemoryText[] = "内存不足,操作已中止。";
-const char kUnrepresentableNameText[] = "文件名含有无效的字符,无法打开: ";
-
-// The version resource's "FileVersion" text is the program's version string.
-constexpr int kFileVersionIndex = 2;
 // CSIDL_DRIVES: the computer's drives, the root of the folder chooser's tree.
 constexpr int kDrivesFolder = 0x11;
 
@@ -47,10 +41,6 @@ const char kPausedStatus[] = "已暂停";
 
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-
-// The status line's idle text: an empty template formatted with the version string and a line
-// feed, which shows nothing.
-const char kIdleStatus[] = "";
 
 // The controls a run disables besides the tab control and its pages: a make run its start and
 // folder buttons, a check run its open button. Stop is enabled instead.
@@ -578,9 +568,7 @@ void TForm1::ShowProgress() {
   progressShown_ = std::move(shown);
 }
 
-void TForm1::TPaneRunView::SetStatus(TViewText text) {
-  form_.SetStatusText(text);
-}
+void TForm1::TPaneRunView::SetStatus(TViewText text) { form_.SetStatusText(text); }
 
 void TForm1::SetStatusText(TViewText text) {
   pendingStatus_.Assign(text);
@@ -609,14 +597,14 @@ void TForm1::TPaneRunView::ShowNow() {
 void TForm1::TPaneRunView::ShowNoFilesBox() {
   pane_.Flush();  // the pane and the status line are complete while the box is up
   form_.ShowPendingStatus();
-  MessageBoxW(form_.handle_, L"No files to work with!", kApplicationTitle, MB_OK);
+  MessageBoxW(form_.handle_, gui::ProgramWide(kNoFilesText).c_str(), kApplicationTitle, MB_OK);
 }
 
 void TForm1::FormCreate() {
   gui::SetControlText(Control(IdLabelStatus), gui::ProgramWide(kIdleStatus));
   const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2, gui::ControlText(label2) +
-                                  gui::SystemWide(VersionInfo1.VersionString(kFileVersionIndex)));
+  gui::SetControlText(label2, gui::ControlText(label2) + gui::SystemWide(VersionInfo1.VersionString(
+                                                             widgets::TVersionInfo::kFileVersion)));
   gui::FitLabelWidth(label2);
 
   std::string program;
@@ -664,7 +652,8 @@ void TForm1::UseScanFolder(const std::string& folder) {
 }
 
 void TForm1::ButtonGoClick() {
-  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(ScanFolder);
+  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+                   .Run(ScanFolder);
 }
 
 void TForm1::ButtonFindCheckFileClick() {
@@ -710,7 +699,8 @@ void TForm1::ButtonUpdateCheckfileClick() {
                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
-  TUpdatePass(checkView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(*outcome);
+  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+      .Run(*outcome);
 }
 
 void TForm1::OpenPath(const std::string& path) {

@@ -57,7 +57,7 @@ class TForm1 {
    public:
     TPaneRunView(TForm1& form, widgets::TTextPane& pane) : form_(form), pane_(pane) {}
     void ClearPane() override { pane_.Clear(); }
-    void AppendLine(TViewText line) override { pane_.AppendLine(gui::ViewTextUtf8(line)); }
+    void AppendLine(TViewText line) override { pane_.AppendLine(ViewTextUtf8(line)); }
     void SetStatus(TViewText text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
     void ShowNow() override;

@@ -100,28 +100,6 @@ TGdiObject CreatePointFont(const wchar_t* face, int points, BYTE charset, int dp
                                 DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-std::string ModuleFileName(HMODULE module) {
-  std::vector<char> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::string();
-    if (length < buffer.size() - 1) return std::string(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);  // truncated: try again with room to spare
-  }
-}
-
-std::wstring ModuleWidePath(HMODULE module) {
-  std::vector<wchar_t> buffer(MAX_PATH + 1);
-  for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::wstring();
-    if (length < buffer.size() - 1) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);  // truncated: try again with room to spare
-  }
-}
-
 std::string SystemErrorText(DWORD code) {
   std::string text = platform::ErrorText(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))

@@ -40,10 +40,8 @@ const char kSelectAllText[] = "全选(&A)";
 const char kSaveAsText[] = "另存为(&S)...";
 const char kCopyFailedText[] = "无法复制到剪贴板,剪贴板中仍是原来的内容。";
 const char kCopyLostText[] = "无法复制到剪贴板,剪贴板已被清空。";
-// The save dialog's file types, ending with the double zero, and the box of a failed save (the
-// file and the system's reason follow).
+// The save dialog's file types, ending with the double zero.
 const char kReportFilter[] = "文本文件 (*.txt)\0*.txt\0所有文件 (*.*)\0*.*\0";
-const char kSaveFailedText[] = "无法保存报告: ";
 
 POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
