@@ -1,4 +1,4 @@
-// The joined form of a view text, for views that keep the bytes as they stand.
+// The joined form of a view text, for views that keep the bytes as they stand, and filled texts.
 #include "catalogue/run_view.h"
 
 std::string JoinedBytes(TViewText text) {
@@ -22,4 +22,19 @@ void TShownText::Assign(TViewText text) {
 TTextPiece TShownText::operator[](std::size_t i) const {
   const std::size_t start = i == 0 ? 0 : ends_[i - 1].first;
   return {std::string_view(bytes_).substr(start, ends_[i].first - start), ends_[i].second};
+}
+
+TFilledText::TFilledText(std::string_view pattern, TViewText args) {
+  std::size_t textStart = 0;
+  const auto add = [this](TTextPiece piece) {
+    if (!piece.text.empty() && size_ < kMostPieces) pieces_[size_++] = piece;
+  };
+  for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+    const std::size_t number = static_cast<unsigned char>(pattern[i + 1] - '1');
+    if (pattern[i] != '%' || number >= args.size()) continue;
+    add(ProgramText(pattern.substr(textStart, i - textStart)));
+    add(args.begin()[number]);
+    textStart = ++i + 1;
+  }
+  add(ProgramText(pattern.substr(textStart)));
 }

@@ -1,4 +1,5 @@
 // Small Win32 helpers the program's windows are built from; see gui_helpers.h.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -132,6 +133,11 @@ std::string SystemErrorText(DWORD code) {
     text = number;
   }
   return text;
+}
+
+std::wstring DialogFilter(std::wstring text) {
+  std::replace(text.begin(), text.end(), L'|', L'\0');
+  return text;  // its own terminating zero is the second
 }
 
 std::wstring LoadResourceString(UINT id) {

@@ -519,6 +519,7 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   const auto* named = std::find_if(std::begin(kNames), std::end(kNames),
                                    [](const auto& n) { return n.codePage == GetACP(); });
   ASSERT_NE(std::end(kNames), named) << GetACP();
+  const TLanguageSetting chinese(ChineseUserInterface() ? L"" : L"zh-CN");  // on every code page
   TProgramFolder setup;
   const std::wstring root = Wide(setup.folder.Path());
   ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));
