@@ -53,8 +53,8 @@ const TControlRow kLayout[] = {
     {L"BUTTON", kNoText, 72, 254, 80, 17, kRadio | WS_GROUP, IdRadioChinese, OnTabSheet1},
     {L"BUTTON", kNoText, 160, 254, 80, 17, kRadio, IdRadioEnglish, OnTabSheet1},
     {L"STATIC", kNoText, 8, 320, 321, 41, kLabel, IdLabelStatus, OnForm},
-    {L"BUTTON", TText::Stop, 380, 320, 80, 42, kButton | WS_DISABLED, IdButtonAbort, OnForm},
-    {L"BUTTON", TText::Pause, 466, 320, 47, 42, kButton, IdButtonPause, OnForm, FormFont,
+    {L"BUTTON", TText::Stop, 366, 320, 80, 42, kButton | WS_DISABLED, IdButtonAbort, OnForm},
+    {L"BUTTON", TText::Pause, 452, 320, 61, 42, kButton, IdButtonPause, OnForm, FormFont,
      DuringRuns},
 };
 const std::size_t kLayoutSize = sizeof(kLayout) / sizeof(kLayout[0]);
