@@ -10,11 +10,14 @@
 #include "console/console_program.h"
 #include "console/console_system_win32.h"
 #include "platform/wide_path_win32.h"
+#include "widgets/language_setting.h"
 
 int main() {
   // Static: the control handler may still look at it while the process ends.
   static TConsoleStop stop;
   TWindowsConsole system(stop);
+  // The window's language: the user's choice, else that of Windows.
+  const texts::TLanguage language = widgets::UserLanguage();
   try {
     // The wide command line, split by the window program's rule, so that a name of any script
     // arrives as it was given.
@@ -22,13 +25,13 @@ int main() {
     for (const std::wstring& argument : PathArguments(GetCommandLineW())) {
       std::string utf8;
       if (!platform::Utf8Name(argument.c_str(), utf8)) {
-        system.WriteError(ViewTextUtf8({ProgramText(kUnrepresentableNameText), Utf8Text(utf8)}) +
-                          "\r\n");
+        const std::string_view text = texts::Text(language, texts::TText::UnrepresentableNameBox);
+        system.WriteError(ViewTextUtf8({ProgramText(text), Utf8Text(utf8)}) + "\r\n");
         return kExitFailed;
       }
       arguments.push_back(std::move(utf8));
     }
-    return RunConsoleProgram(arguments, system, stop);
+    return RunConsoleProgram(arguments, system, stop, language);
   } catch (const std::exception& error) {
     system.WriteError(ViewTextUtf8({SystemText(error.what())}) + "\r\n");
     return kExitFailed;

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "texts/texts.h"
+
 enum TLayoutParent { OnForm = -1, OnTabSheetMake = 0, OnTabSheetCheck = 1, OnTabSheet1 = 2 };
 
 enum TLayoutFont {
@@ -17,9 +19,12 @@ enum TLayoutShown {
   DuringRuns,  // created hidden; shown while a run is active, on the form or on the running page
 };
 
+// A row whose control starts without a text, or takes it from elsewhere.
+constexpr texts::TText kNoText = texts::TText::Count_;
+
 struct TControlRow {
   const wchar_t* className;
-  const char* text;              // a program text
+  texts::TText text;             // in the window's language; kNoText for none
   int left, top, width, height;  // at 96 DPI, relative to the parent's client area
   DWORD style;                   // besides WS_CHILD | WS_VISIBLE
   int id;
@@ -36,17 +41,9 @@ constexpr int kFormClientHeight = 371;
 // room below it, so the idle window keeps its layout.
 constexpr int kProgressRoom = 36;
 
-// Tab captions, in page order. Every fixed text here is a program text.
-extern const char* const kPageCaptions[3];
+// Tab captions, in page order.
+extern const texts::TText kPageCaptions[3];
 
 // Rows in creation order, which within a parent is also the tab order.
 extern const TControlRow kLayout[];
 extern const std::size_t kLayoutSize;
-
-// The pause button's captions: while the run goes, and while the user holds it.
-extern const char kPauseCaption[];
-extern const char kResumeCaption[];
-
-// The window caption and the help text of the about page.
-extern const char* const kFormCaption;
-extern const char* const kAboutText;

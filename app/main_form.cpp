@@ -17,12 +17,15 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
-#include "catalogue/run_texts.h"
 #include "catalogue/start_up.h"
 #include "catalogue/update_pass.h"
 #include "platform/wide_path_win32.h"
+#include "widgets/language_setting.h"
 
 namespace {
+
+using texts::TLanguage;
+using texts::TText;
 
 const wchar_t kApplicationTitle[] = L"Hashtally";
 const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
@@ -36,11 +39,12 @@ constexpr std::chrono::milliseconds kPumpInterval{10};
 // How often the progress in bytes is sampled and shown, also while the run is paused.
 constexpr std::chrono::milliseconds kProgressInterval{250};
 
-// The status line while the user holds the run; the run's own text comes back on resume.
-const char kPausedStatus[] = "已暂停";
-
 constexpr DWORD kFormStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+// The status line's idle text: an empty template formatted with the version string and a line
+// feed, which shows nothing.
+const char kIdleStatus[] = "";
 
 // The controls a run disables besides the tab control and its pages: a make run its start and
 // folder buttons, a check run its open button. Stop is enabled instead.
@@ -82,8 +86,14 @@ bool FirstDroppedPath(HDROP drop, std::wstring& path) {
 }  // namespace
 
 TForm1::TForm1(HINSTANCE instance, std::wstring commandLinePath)
-    : instance_(instance), commandLinePath_(std::move(commandLinePath)) {
+    : instance_(instance),
+      commandLinePath_(std::move(commandLinePath)),
+      language_(widgets::UserLanguage()) {
   SelectFolderDialog1.BaseFolder = widgets::TShellLocator::SpecialFolder(kDrivesFolder);
+}
+
+std::wstring TForm1::Say(TText name) const {
+  return gui::ProgramWide(texts::Text(language_, name));
 }
 
 TForm1::~TForm1() {
@@ -115,9 +125,9 @@ void TForm1::Create(int showCommand) {
   dpi_ = gui::WindowDpi(nullptr);
   RECT frame = {0, 0, gui::Scale(kFormClientWidth, dpi_), gui::Scale(kFormClientHeight, dpi_)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
-  CreateWindowExW(0, kMainWindowClass, gui::ProgramWide(kFormCaption).c_str(), kFormStyle,
-                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                  nullptr, nullptr, instance_, this);
+  CreateWindowExW(0, kMainWindowClass, Say(TText::FormCaption).c_str(), kFormStyle, CW_USEDEFAULT,
+                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                  nullptr, instance_, this);
   if (!handle_) throw std::runtime_error("Cannot create the main window");
   dpi_ = gui::WindowDpi(handle_);
   CreateControls();
@@ -144,10 +154,7 @@ void TForm1::CreateControls() {
                       reinterpret_cast<HMENU>(IdPageControl1), instance_, nullptr);
   SendMessageW(pageControl_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
   for (int i = 0; i < 3; ++i) {
-    std::wstring caption = gui::ProgramWide(kPageCaptions[i]);
     TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = &caption[0];
     SendMessageW(pageControl_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
 
@@ -158,7 +165,7 @@ void TForm1::CreateControls() {
   OffsetRect(&display, scale(8), scale(8));
   for (int i = 0; i < 3; ++i) {
     pages_[i] = CreateWindowExW(
-        WS_EX_CONTROLPARENT, kPageWindowClass, gui::ProgramWide(kPageCaptions[i]).c_str(),
+        WS_EX_CONTROLPARENT, kPageWindowClass, L"",
         WS_CHILD | WS_CLIPSIBLINGS | (i == 0 ? WS_VISIBLE : 0), display.left, display.top,
         display.right - display.left, display.bottom - display.top, handle_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdTabSheetMake + i)), instance_, nullptr);
@@ -170,7 +177,7 @@ void TForm1::CreateControls() {
     const bool sunken = lstrcmpiW(row.className, L"EDIT") == 0 ||
                         lstrcmpiW(row.className, L"" HT_TEXT_PANE_CLASS) == 0;
     const HWND control = CreateWindowExW(
-        sunken ? WS_EX_CLIENTEDGE : 0, row.className, gui::ProgramWide(row.text).c_str(),
+        sunken ? WS_EX_CLIENTEDGE : 0, row.className, L"",
         WS_CHILD | (row.shown == Always ? WS_VISIBLE : 0) | row.style, scale(row.left),
         scale(row.top), scale(row.width), scale(row.height), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance_, PaneFor(row.id));
@@ -181,11 +188,54 @@ void TForm1::CreateControls() {
   // Tab order, after the stop button.
   SetWindowPos(pageControl_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  const auto utf8 = [](const char* text) { return gui::Utf8(gui::ProgramWide(text)); };
-  memoMake_.SetLines({utf8("选择文件夹,点击 \"开始\" ,制作检查文件,用于对比.")});
-  memoCheck_.SetLines(
-      {utf8("点击 \"打开检查文件\" 开始对比现有文件"), utf8("Hashtally 检查文件.")});
-  gui::SetControlText(Control(IdMemoAbout), gui::ProgramWide(kAboutText));
+  makeView_.showsHint = checkView_.showsHint = true;
+  ApplyLanguage();
+}
+
+void TForm1::ApplyLanguage() {
+  gui::SetControlText(handle_, Say(TText::FormCaption));
+  for (int i = 0; i < 3; ++i) {
+    std::wstring caption = Say(kPageCaptions[i]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = &caption[0];
+    SendMessageW(pageControl_, TCM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    gui::SetControlText(pages_[i], caption);  // the page's name, for screen readers
+  }
+  for (std::size_t i = 0; i < kLayoutSize; ++i) {
+    const TControlRow& row = kLayout[i];
+    if (row.text != kNoText && row.id != IdButtonScanFolder)  // that one names the folder
+      gui::SetControlText(Control(row.id), Say(row.text));
+  }
+  // Each language is named in its own words.
+  gui::SetControlText(Control(IdRadioChinese),
+                      gui::ProgramWide(texts::Text(TLanguage::Chinese, TText::LanguageName)));
+  gui::SetControlText(Control(IdRadioEnglish),
+                      gui::ProgramWide(texts::Text(TLanguage::English, TText::LanguageName)));
+  CheckRadioButton(pages_[2], IdRadioChinese, IdRadioEnglish,
+                   language_ == TLanguage::Chinese ? IdRadioChinese : IdRadioEnglish);
+  const HWND label2 = Control(IdLabel2);
+  gui::SetControlText(label2, Say(TText::VersionLabel) +
+                                  gui::SystemWide(VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)));
+  gui::FitLabelWidth(label2);
+  gui::SetControlText(Control(IdMemoAbout), Say(TText::AboutText));
+  // A pane keeps what a run wrote into it, in the run's language; the hints follow.
+  const auto utf8 = [this](TText name) { return gui::Utf8(Say(name)); };
+  if (makeView_.showsHint) memoMake_.SetLines({utf8(TText::MakePaneHint)});
+  if (checkView_.showsHint)
+    memoCheck_.SetLines({utf8(TText::CheckPaneHint1), utf8(TText::CheckPaneHint2)});
+  makeView_.SetLanguage(language_);
+  checkView_.SetLanguage(language_);
+  memoMake_.SetLanguage(language_);
+  memoCheck_.SetLanguage(language_);
+  SelectFolderDialog1.Language = language_;
+}
+
+void TForm1::ChooseLanguage(TLanguage language) {
+  if (language == language_) return;
+  language_ = language;
+  widgets::RememberLanguage(language);
+  ApplyLanguage();
 }
 
 widgets::TTextPane* TForm1::PaneFor(int id) {
@@ -291,6 +341,12 @@ void TForm1::OnCommand(int id) {
     case IdButtonPause:
       ButtonPauseClick();
       break;
+    case IdRadioChinese:
+      ChooseLanguage(TLanguage::Chinese);
+      break;
+    case IdRadioEnglish:
+      ChooseLanguage(TLanguage::English);
+      break;
   }
 }
 
@@ -377,17 +433,17 @@ void TForm1::ShowException() {
   try {
     throw;
   } catch (const std::bad_alloc&) {
-    ShowErrorBox(gui::ProgramWide(kOutOfMemoryText));
+    ShowErrorBox(Say(TText::OutOfMemoryBox));
   } catch (const std::length_error&) {
     // A string or list asked to grow past what this build can address: memory ran out too.
-    ShowErrorBox(gui::ProgramWide(kOutOfMemoryText));
+    ShowErrorBox(Say(TText::OutOfMemoryBox));
   } catch (const ECheckfileError& error) {
     ShowErrorBox(gui::ViewTextWide(error.Text()));
   } catch (const std::exception& error) {
     // The errors' texts are English, with paths and system texts in the code page.
     ShowErrorBox(gui::SystemWide(error.what()));
   } catch (...) {
-    ShowErrorBox(L"Unexpected error");
+    ShowErrorBox(Say(TText::UnexpectedErrorBox));
   }
 }
 
@@ -402,7 +458,7 @@ bool TForm1::CorePath(const std::wstring& given, std::string& path) {
 }
 
 void TForm1::ShowUnrepresentableName(const std::wstring& given) {
-  ShowErrorBox(gui::ProgramWide(kUnrepresentableNameText) + given);
+  ShowErrorBox(Say(TText::UnrepresentableNameBox) + given);
 }
 
 void TForm1::ProcessMessages() {
@@ -529,12 +585,11 @@ void TForm1::SetPaused(bool paused) {
   paused_ = paused;
   RunningView().PauseFlag() = paused;
   ShowProgress();  // the moment a pause begins or ends parts running time from paused time
-  gui::SetControlText(Control(IdButtonPause),
-                      gui::ProgramWide(paused ? kResumeCaption : kPauseCaption));
+  gui::SetControlText(Control(IdButtonPause), Say(paused ? TText::Resume : TText::Pause));
   SendMessageW(Control(runKind_ == TRunKind::Make ? IdProgressMake : IdProgressCheck), PBM_SETSTATE,
                paused ? PBST_PAUSED : PBST_NORMAL, 0);
   if (paused) {
-    gui::SetControlText(Control(IdLabelStatus), gui::ProgramWide(kPausedStatus));
+    gui::SetControlText(Control(IdLabelStatus), Say(TText::PausedStatus));
   } else {
     statusPending_ = true;  // the run's own text, as it stood
     ShowPendingStatus();
@@ -557,7 +612,7 @@ void TForm1::ShowProgress() {
               progress_->done.load(std::memory_order_relaxed),
               progress_->total.load(std::memory_order_relaxed), progress_->totalKnown.load(),
               paused_});
-  TProgressShown shown = meter_.Shown();
+  TProgressShown shown = meter_.Shown(RunningView().Language());
   const bool make = runKind_ == TRunKind::Make;
   // A repaint only for a new text: the line's words change a few times a second at most.
   if (shown.text != progressShown_.text)
@@ -597,15 +652,11 @@ void TForm1::TPaneRunView::ShowNow() {
 void TForm1::TPaneRunView::ShowNoFilesBox() {
   pane_.Flush();  // the pane and the status line are complete while the box is up
   form_.ShowPendingStatus();
-  MessageBoxW(form_.handle_, gui::ProgramWide(kNoFilesText).c_str(), kApplicationTitle, MB_OK);
+  MessageBoxW(form_.handle_, form_.Say(TText::NoFilesBox).c_str(), kApplicationTitle, MB_OK);
 }
 
 void TForm1::FormCreate() {
   gui::SetControlText(Control(IdLabelStatus), gui::ProgramWide(kIdleStatus));
-  const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2, gui::ControlText(label2) + gui::SystemWide(VersionInfo1.VersionString(
-                                                             widgets::TVersionInfo::kFileVersion)));
-  gui::FitLabelWidth(label2);
 
   std::string program;
   platform::Utf8Name(gui::ModuleWidePath(nullptr).c_str(), program);
@@ -652,8 +703,7 @@ void TForm1::UseScanFolder(const std::string& folder) {
 }
 
 void TForm1::ButtonGoClick() {
-  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
-                   .Run(ScanFolder);
+  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)).Run(ScanFolder);
 }
 
 void TForm1::ButtonFindCheckFileClick() {
@@ -699,8 +749,7 @@ void TForm1::ButtonUpdateCheckfileClick() {
                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
-  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
-      .Run(*outcome);
+  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)).Run(*outcome);
 }
 
 void TForm1::OpenPath(const std::string& path) {
@@ -735,9 +784,7 @@ bool TForm1::ExecuteOpenDialog() {
   std::copy(last.begin(), last.end(), fileName.begin());
   // Our own checkfiles first, then the lists other tools write, then anything; ends with the
   // double zero.
-  static const char filter[] =
-      "Hashtally 检查文件\0*.MD5\0MD5 校验文件 (*.md5;*.txt)\0*.md5;*.txt\0所有文件 (*.*)\0*.*\0";
-  const std::wstring wideFilter = gui::ProgramWide({filter, sizeof filter - 1});
+  const std::wstring wideFilter = gui::DialogFilter(Say(TText::OpenDialogFilter));
   // An empty scan folder (a chooser item without a file-system path) opens the current directory.
   const std::wstring initialFolder = ScanFolder.empty() ? L"." : gui::Utf8Wide(ScanFolder);
 

@@ -56,7 +56,10 @@ class TForm1 {
   class TPaneRunView : public TRunView {
    public:
     TPaneRunView(TForm1& form, widgets::TTextPane& pane) : form_(form), pane_(pane) {}
-    void ClearPane() override { pane_.Clear(); }
+    void ClearPane() override {
+      showsHint = false;
+      pane_.Clear();
+    }
     void AppendLine(TViewText line) override { pane_.AppendLine(ViewTextUtf8(line)); }
     void SetStatus(TViewText text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
@@ -69,6 +72,8 @@ class TForm1 {
     void SetByteProgress(const TByteProgress* progress) override {
       form_.SetByteProgress(progress);
     }
+
+    bool showsHint = false;  // the pane holds its idle hint, not a run's lines
 
    private:
     TForm1& form_;
@@ -122,6 +127,11 @@ class TForm1 {
   void ShowErrorBox(const std::wstring& text);
 
   void CreateControls();
+  // Every idle text of the window in the window's language: captions, the about page, the panes'
+  // hints; also the language the next run speaks.
+  void ApplyLanguage();
+  void ChooseLanguage(texts::TLanguage language);
+  std::wstring Say(texts::TText name) const;  // the text in the window's language
   void ShowPage(int index);
   void SetPageControlEnabled(bool enabled);
   void SetEnabled(HWND control, bool enabled);
@@ -149,6 +159,7 @@ class TForm1 {
 
   HINSTANCE instance_;
   std::wstring commandLinePath_;
+  texts::TLanguage language_;
   std::string givenCheckfile_;       // from the command line, checked at the first idle moment
   std::wstring unopenableArgument_;  // from the command line, refused at the first idle moment
   HWND handle_ = nullptr;

@@ -23,6 +23,9 @@ enum TControlId {
   IdProgressTextMake,  // the line under it: bytes, speed, time left
   IdProgressCheck,
   IdProgressTextCheck,
+  IdLabelLanguage,  // the about page's language choice
+  IdRadioChinese,
+  IdRadioEnglish,
   IdTabSheetMake = 200,  // the page windows; page n has IdTabSheetMake + n
   IdTabSheetCheck,
   IdTabSheet1,

@@ -16,34 +16,35 @@ constexpr milliseconds kSmoothing{4000};
 constexpr milliseconds kSpeedAfter{1000};
 constexpr milliseconds kTimeLeftAfter{3000};
 
+using texts::TText;
+
 const char kSeparator[] = " · ";
-const char kListingText[] = "正在列出文件...";
 
 double Seconds(milliseconds time) { return static_cast<double>(time.count()) / 1000; }
 
 // "剩余约 40 秒", "剩余约 5 分钟", "剩余约 2 小时 5 分钟", "剩余约 3 天 4 小时": coarser as it
 // grows, so that it does not flicker from one sample to the next.
-std::string TimeLeftText(double seconds) {
+std::string TimeLeftText(double seconds, texts::TLanguage language) {
   const auto s = std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::ceil(seconds)));
-  const auto part = [](std::uint64_t count, const char* unit, std::uint64_t rest,
-                       const char* restUnit) {
-    std::string text = "剩余约 " + std::to_string(count) + " " + unit;
-    if (rest > 0) text += " " + std::to_string(rest) + " " + restUnit;
-    return text;
+  const auto part = [language](std::uint64_t count, TText unit, std::uint64_t rest,
+                               TText restUnit) {
+    std::string amount = texts::CountText(language, unit, count);
+    if (rest > 0) amount += " " + texts::CountText(language, restUnit, rest);
+    return texts::Fill(texts::Text(language, TText::TimeLeft), {amount});
   };
-  if (s < 10) return part(s, "秒", 0, "");
-  if (s < 55) return part((s + 4) / 5 * 5, "秒", 0, "");
+  if (s < 10) return part(s, TText::Seconds, 0, TText::Seconds);
+  if (s < 55) return part((s + 4) / 5 * 5, TText::Seconds, 0, TText::Seconds);
   const std::uint64_t minutes = (s + 30) / 60;
-  if (minutes < 60) return part(minutes, "分钟", 0, "");
-  if (minutes < 24 * 60) return part(minutes / 60, "小时", minutes % 60, "分钟");
+  if (minutes < 60) return part(minutes, TText::Minutes, 0, TText::Minutes);
+  if (minutes < 24 * 60) return part(minutes / 60, TText::Hours, minutes % 60, TText::Minutes);
   const std::uint64_t hours = (s + 1800) / 3600;
-  return part(hours / 24, "天", hours % 24, "小时");
+  return part(hours / 24, TText::Days, hours % 24, TText::Hours);
 }
 
 }  // namespace
 
-std::string ByteCountText(std::uint64_t bytes) {
-  if (bytes < 1000) return std::to_string(bytes) + " 字节";
+std::string ByteCountText(std::uint64_t bytes, texts::TLanguage language) {
+  if (bytes < 1000) return texts::CountText(language, TText::Bytes, bytes);
   // Each unit is 1024 of the one before and holds counts below 1000; the last holds the rest.
   static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
   std::uint64_t unit = 1024;
@@ -85,7 +86,7 @@ void TProgressMeter::Add(const TProgressSample& sample) {
   last_ = sample;
 }
 
-TProgressShown TProgressMeter::Shown() const {
+TProgressShown TProgressMeter::Shown(texts::TLanguage language) const {
   TProgressShown shown;
   const std::uint64_t done = last_.done, total = last_.total;
   if (last_.totalKnown) {
@@ -94,15 +95,15 @@ TProgressShown TProgressMeter::Shown() const {
             ? 1000
             : static_cast<int>(std::min<double>(1000, 1000 * static_cast<double>(done) / total));
   }
-  shown.text = ByteCountText(done);
-  if (last_.totalKnown || total > 0) shown.text += " / " + ByteCountText(total);
+  shown.text = ByteCountText(done, language);
+  if (last_.totalKnown || total > 0) shown.text += " / " + ByteCountText(total, language);
   if (running_ >= kSpeedAfter)
-    shown.text += kSeparator + ByteCountText(static_cast<std::uint64_t>(speed_)) + "/s";
+    shown.text += kSeparator + ByteCountText(static_cast<std::uint64_t>(speed_), language) + "/s";
   if (!last_.totalKnown) {
-    shown.text += kSeparator + std::string(kListingText);
+    shown.text += kSeparator + std::string(texts::Text(language, TText::ListingFiles));
   } else if (running_ >= kTimeLeftAfter && speed_ >= 1) {  // a stalled run tells none
     const double left = done < total ? static_cast<double>(total - done) : 0;
-    shown.text += kSeparator + TimeLeftText(left / speed_);
+    shown.text += kSeparator + TimeLeftText(left / speed_, language);
   }
   return shown;
 }

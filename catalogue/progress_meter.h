@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "texts/texts.h"
+
 struct TProgressSample {
   std::chrono::milliseconds time;  // on a monotonic clock
   std::uint64_t done = 0;          // bytes digested
@@ -17,7 +19,8 @@ struct TProgressSample {
 
 struct TProgressShown {
   int permille = -1;  // the bar's position in thousandths; -1 while the total is not known
-  std::string text;  // a program text (GBK), e.g. "12.3 GB / 40.1 GB · 85.2 MB/s · 剩余约 5 分钟"
+  // A program text, e.g. "12.3 GB / 40.1 GB · 85.2 MB/s · 剩余约 5 分钟" in Chinese.
+  std::string text;
 };
 
 class TProgressMeter {
@@ -25,7 +28,7 @@ class TProgressMeter {
   // Takes the run's counts now; the first sample marks the run's start. Paused time is left out of
   // the speed and the running time, so a sample is due also right as a pause begins and ends.
   void Add(const TProgressSample& sample);
-  TProgressShown Shown() const;
+  TProgressShown Shown(texts::TLanguage language = texts::TLanguage::Chinese) const;
 
  private:
   bool started_ = false;
@@ -36,4 +39,5 @@ class TProgressMeter {
 };
 
 // A byte count as the shell's copy dialog shows it: "512 字节", "1.50 KB", "12.3 GB".
-std::string ByteCountText(std::uint64_t bytes);
+std::string ByteCountText(std::uint64_t bytes,
+                          texts::TLanguage language = texts::TLanguage::Chinese);

@@ -1,6 +1,6 @@
 // Texts more than one run shows or that more than one view tells apart: the make's status and
-// lines the update shows as well, the line of a file that could not be digested, the lines of a
-// run's routine and the boxes' texts.
+// lines the update shows as well, the line of a file that could not be digested, and the lines of
+// a run's routine.
 #pragma once
 
 #include <cstddef>
@@ -24,11 +24,6 @@ inline constexpr char kFileLine[] = "文件: ";
 inline constexpr char kMatchedLine[] = "OK: ";
 inline constexpr char kCheckingLine[] = "对比MD5检查文件在   ";
 inline constexpr char kResultsDoneLine[] = "操作完成";
-
-// A make with nothing to store; the window shows it in a box.
-inline constexpr char kNoFilesText[] = "No files to work with!";
-// A run that ran out of memory.
-inline constexpr char kOutOfMemoryText[] = "内存不足,操作已中止。";
 
 // "%d 文件进度:%s目标为:%s" with the count of files digested, a line feed and the folder: all but
 // the folder.

@@ -1,4 +1,4 @@
-// The joined and the UTF-8 forms of a view text.
+// The joined and the UTF-8 forms of a view text, and filled texts.
 #include "catalogue/run_view.h"
 
 #include "platform/text.h"
@@ -57,4 +57,19 @@ std::string ViewTextUtf8(const TShownText& text) {
   std::string joined;
   for (std::size_t i = 0; i < text.size(); ++i) AppendUtf8(text[i], joined);
   return joined;
+}
+
+TFilledText::TFilledText(std::string_view pattern, TViewText args) {
+  std::size_t textStart = 0;
+  const auto add = [this](TTextPiece piece) {
+    if (!piece.text.empty() && size_ < kMostPieces) pieces_[size_++] = piece;
+  };
+  for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+    const std::size_t number = static_cast<unsigned char>(pattern[i + 1] - '1');
+    if (pattern[i] != '%' || number >= args.size()) continue;
+    add(ProgramText(pattern.substr(textStart, i - textStart)));
+    add(args.begin()[number]);
+    textStart = ++i + 1;
+  }
+  add(ProgramText(pattern.substr(textStart)));
 }

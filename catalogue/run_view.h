@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "texts/texts.h"
+
 enum class TRunKind { Make, Check };
 
 // Where the bytes of a piece of shown text come from. The program's own texts are GBK whatever
@@ -34,8 +36,35 @@ inline TTextPiece ProgramText(std::string_view text) { return {text, TTextSource
 inline TTextPiece SystemText(std::string_view text) { return {text, TTextSource::System}; }
 inline TTextPiece Utf8Text(std::string_view text) { return {text, TTextSource::Utf8}; }
 
-// A pane line or a status text: its pieces, first to last. The pieces only live for the call.
-using TViewText = std::initializer_list<TTextPiece>;
+// A pane line or a status text: its pieces, first to last, as a braced list or an array of them.
+// The pieces only live for the call.
+class TViewText {
+ public:
+  TViewText() = default;
+  TViewText(std::initializer_list<TTextPiece> pieces) : list_(pieces) {}
+  TViewText(const TTextPiece* begin, const TTextPiece* end) : begin_(begin), end_(end) {}
+  const TTextPiece* begin() const { return begin_ ? begin_ : list_.begin(); }
+  const TTextPiece* end() const { return begin_ ? end_ : list_.end(); }
+  std::size_t size() const { return static_cast<std::size_t>(end() - begin()); }
+
+ private:
+  std::initializer_list<TTextPiece> list_;  // a braced list, or
+  const TTextPiece* begin_ = nullptr;       // an array
+  const TTextPiece* end_ = nullptr;
+};
+
+// A text of the program's with its "%1" to "%9" filled by pieces of any source (a path, a
+// count), as one view text; it refers to the pattern and the pieces, which must outlive it.
+class TFilledText {
+ public:
+  TFilledText(std::string_view pattern, TViewText args);
+  operator TViewText() const { return {pieces_, pieces_ + size_}; }
+
+ private:
+  static constexpr std::size_t kMostPieces = 19;  // nine arguments and the text around them
+  TTextPiece pieces_[kMostPieces];
+  std::size_t size_ = 0;
+};
 
 // The pieces' bytes joined as they stand: the text as a system whose code page is GBK shows it.
 std::string JoinedBytes(TViewText text);
@@ -101,6 +130,11 @@ class TRunView {
   // from their own threads and start no read while it is set.
   std::atomic<bool>& PauseFlag() { return paused_; }
 
+  // The language of the view's texts. A run takes it when it starts and keeps it to its end.
+  texts::TLanguage Language() const { return language_; }
+  void SetLanguage(texts::TLanguage language) { language_ = language; }
+
  private:
   std::atomic<bool> paused_{false};
+  texts::TLanguage language_ = texts::TLanguage::Chinese;
 };

@@ -27,10 +27,6 @@ TStartPlan PlanOpen(const std::string& path);
 // a folder of the checkfile's name beside the program does not count.
 TStartPlan PlanStart(const std::string& programFolder, const std::string& argument);
 
-// A name given to the program that no text can hold (a lone UTF-16 surrogate); the name follows, as
-// it was given.
-inline constexpr char kUnrepresentableNameText[] = "文件名含有无效的字符,无法打开: ";
-
 // One argument of a command line from `rest` on, which is left behind it. Paths are read by their
 // own quoting rule: quotes group blanks and are dropped, and a backslash never escapes one, since
 // no path holds a quote; so "D:\照片 2026\" (a shortcut's folder) names D:\照片 2026\ instead of

@@ -7,8 +7,6 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
-#include "catalogue/run_texts.h"
-#include "console/console_texts.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
 #include "widgets/report_file.h"
@@ -16,19 +14,15 @@
 
 namespace {
 
-// The usage text for the program named `program`, its lines ended by CR LF.
-std::string UsageText(const std::string& program) {
-  const std::string usage = ViewTextUtf8({ProgramText(kUsageText)});
-  std::string text;
-  for (std::size_t i = 0; i < usage.size(); ++i) {
-    if (usage.compare(i, 2, "%1") == 0) {
-      text += program;
-      ++i;
-    } else {
-      text += usage[i] == '\n' ? std::string("\r\n") : std::string(1, usage[i]);
-    }
-  }
-  return text + "\r\n";
+using texts::TText;
+
+// A text of the console program in UTF-8, its line ends CR LF, with its "%1" filled by `argument`.
+std::string Say(texts::TLanguage language, TText name, std::string_view argument = {}) {
+  const std::string text =
+      ViewTextUtf8(TFilledText(texts::Text(language, name), {Utf8Text(argument)}));
+  std::string lines;
+  for (const char c : text) lines += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return lines;
 }
 
 // The run asked for; its errors go to standard error.
@@ -48,10 +42,10 @@ int RunRequest(const TConsoleRequest& request, TConsoleView& view) {
   } catch (const ECheckfileError& error) {
     view.WriteError(ViewTextUtf8(error.Text()));
   } catch (const std::bad_alloc&) {
-    view.WriteError(ViewTextUtf8({ProgramText(kOutOfMemoryText)}));
+    view.WriteError(Say(view.Language(), TText::OutOfMemoryBox));
   } catch (const std::length_error&) {
     // A string or list asked to grow past what this build can address: memory ran out too.
-    view.WriteError(ViewTextUtf8({ProgramText(kOutOfMemoryText)}));
+    view.WriteError(Say(view.Language(), TText::OutOfMemoryBox));
   } catch (const std::exception& error) {
     // The errors' texts are English, with paths and system texts in the code page.
     view.WriteError(ViewTextUtf8({SystemText(error.what())}));
@@ -63,8 +57,9 @@ int RunRequest(const TConsoleRequest& request, TConsoleView& view) {
 bool SaveReport(TConsoleView& view, const std::string& path) {
   unsigned long error = 0;
   if (widgets::SaveReport(view.Lines(), path, error)) return true;
-  view.WriteError(ViewTextUtf8({ProgramText(widgets::kSaveFailedText), Utf8Text(path),
-                                ProgramText("\r\n"), SystemText(platform::ErrorText(error))}));
+  view.WriteError(Say(view.Language(), TText::SaveFailedBox) +
+                  ViewTextUtf8({Utf8Text(path), ProgramText("\r\n"),
+                                SystemText(platform::ErrorText(error))}));
   return false;
 }
 
@@ -116,23 +111,24 @@ int CheckExitCode(const TCheckSummary& summary) {
 }
 
 int RunConsoleProgram(const std::vector<std::string>& arguments, TConsoleSystem& system,
-                      const TConsoleStop& stop) {
+                      const TConsoleStop& stop, texts::TLanguage language) {
   TConsoleRequest request;
   std::string bad;
   if (arguments.empty() ||
       !ParseConsoleArguments({arguments.begin() + 1, arguments.end()}, request, bad)) {
     const std::string& path = arguments.empty() ? std::string() : arguments[0];
     const std::string program = path.substr(path.find_last_of("\\/:") + 1);
-    const std::string why = bad.empty()
-                                ? ViewTextUtf8({ProgramText(kMissingArgumentText)})
-                                : ViewTextUtf8({ProgramText(kBadArgumentText), Utf8Text(bad)});
-    system.WriteError(why + "\r\n" + UsageText(program));
+    system.WriteError((bad.empty() ? Say(language, TText::ConsoleMissingArgument)
+                                   : Say(language, TText::ConsoleBadArgument, bad)) +
+                      "\r\n" + Say(language, TText::ConsoleUsage, program) + "\r\n");
     return kExitFailed;
   }
   TConsoleView view(system, stop, request.quiet);
+  view.SetLanguage(language);
   std::string why;
   if (request.background && !system.EnterBackgroundMode(why))
-    view.WriteError(ViewTextUtf8({ProgramText(kBackgroundFailedText), SystemText(why)}));
+    view.WriteError(Say(language, TText::ConsoleBackgroundFailed) +
+                    ViewTextUtf8({SystemText(why)}));
   LoadDateTimeSettings();
   int code = RunRequest(request, view);
   view.Finish();

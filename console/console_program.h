@@ -36,6 +36,7 @@ bool ParseConsoleArguments(const std::vector<std::string>& arguments, TConsoleRe
 // A check that lists nothing, or that the run did not call all well, never gives 0.
 int CheckExitCode(const TCheckSummary& summary);
 
-// The whole program: `arguments` (UTF-8) begin with the program's own path. Returns the exit code.
+// The whole program: `arguments` (UTF-8) begin with the program's own path; its own texts and the
+// runs' speak `language`. Returns the exit code.
 int RunConsoleProgram(const std::vector<std::string>& arguments, TConsoleSystem& system,
-                      const TConsoleStop& stop);
+                      const TConsoleStop& stop, texts::TLanguage language);

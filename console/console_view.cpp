@@ -2,7 +2,6 @@
 #include "console/console_view.h"
 
 #include "catalogue/run_texts.h"
-#include "platform/text.h"
 
 namespace {
 
@@ -92,7 +91,9 @@ void TConsoleView::ShowNow() {
   heldFile_.clear();
 }
 
-void TConsoleView::ShowNoFilesBox() { WriteError(kNoFilesText); }
+void TConsoleView::ShowNoFilesBox() {
+  WriteError(ViewTextUtf8({ProgramText(texts::Text(Language(), texts::TText::NoFilesBox))}));
+}
 
 void TConsoleView::SetRunning(TRunKind, bool running) {
   running_ = running;
@@ -111,8 +112,7 @@ void TConsoleView::ShowProgress(TClock::time_point now) {
               progress_->done.load(std::memory_order_relaxed),
               progress_->total.load(std::memory_order_relaxed), progress_->totalKnown.load(),
               false});
-  std::string text;
-  platform::CodePageToUtf8(meter_.Shown().text, platform::kCodePageGbk, text);
+  const std::string text = ViewTextUtf8({ProgramText(meter_.Shown(Language()).text)});
   if (text == progressShown_ && pending_.empty()) return;
   Flush();  // the lines held back stand above it
   system_.ShowProgress(text);

@@ -18,17 +18,6 @@ constexpr uint32_t kReadPiece = 1024 * 1024;
 // enough for a stop to be honoured at once even from a slow disc, rarely enough to cost nothing.
 constexpr uint32_t kProgressInterval = 64 * 1024;
 
-const char* const kErrorTexts[] = {
-    "没有错误",       // HASH_ERR_NONE
-    "未知散列类型 ",  // HASH_ERR_UNKNOWN_TYPE
-    "散列数值为空 ",  // HASH_ERR_NO_CONTEXT
-    "无效散列数值 ",  // HASH_ERR_NO_STATE
-    "无法读取文件",   // HASH_ERR_READ_FILE
-    "无法打开文件",   // HASH_ERR_OPEN_FILE
-    "散列获取失败",   // HASH_ERR_GET_FAILED
-};
-const char kUnknownErrorText[] = "未知错误";
-
 // One row per algorithm code: how to make, feed, finish and free its state. The service
 // dispatches on the code here and nowhere else.
 struct TAlgorithm {
@@ -199,10 +188,18 @@ int32_t HashFile(int32_t code, const std::string& path, std::string& text, THash
   return HashFinal(&context, text);
 }
 
+texts::TText HashErrorName(int32_t code) {
+  static constexpr texts::TText kNames[] = {
+      texts::TText::HashErrorNone,      texts::TText::HashErrorUnknownType,
+      texts::TText::HashErrorNoContext, texts::TText::HashErrorNoState,
+      texts::TText::HashErrorReadFile,  texts::TText::HashErrorOpenFile,
+      texts::TText::HashErrorGetFailed,
+  };
+  return code >= 0 && code < static_cast<int32_t>(sizeof kNames / sizeof kNames[0])
+             ? kNames[code]
+             : texts::TText::HashErrorUnknown;
+}
+
 void HashErrorText(int32_t code, std::string& text) {
-  if (code >= 0 && code < static_cast<int32_t>(sizeof kErrorTexts / sizeof kErrorTexts[0])) {
-    text = kErrorTexts[code];
-  } else {
-    text = kUnknownErrorText;
-  }
+  text = texts::Text(texts::TLanguage::Chinese, HashErrorName(code));
 }

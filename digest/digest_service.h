@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "texts/texts.h"
+
 constexpr int32_t HASH_MD2 = 257;
 constexpr int32_t HASH_MD4 = 258;
 constexpr int32_t HASH_MD5 = 259;
@@ -69,4 +71,7 @@ bool HashFileRange(TDigestContext* context, const std::string& path, uint64_t st
 int32_t HashFile(int32_t code, const std::string& path, std::string& text,
                  THashProgress* progress = nullptr, TFileFacts* facts = nullptr);
 
+// The message text of an error code (of any value), in Chinese as the library has always given it;
+// HashErrorName names it in the program's texts, for a message in another language.
 void HashErrorText(int32_t code, std::string& text);
+texts::TText HashErrorName(int32_t code);

@@ -21,6 +21,14 @@ struct TDriveFacts {
 // What the system tells of the drive that holds `path` (a core path to a folder or file).
 TDriveFacts DescribeDrive(const std::string& path);
 
+// The serial number of the volume that holds `path`, as text ("1A2B3C4D"); empty when the system
+// does not tell. A copy of a folder on another disk has another.
+std::string VolumeSerial(const std::string& path);
+
+// The folder of the user's own data on this computer (Windows: the local application data; POSIX:
+// $XDG_STATE_HOME or ~/.local/state), in the core's form; empty when there is none.
+std::string UserDataFolder();
+
 // Files digested at once on such a drive: one on optical and removable media, network shares,
 // disks that seek, drives the system cannot place, and disks on USB, FireWire, SD or MMC that do
 // not tell whether they seek (a spinning disk behind a bridge would thrash); on other fixed disks

@@ -1,11 +1,14 @@
 // The drive of a path on Windows: its type from the volume's root, and for fixed disks whether
 // the storage device reports a seek penalty (spinning disks do, solid-state disks do not) and the
-// bus it hangs on.
+// bus it hangs on; the volume's serial number and the user's data folder.
 #include <windows.h>
 // The system header below needs windows.h first.
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <winioctl.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 #include "platform/drive.h"
@@ -101,6 +104,32 @@ TDriveFacts DescribeDrive(const std::string& path) {
     facts.Bus = BusOf(device.get());
   }
   return facts;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::string VolumeSerial(const std::string& path) {
+  const std::wstring wide = SystemPath(path);
+  std::vector<wchar_t> root(wide.size() + 2);
+  DWORD serial = 0;
+  if (wide.empty() ||
+      !GetVolumePathNameW(wide.c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+      !GetVolumeInformationW(root.data(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+    return std::string();
+  char text[16];
+  std::snprintf(text, sizeof text, "%08lX", static_cast<unsigned long>(serial));
+  return text;
+}
+
+std::string UserDataFolder() {
+  PWSTR folder = nullptr;
+  std::string path;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
+    Utf8Name(folder, path);
+  CoTaskMemFree(folder);
+  return path;
 }
 
 }  // namespace platform

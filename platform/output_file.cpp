@@ -45,6 +45,20 @@ bool TTemporaryFile::ReplaceTarget(const std::string& target) {
   return replaced_;
 }
 
+bool ReplaceWithContent(const std::string& target, const std::string& content,
+                        unsigned long& error) {
+  const std::size_t cut = target.find_last_of("\\/");
+  TTemporaryFile temporary;
+  if (!temporary.Create(cut == std::string::npos ? "." : target.substr(0, cut), error))
+    return false;
+  TOutputFile& file = temporary.File();
+  if (file.Write(content.data(), content.size()) && file.Flush() && file.Close() &&
+      temporary.ReplaceTarget(target))
+    return true;
+  error = LastErrorCode();
+  return false;
+}
+
 void SetWriteLimitForTesting(std::size_t bytes) { writeLimit = bytes; }
 
 void SetWriteHookForTesting(void (*hook)()) { writeHook = hook; }

@@ -65,6 +65,12 @@ class TTemporaryFile {
   bool replaced_ = false;
 };
 
+// Writes `content` to `target` (a full core path) as the checkfile is written: into a temporary
+// file beside it, pushed to the medium, which then takes its place in one step. False with the
+// system's error code in `error` when it could not; `target` is then as it was.
+bool ReplaceWithContent(const std::string& target, const std::string& content,
+                        unsigned long& error);
+
 // Puts `source` in place of `target` in one step (not named ReplaceFile: <windows.h> makes that a
 // macro), replacing a `target` that exists (Windows:
 // MoveFileExA with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH; POSIX: rename). On failure

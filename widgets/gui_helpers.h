@@ -211,6 +211,10 @@ std::wstring ModuleWidePath(HMODULE module);
 // code in hexadecimal when the system has no text for it.
 std::string SystemErrorText(DWORD code);
 
+// A file dialog's filter from a text of names and patterns that each end in "|": the system wants
+// them ending in NUL, and the whole in two.
+std::wstring DialogFilter(std::wstring text);
+
 // A string resource of the program's module, of any length; empty when it has none.
 std::wstring LoadResourceString(UINT id);
 

@@ -1,4 +1,5 @@
 // Small Win32 helpers the program's windows are built from; see gui_helpers.h.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -100,6 +101,28 @@ TGdiObject CreatePointFont(const wchar_t* face, int points, BYTE charset, int dp
                                 DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
+std::string ModuleFileName(HMODULE module) {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameA(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::string();
+    if (length < buffer.size() - 1) return std::string(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);  // truncated: try again with room to spare
+  }
+}
+
+std::wstring ModuleWidePath(HMODULE module) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::wstring();
+    if (length < buffer.size() - 1) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);  // truncated: try again with room to spare
+  }
+}
+
 std::string SystemErrorText(DWORD code) {
   std::string text = platform::ErrorText(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
@@ -110,6 +133,11 @@ std::string SystemErrorText(DWORD code) {
     text = number;
   }
   return text;
+}
+
+std::wstring DialogFilter(std::wstring text) {
+  std::replace(text.begin(), text.end(), L'|', L'\0');
+  return text;  // its own terminating zero is the second
 }
 
 std::wstring LoadResourceString(UINT id) {

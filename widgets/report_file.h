@@ -9,9 +9,6 @@
 
 namespace widgets {
 
-// The message of a save that failed; the file and the system's reason follow.
-inline constexpr char kSaveFailedText[] = "无法保存报告: ";
-
 // Writes all of `lines` to `path` (a full core path) through a temporary file beside it that then
 // takes its place, so that a failed save never leaves part of a report where a file was. False
 // with the system's error code in `error` when it could not; a file at `path` is then as it was.

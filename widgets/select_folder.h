@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "texts/texts.h"
 #include "widgets/gui_helpers.h"
 #include "widgets/shell_locator.h"
 #include "widgets/shell_tree.h"
@@ -70,6 +71,8 @@ class TSelectFolderForm {
   TSelectFolderForm& operator=(const TSelectFolderForm&) = delete;
 
   HWND Handle() const { return hwnd_; }
+  // The language of the captions and of the tree's texts.
+  void SetLanguage(texts::TLanguage language);
   HWND OkBtn() const { return okBtn_; }
   HWND CancelBtn() const { return cancelBtn_; }
   HWND BtnNewFolder() const { return btnNewFolder_; }
@@ -96,6 +99,7 @@ class TSelectFolderForm {
   int MeasureText(const std::string& text) const;
 
   virtual void LoadCaptions();
+  texts::TLanguage language_ = texts::TLanguage::Chinese;
   virtual void ApplyOptions(TSelectFolderDialogOptions options);
   void FormResize();
   void ShellTreeChange(HTREEITEM node);
@@ -171,6 +175,7 @@ class TCustomSelectFolderDialog : public TShellDialog {
   TSelectFolderForm* Form() const { return form_; }
 
   std::string Title;  // a program text; empty for the standard caption
+  texts::TLanguage Language = texts::TLanguage::Chinese;  // of the window's texts
   int FormWidth = -1;
   int FormHeight = -1;
   TWindowState FormWindowState = TWindowState::wsNormal;

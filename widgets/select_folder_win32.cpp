@@ -266,12 +266,21 @@ int TSelectFolderForm::MeasureText(const std::string& text) const {
   return gui::TextWidth(hwnd_, font_.Get(), gui::SystemWide(text));
 }
 
+void TSelectFolderForm::SetLanguage(texts::TLanguage language) {
+  language_ = language;
+  ShellTree.SetLanguage(language);
+  LoadCaptions();
+}
+
 void TSelectFolderForm::LoadCaptions() {
-  gui::SetControlText(okBtn_, gui::LoadResourceString(IDS_SFD_OK));
-  gui::SetControlText(cancelBtn_, gui::LoadResourceString(IDS_SFD_CANCEL));
-  gui::SetControlText(btnNewFolder_, gui::LoadResourceString(IDS_SFD_CREATE_FOLDER));
-  gui::SetControlText(btnDeleteFolder_, gui::LoadResourceString(IDS_SFD_DELETE));
-  if (Caption().empty()) SetCaption(gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  const auto say = [this](texts::TText name) {
+    return gui::ProgramWide(texts::Text(language_, name));
+  };
+  gui::SetControlText(okBtn_, say(texts::TText::FolderOk));
+  gui::SetControlText(cancelBtn_, say(texts::TText::FolderCancel));
+  gui::SetControlText(btnNewFolder_, say(texts::TText::FolderCreate));
+  gui::SetControlText(btnDeleteFolder_, say(texts::TText::FolderDelete));
+  if (Caption().empty()) SetCaption(say(texts::TText::FolderCaption));
 }
 
 void TSelectFolderForm::ApplyOptions(TSelectFolderDialogOptions options) {
@@ -444,6 +453,7 @@ std::unique_ptr<TSelectFolderForm> TCustomSelectFolderDialog::CreateDialogForm()
 }
 
 void TCustomSelectFolderDialog::InitDialogForm(TSelectFolderForm& form) {
+  form.SetLanguage(Language);
   form.OnSelChange = OnSelChange;
   form.OnFormShow = OnFormShow;
   form.OnFormClose = OnFormClose;
@@ -453,8 +463,8 @@ void TCustomSelectFolderDialog::InitDialogForm(TSelectFolderForm& form) {
   if (FormHeight > 0) form.SetHeight(FormHeight);
   form.SetWindowState(FormWindowState);
   form.ApplyOptions(Options);
-  form.SetCaption(!Title.empty() ? gui::ProgramWide(Title)
-                                 : gui::LoadResourceString(IDS_SFD_BROWSE_FOR_FOLDER));
+  form.SetCaption(gui::ProgramWide(
+      !Title.empty() ? Title : texts::Text(Language, texts::TText::FolderCaption)));
   form.ShellTree.SetBaseFolder(BaseFolder);
   form.ShellTree.SetCurrentFolder(chosenFolder_);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "texts/texts.h"
 #include "widgets/com_ptr_win32.h"
 #include "widgets/shell_locator.h"
 
@@ -53,6 +54,8 @@ class TShellTree {
   void SetShowRoot(bool showRoot);
 
   void SetBaseFolder(const TShellLocator& folder) { baseFolder_ = folder; }
+  // The language of the new folder's name and of the box of a folder that cannot be made.
+  void SetLanguage(texts::TLanguage language) { language_ = language; }
   const TShellLocator& BaseFolder() const { return baseFolder_; }
   // The folder to select on the next fill; after that, the selected node's folder.
   void SetCurrentFolder(const TShellLocator& folder) { currentFolder_ = folder; }
@@ -115,6 +118,7 @@ class TShellTree {
   TShellTreeOptions options_ = 0;
   bool readOnly_ = false;
   TShellLocator baseFolder_;
+  texts::TLanguage language_ = texts::TLanguage::Chinese;
   TShellLocator currentFolder_;
   TComPtr<IShellFolder> desktop_;
   std::vector<std::unique_ptr<TNode>> nodes_;

@@ -330,7 +330,8 @@ bool TShellTree::CreateNewFolder() {
   const std::wstring folder = NodeWidePath(parent);
   if (folder.empty()) return false;
 
-  const std::wstring baseName = gui::LoadResourceString(IDS_SFD_NEW_FOLDER);
+  const std::wstring baseName =
+      gui::ProgramWide(texts::Text(language_, texts::TText::FolderNewName));
   std::wstring name = baseName;
   for (int number = 2;
        GetFileAttributesW(JoinPath(folder, name).c_str()) != INVALID_FILE_ATTRIBUTES; ++number)
@@ -338,7 +339,8 @@ bool TShellTree::CreateNewFolder() {
   const std::wstring path = JoinPath(folder, name);
   if (!CreateDirectoryW(path.c_str(), nullptr)) {
     const std::wstring error = gui::SystemWide(gui::SystemErrorText(GetLastError()));
-    const std::wstring format = gui::LoadResourceString(IDS_SFD_CREATE_FOLDER_FAILED);
+    const std::wstring format =
+        gui::ProgramWide(texts::Text(language_, texts::TText::FolderCreateFailed));
     DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(error.c_str()),
                              reinterpret_cast<DWORD_PTR>(name.c_str())};
     gui::TLocalMemory<wchar_t> text;

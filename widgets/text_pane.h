@@ -12,12 +12,14 @@
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "texts/texts.h"
 #include "widgets/line_store.h"
 
 // The pane's window class, for layout tables that create their controls by class name.
@@ -51,6 +53,8 @@ class TTextPane {
   // While a run is active the screen catches up with the lines a few times a second: scrolling
   // and repainting cost far more than keeping a line. Ending the batching catches up at once.
   void SetBatching(bool batching);
+  // The language of the pane's menu, boxes and save dialog.
+  void SetLanguage(texts::TLanguage language) { language_ = language; }
   void Flush();
   // Catches up once the batch interval has passed since it last did.
   void FlushIfDue();
@@ -136,7 +140,9 @@ class TTextPane {
   void ShowStopBox(const std::wstring& text) const;
   // Returns null when the selection is on the clipboard, or else the program text that says why
   // it is not.
-  const char* PutSelectionOnClipboard();
+  // The box's text when the copy failed.
+  std::optional<texts::TText> PutSelectionOnClipboard();
+  std::wstring Say(texts::TText name) const;  // the text in the pane's language
   // Writes the text from `from` to `to` as UTF-16 into `out`, at most `room` units; returns the
   // units written. With a null `out`, returns the units the text needs.
   std::size_t WriteUtf16(TTextPosition from, TTextPosition to, wchar_t* out,
@@ -144,6 +150,7 @@ class TTextPane {
 
   HWND window_ = nullptr;
   std::string reportName_ = "report";
+  texts::TLanguage language_ = texts::TLanguage::Chinese;
   TLineStore lines_;
   TSelection selection_;
   int column_ = -1;  // the x that up and down keep to; -1: the caret's own

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/wide_path_win32.h"
@@ -34,14 +35,7 @@ constexpr std::size_t kMaxClusterWidths = 4096;
 constexpr LRESULT kEditClassIndex = 65536 + 4;
 enum TMenuCommand { CommandCopy = 1, CommandSelectAll, CommandSaveAs };
 
-// The context menu's texts, in code page 936 as every text of the program.
-const char kCopyText[] = "复制(&C)";
-const char kSelectAllText[] = "全选(&A)";
-const char kSaveAsText[] = "另存为(&S)...";
-const char kCopyFailedText[] = "无法复制到剪贴板,剪贴板中仍是原来的内容。";
-const char kCopyLostText[] = "无法复制到剪贴板,剪贴板已被清空。";
-// The save dialog's file types, ending with the double zero.
-const char kReportFilter[] = "文本文件 (*.txt)\0*.txt\0所有文件 (*.*)\0*.*\0";
+using texts::TText;
 
 POINT PointOf(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
@@ -813,12 +807,11 @@ void TTextPane::OnContextMenu(POINT screen) {
   }
   const gui::TMenu menu(CreatePopupMenu());
   AppendMenuW(menu.Get(), MF_STRING | (selection_.Empty() ? MF_GRAYED : 0), CommandCopy,
-              gui::ProgramWide(kCopyText).c_str());
+              Say(TText::PaneCopy).c_str());
   const UINT empty = lines_.Utf16Length() == 0 ? MF_GRAYED : 0;
-  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSelectAll,
-              gui::ProgramWide(kSelectAllText).c_str());
+  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSelectAll, Say(TText::PaneSelectAll).c_str());
   AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSaveAs, gui::ProgramWide(kSaveAsText).c_str());
+  AppendMenuW(menu.Get(), MF_STRING | empty, CommandSaveAs, Say(TText::PaneSaveAs).c_str());
   const BOOL command = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
                                       screen.y, 0, window_, nullptr);
   if (command == CommandCopy) CopySelection();
@@ -835,7 +828,7 @@ void TTextPane::SaveAs() {
   std::string path;
   unsigned long error = ERROR_INVALID_NAME;
   if (platform::Utf8Name(chosen.c_str(), path) && SaveReport(lines_, path, error)) return;
-  ShowStopBox(gui::ProgramWide(kSaveFailedText) + chosen + L"\r\n" +
+  ShowStopBox(Say(TText::SaveFailedBox) + chosen + L"\r\n" +
               gui::SystemWide(gui::SystemErrorText(error)));
 }
 
@@ -848,7 +841,7 @@ bool TTextPane::AskReportPath(std::wstring& chosen) const {
   // Room for any path the system takes, long paths included.
   std::vector<wchar_t> file(std::max<std::size_t>(name.size() + 1, 32768), L'\0');
   std::copy(name.begin(), name.end(), file.begin());
-  const std::wstring filter = gui::ProgramWide({kReportFilter, sizeof kReportFilter - 1});
+  const std::wstring filter = gui::DialogFilter(Say(TText::ReportFilter));
   const std::wstring documents = DocumentsFolder();
 
   OPENFILENAMEW dialog{};
@@ -919,24 +912,28 @@ void TTextPane::CopySelection() {
   if (selection_.Empty()) return;
   // Told in a box, once the clipboard is closed again: a copy that silently failed would leave
   // the user pasting whatever was there before.
-  if (const char* failure = PutSelectionOnClipboard()) ShowStopBox(gui::ProgramWide(failure));
+  if (const std::optional<TText> failure = PutSelectionOnClipboard()) ShowStopBox(Say(*failure));
 }
 
-const char* TTextPane::PutSelectionOnClipboard() {
+std::wstring TTextPane::Say(TText name) const {
+  return gui::ProgramWide(texts::Text(language_, name));
+}
+
+std::optional<TText> TTextPane::PutSelectionOnClipboard() {
   const TTextPosition from = selection_.Begin();
   const TTextPosition to = selection_.End();
   const std::size_t units = WriteUtf16(from, to, nullptr, 0);
   gui::TGlobalMemory memory((units + 1) * sizeof(wchar_t));
   {
     const gui::TGlobalLock<wchar_t> text(memory.Get());
-    if (!text.Get()) return kCopyFailedText;
+    if (!text.Get()) return TText::CopyFailedBox;
     text.Get()[WriteUtf16(from, to, text.Get(), units)] = L'\0';
   }
   const gui::TClipboard clipboard(window_);  // fails while another program holds it open
-  if (!clipboard.Open() || !EmptyClipboard()) return kCopyFailedText;
-  if (!SetClipboardData(CF_UNICODETEXT, memory.Get())) return kCopyLostText;
+  if (!clipboard.Open() || !EmptyClipboard()) return TText::CopyFailedBox;
+  if (!SetClipboardData(CF_UNICODETEXT, memory.Get())) return TText::CopyLostBox;
   memory.Release();  // the system owns it now
-  return nullptr;
+  return std::nullopt;
 }
 
 // ---- The edit box's messages for lines and positions, in UTF-16 units as an edit box counts

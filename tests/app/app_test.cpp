@@ -16,6 +16,8 @@
 #include "platform/file_handle_win32.h"
 #include "tests/app/program_driver.h"
 #include "widgets/com_ptr_win32.h"
+#include "widgets/display_text.h"
+#include "widgets/gui_helpers.h"
 
 using namespace driver;
 
@@ -393,6 +395,74 @@ TEST(StartUp, CheckfileBesideProgramIsCheckedAtOnceAndOnlyOnce) {
   EXPECT_TRUE(program.Idle());
 }
 
+// In both languages and at 100%, 150% and 200% scaling every caption fits its control (the pause
+// button's two included) and no two controls of a page overlap.
+TEST(Layout, EveryCaptionFitsItsControlInBothLanguagesAtEveryScale) {
+  TProgramFolder setup;
+  for (const DWORD dpi : {96, 144, 192}) {
+    struct TScale {  // the system's scaling, for the programs started meanwhile
+      explicit TScale(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi,
+                        sizeof dpi);
+      }
+      ~TScale() { RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels"); }
+    } scale(dpi);
+    for (const wchar_t* language : {L"zh-CN", L"en"}) {
+      const TLanguageSetting setting(language);
+      TProgram program(setup.program, setup.folder.Path());
+      const int shown = static_cast<int>(dpi);
+      const gui::TGdiObject font =
+          gui::CreatePointFont(L"MS Sans Serif", 8, gui::ChineseCharset(), shown);
+      const auto width = [&](const std::wstring& text) {
+        return gui::TextWidth(program.Window(), font.Get(), text);
+      };
+      const int margin = MulDiv(6, shown, 96);  // a button's edge and room around its caption
+      const int box = MulDiv(16, shown, 96);    // a radio button's circle and its gap
+      const std::pair<int, int> controls[] = {  // id, the room the caption takes besides itself
+                                              {IdLabel1, 0},
+                                              {IdButtonGo, 2 * margin},
+                                              {IdButtonFindCheckFile, 2 * margin},
+                                              {IdButtonUpdateCheckfile, 2 * margin},
+                                              {IdLabel2, 0},
+                                              {IdLabelLanguage, 0},
+                                              {IdRadioChinese, box},
+                                              {IdRadioEnglish, box},
+                                              {IdButtonAbort, 2 * margin},
+                                              {IdButtonPause, 2 * margin}};
+      const bool english = std::wstring(language) == L"en";
+      for (const auto& [id, room] : controls) {
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(program.Control(id), &client)) << id;
+        std::vector<std::wstring> captions = {WideText(program.Control(id))};
+        if (id == IdButtonPause)
+          captions = {english ? L"Pause" : L"暂停", english ? L"Resume" : L"继续"};
+        for (const std::wstring& caption : captions)
+          EXPECT_LE(width(caption) + room, client.right)
+              << "\"" << Utf8(caption) << "\" at " << dpi << " dpi";
+      }
+      for (int page = 0; page < 3; ++page) {  // the page's controls and the form's own
+        std::vector<std::pair<HWND, RECT>> placed;
+        for (int id = IdLabel1; id <= IdRadioEnglish; ++id) {
+          const HWND control = program.Control(id);
+          const HWND parent = control ? GetParent(control) : nullptr;
+          const bool hidden = !(GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE);  // during runs
+          if (!control || hidden ||
+              (parent != program.Window() && parent != program.Control(IdTabSheetMake + page)))
+            continue;
+          RECT bounds{};
+          GetWindowRect(control, &bounds);
+          for (const auto& [other, otherBounds] : placed) {
+            RECT both{};
+            EXPECT_FALSE(IntersectRect(&both, &bounds, &otherBounds))
+                << GetDlgCtrlID(control) << " overlaps " << GetDlgCtrlID(other) << " at " << dpi;
+          }
+          placed.emplace_back(control, bounds);
+        }
+      }
+    }
+  }
+}
+
 // Under 64-bit Wine even a plain edit box of the asking process has no accessible object; where
 // the system gives one, it is a read-only text box, as the pane's must be.
 TEST(ScreenReader, PlainEditBoxIsAReadOnlyTextBoxOrHasNoObjectAtAll) {
@@ -522,6 +592,7 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
   const auto* named = std::find_if(std::begin(kNames), std::end(kNames),
                                    [](const auto& n) { return n.codePage == GetACP(); });
   ASSERT_NE(std::end(kNames), named) << GetACP();
+  const TLanguageSetting chinese(ChineseUserInterface() ? L"" : L"zh-CN");  // on every code page
   TProgramFolder setup;
   const std::wstring root = Wide(setup.folder.Path());
   ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));

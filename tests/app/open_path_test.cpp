@@ -94,6 +94,7 @@ TEST(OpenPath, CheckfileThatCannotBeLoadedGivesTheErrorBox) {
 }
 
 TEST(OpenPath, UnrepresentableNameOnTheCommandLineGivesABoxThatSaysWhy) {
+  const TLanguageSetting chinese(ChineseUserInterface() ? L"" : L"zh-CN");
   TProgramFolder setup;
   // A lone surrogate: no text, UTF-8 included, can hold the name, and a stand-in could name
   // another file.

@@ -543,6 +543,31 @@ TConsoleRun RunConsole(const std::string& program, const std::vector<std::string
   return run;
 }
 
+
+TLanguageSetting::TLanguageSetting(const std::wstring& code) : before_(Current()) { Set(code); }
+
+TLanguageSetting::~TLanguageSetting() { Set(before_); }
+
+std::wstring TLanguageSetting::Current() {
+  wchar_t code[64] = {};
+  DWORD size = sizeof code - sizeof code[0];
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Hashtally", L"Language", RRF_RT_REG_SZ, nullptr,
+                   code, &size) != ERROR_SUCCESS)
+    return std::wstring();
+  return code;
+}
+
+void TLanguageSetting::Set(const std::wstring& code) {
+  if (code.empty()) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Hashtally", L"Language");
+  } else {
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Hashtally", L"Language", REG_SZ, code.c_str(),
+                    static_cast<DWORD>((code.size() + 1) * sizeof(wchar_t)));
+  }
+}
+
+bool ChineseUserInterface() { return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE; }
+
 TProgramFolder::TProgramFolder(const std::string& builtProgram) {
   CopyFileA(builtProgram.c_str(), program.c_str(), FALSE);
 }

@@ -140,6 +140,23 @@ struct TConsoleRun {
 };
 TConsoleRun RunConsole(const std::string& program, const std::vector<std::string>& arguments);
 
+// The user's language setting (HKCU\Software\Hashtally, value "Language") set to `code`, or
+// removed for an empty one, while it lives; as it was, afterwards.
+class TLanguageSetting {
+ public:
+  explicit TLanguageSetting(const std::wstring& code);
+  TLanguageSetting(const TLanguageSetting&) = delete;
+  TLanguageSetting& operator=(const TLanguageSetting&) = delete;
+  ~TLanguageSetting();
+  static std::wstring Current();  // empty without one
+  static void Set(const std::wstring& code);
+
+ private:
+  std::wstring before_;
+};
+// True where Windows speaks Chinese to the user.
+bool ChineseUserInterface();
+
 // A folder holding a copy of the program (or of a test build of it).
 struct TProgramFolder {
   TTempFolder folder;
