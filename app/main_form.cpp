@@ -215,8 +215,8 @@ void TForm1::ApplyLanguage() {
   CheckRadioButton(pages_[2], IdRadioChinese, IdRadioEnglish,
                    language_ == TLanguage::Chinese ? IdRadioChinese : IdRadioEnglish);
   const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2, Say(TText::VersionLabel) +
-                                  gui::SystemWide(VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)));
+  gui::SetControlText(label2, Say(TText::VersionLabel) + gui::SystemWide(VersionInfo1.VersionString(
+                                                             widgets::TVersionInfo::kFileVersion)));
   gui::FitLabelWidth(label2);
   gui::SetControlText(Control(IdMemoAbout), Say(TText::AboutText));
   // A pane keeps what a run wrote into it, in the run's language; the hints follow.
@@ -703,7 +703,8 @@ void TForm1::UseScanFolder(const std::string& folder) {
 }
 
 void TForm1::ButtonGoClick() {
-  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)).Run(ScanFolder);
+  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+                   .Run(ScanFolder);
 }
 
 void TForm1::ButtonFindCheckFileClick() {
@@ -749,7 +750,8 @@ void TForm1::ButtonUpdateCheckfileClick() {
                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
-  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion)).Run(*outcome);
+  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+      .Run(*outcome);
 }
 
 void TForm1::OpenPath(const std::string& path) {

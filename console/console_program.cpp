@@ -57,9 +57,9 @@ int RunRequest(const TConsoleRequest& request, TConsoleView& view) {
 bool SaveReport(TConsoleView& view, const std::string& path) {
   unsigned long error = 0;
   if (widgets::SaveReport(view.Lines(), path, error)) return true;
-  view.WriteError(Say(view.Language(), TText::SaveFailedBox) +
-                  ViewTextUtf8({Utf8Text(path), ProgramText("\r\n"),
-                                SystemText(platform::ErrorText(error))}));
+  view.WriteError(
+      Say(view.Language(), TText::SaveFailedBox) +
+      ViewTextUtf8({Utf8Text(path), ProgramText("\r\n"), SystemText(platform::ErrorText(error))}));
   return false;
 }
 

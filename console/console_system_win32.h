@@ -40,9 +40,9 @@ class TWindowsConsole : public TConsoleSystem {
     bool console_ = false;
   };
 
-  // The program takes in the window library (the core folds letter case with it), so the system
-  // tells a logoff or a shutdown to the process's windows, not to its console handler: a hidden
-  // window on a thread of its own hears of it.
+  // The program takes in the window library (the core's platform layer uses it and the shell's),
+  // so the system tells a logoff or a shutdown to the process's windows, not to its console
+  // handler: a hidden window on a thread of its own hears of it.
   class TSessionWatch {
    public:
     TSessionWatch();

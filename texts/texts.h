@@ -80,8 +80,8 @@ enum class TText : unsigned short {
   SavedLine,
   FilesProgress,  // %1: the count of files digested; the folder follows
   // The console program; "\n" ends each line of its texts.
-  ConsoleUsage,             // %1: the program's name
-  ConsoleBadArgument,       // %1: the argument
+  ConsoleUsage,        // %1: the program's name
+  ConsoleBadArgument,  // %1: the argument
   ConsoleMissingArgument,
   ConsoleBackgroundFailed,  // the system's reason follows
   Count_

@@ -678,6 +678,8 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
     if (change) WriteFile(hangul, "changed");
     for (const std::string& list : {setup.folder / kCheckfile, lists[0], lists[1], lists[2]}) {
       const std::wstring checked = CheckPane(program, list);
+      // The console program prints the pane's text, in UTF-8 on every code page.
+      EXPECT_EQ(Utf8(checked) + "\r\n", RunConsole(kConsoleProgram, {"check", list}).output);
       const bool own = list == setup.folder / kCheckfile;
       if (!change) {
         // The other lists beside each are files it does not list.

@@ -543,7 +543,6 @@ TConsoleRun RunConsole(const std::string& program, const std::vector<std::string
   return run;
 }
 
-
 TLanguageSetting::TLanguageSetting(const std::wstring& code) : before_(Current()) { Set(code); }
 
 TLanguageSetting::~TLanguageSetting() { Set(before_); }
