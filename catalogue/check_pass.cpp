@@ -187,9 +187,13 @@ void TCheckPass::Summarise(const TTally& tally, const std::vector<TMismatch>& mi
   summary_.damagedLines = tally.skipped;
   for (const TMismatch& mismatch : mismatches) {
     const TState state = outcome.states[mismatch.entry];
-    ++(state == TState::Damaged  ? summary_.damaged
-       : state == TState::Edited ? summary_.edited
-                                 : summary_.changedUntimed);
+    if (state == TState::Damaged) {
+      ++summary_.damaged;
+    } else if (state == TState::Edited) {
+      ++summary_.edited;
+    } else {
+      ++summary_.changedUntimed;
+    }
   }
   if (outcome.inventory && !outcome.inventory->NamesFilesOutside()) {
     summary_.newFiles = outcome.inventory->NewFiles();

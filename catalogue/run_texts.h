@@ -16,8 +16,9 @@ inline constexpr char kTooLongLine[] = "文件路径超过10000字节,无法存�
 // Followed by the checkfile's path.
 inline constexpr char kSavedLine[] = "操作完成.  检查文件保存为 ";
 
-// The lines of a run's routine, each the first piece of its line: a file or folder that went well,
-// and the check's own first line (before the checkfile's path) and the line that ends its results.
+// The lines of a run's routine, each the first piece of its line: a folder walked, a file digested
+// or matched, the check's own first line (before the checkfile's path) and the line that ends its
+// results.
 // The console program's quiet output leaves out the lines that begin with them.
 inline constexpr char kFolderLine[] = "文件夹: ";
 inline constexpr char kFileLine[] = "文件: ";
