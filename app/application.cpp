@@ -10,6 +10,7 @@
 #include "app/application.h"
 #include "app/main_form.h"
 #include "catalogue/date_time_text.h"
+#include "catalogue/start_up.h"
 #include "widgets/display_text.h"
 
 namespace {
@@ -27,24 +28,6 @@ class TOleSession {
  private:
   bool initialised_;
 };
-
-// One argument of a command line from `rest` on, which is left behind it. Paths are read by their
-// own quoting rule: quotes group blanks and are dropped, and a backslash never escapes one, since
-// no path holds a quote; so "D:\照片 2026\" (a shortcut's folder) names D:\照片 2026\ instead of
-// a name that ends in a quote.
-std::wstring NextPathArgument(const wchar_t*& rest) {
-  while (*rest == L' ' || *rest == L'\t') ++rest;
-  std::wstring argument;
-  bool quoted = false;
-  for (; *rest != L'\0' && (quoted || (*rest != L' ' && *rest != L'\t')); ++rest) {
-    if (*rest == L'"') {
-      quoted = !quoted;
-    } else {
-      argument += *rest;
-    }
-  }
-  return argument;
-}
 
 // The first command-line argument as it was given, empty when there is none. The wide command
 // line is read, so that a name the code page cannot hold can be told apart from a look-alike.

@@ -31,8 +31,6 @@ const wchar_t kApplicationTitle[] = L"Hashtally";
 const wchar_t kMainWindowClass[] = L"" HT_MAIN_WINDOW_CLASS;
 const wchar_t kPageWindowClass[] = L"" HT_PAGE_WINDOW_CLASS;
 
-// The version resource's "FileVersion" text is the program's version string.
-constexpr int kFileVersionIndex = 2;
 // CSIDL_DRIVES: the computer's drives, the root of the folder chooser's tree.
 constexpr int kDrivesFolder = 0x11;
 
@@ -217,8 +215,8 @@ void TForm1::ApplyLanguage() {
   CheckRadioButton(pages_[2], IdRadioChinese, IdRadioEnglish,
                    language_ == TLanguage::Chinese ? IdRadioChinese : IdRadioEnglish);
   const HWND label2 = Control(IdLabel2);
-  gui::SetControlText(label2, Say(TText::VersionLabel) +
-                                  gui::SystemWide(VersionInfo1.VersionString(kFileVersionIndex)));
+  gui::SetControlText(label2, Say(TText::VersionLabel) + gui::SystemWide(VersionInfo1.VersionString(
+                                                             widgets::TVersionInfo::kFileVersion)));
   gui::FitLabelWidth(label2);
   gui::SetControlText(Control(IdMemoAbout), Say(TText::AboutText));
   // A pane keeps what a run wrote into it, in the run's language; the hints follow.
@@ -705,7 +703,8 @@ void TForm1::UseScanFolder(const std::string& folder) {
 }
 
 void TForm1::ButtonGoClick() {
-  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(ScanFolder);
+  ScanFolder = TMakePass(makeView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+                   .Run(ScanFolder);
 }
 
 void TForm1::ButtonFindCheckFileClick() {
@@ -751,7 +750,8 @@ void TForm1::ButtonUpdateCheckfileClick() {
                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
     return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
-  TUpdatePass(checkView_, VersionInfo1.VersionString(kFileVersionIndex)).Run(*outcome);
+  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
+      .Run(*outcome);
 }
 
 void TForm1::OpenPath(const std::string& path) {

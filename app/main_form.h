@@ -60,7 +60,7 @@ class TForm1 {
       showsHint = false;
       pane_.Clear();
     }
-    void AppendLine(TViewText line) override { pane_.AppendLine(gui::ViewTextUtf8(line)); }
+    void AppendLine(TViewText line) override { pane_.AppendLine(ViewTextUtf8(line)); }
     void SetStatus(TViewText text) override;
     void ProcessMessages() override { form_.ProcessMessagesDuringRun(); }
     void ShowNow() override;

@@ -128,6 +128,7 @@ TCheckPass::TCheckPass(TRunView& view, unsigned digestThreads, TDigestFile diges
 
 void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   outcome_.reset();
+  summary_ = TCheckSummary();
   view_.ClearPane();
   if (origin == TCheckOrigin::BesideProgram) AppendProgramLine(view_, kAutoCheckLine);
   view_.ClearAbortRequest();
@@ -137,7 +138,7 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   auto entries = std::make_shared<const TCheckfileEntries>(LoadCheckfileEntries(
       checkfilePath, [this] { view_.ProcessMessages(); }, &checkfileWritten_));
-  view_.AppendLine({ProgramText("对比MD5检查文件在   "), Utf8Text(checkfilePath)});
+  view_.AppendLine({ProgramText(kCheckingLine), Utf8Text(checkfilePath)});
 
   // The folder is listed beside the digests. The listing owns what it uses: it may be left
   // behind, stuck on a dead share, when the window closes during a stop.
@@ -171,9 +172,34 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   if (!stopped) {
     outcome->inventory = listing->inventory;
     AppendSummary(*entries, baseFolder, tally, mismatches, *outcome);
-    outcome_ = std::move(outcome);
   }
+  Summarise(tally, mismatches, *outcome, stopped);
+  if (!stopped) outcome_ = std::move(outcome);
   view_.SetStatus({ProgramText(kIdleStatus)});
+}
+
+void TCheckPass::Summarise(const TTally& tally, const std::vector<TMismatch>& mismatches,
+                           const TCheckOutcome& outcome, bool stopped) {
+  using TState = TCheckOutcome::TState;
+  summary_.entries = outcome.states.size();
+  summary_.compared = tally.compared;
+  summary_.notCompared = tally.failed;
+  summary_.damagedLines = tally.skipped;
+  for (const TMismatch& mismatch : mismatches) {
+    const TState state = outcome.states[mismatch.entry];
+    if (state == TState::Damaged) {
+      ++summary_.damaged;
+    } else if (state == TState::Edited) {
+      ++summary_.edited;
+    } else {
+      ++summary_.changedUntimed;
+    }
+  }
+  if (outcome.inventory && !outcome.inventory->NamesFilesOutside()) {
+    summary_.newFiles = outcome.inventory->NewFiles();
+    summary_.folderUnlisted = outcome.inventory->SomeFolderUnreadable();
+  }
+  summary_.stopped = stopped;
 }
 
 bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
@@ -270,7 +296,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   ++tally.compared;
   if (entries.Matches(i, result.Digest)) {
     outcome.states[i] = TState::Matched;
-    view_.AppendLine({ProgramText("OK: "), Utf8Text(result.Path)});
+    view_.AppendLine({ProgramText(kMatchedLine), Utf8Text(result.Path)});
     return;
   }
   // Changed. Written through the file system, its last write is after the checkfile's; a file
@@ -297,7 +323,7 @@ void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::stri
                                const TTally& tally, const std::vector<TMismatch>& mismatches,
                                const TCheckOutcome& outcome) {
   const auto mismatched = static_cast<int32_t>(mismatches.size());
-  AppendProgramLine(view_, "操作完成");
+  AppendProgramLine(view_, kResultsDoneLine);
   AppendProgramLine(view_, "");
   std::vector<std::uint32_t> sorted;
   if (mismatched > 0) {
@@ -327,8 +353,10 @@ void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::stri
                       std::to_string(mismatched) + " 文件的MD5值不匹配!文件已经被损坏或修改");
     AppendChangeKinds(entries, baseFolder, mismatches, sorted, outcome);
   }
-  if (mismatched == 0 && tally.failed == 0 && tally.skipped == 0 && tally.compared > 0)
+  if (mismatched == 0 && tally.failed == 0 && tally.skipped == 0 && tally.compared > 0) {
     AppendProgramLine(view_, "一切正常!");
+    summary_.allWell = true;
+  }
   if (outcome.inventory) AppendNewFiles(*outcome.inventory);
 }
 

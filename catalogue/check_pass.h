@@ -37,6 +37,22 @@ struct TCheckOutcome {
   std::vector<std::pair<std::uint32_t, std::string>> changedDigests;
 };
 
+// What a check run counted, for callers that show no pane (the console program's exit code).
+// Filled at every ending but an exception's; after a stop, what the run got through until then.
+struct TCheckSummary {
+  std::size_t entries = 0;         // entries the checkfile lists
+  std::int32_t compared = 0;       // digested, matching or not
+  std::int32_t notCompared = 0;    // could not be digested, refused or ambiguous
+  std::int32_t damagedLines = 0;   // lines of the checkfile that could not be read
+  std::size_t damaged = 0;         // changed, though written before the checkfile
+  std::size_t edited = 0;          // changed, written after the checkfile
+  std::size_t changedUntimed = 0;  // changed, where either time is unknown
+  std::size_t newFiles = 0;        // files of the folder that no entry names
+  bool folderUnlisted = false;     // some folder could not be listed for new files
+  bool allWell = false;            // the run said "一切正常!"
+  bool stopped = false;
+};
+
 class TCheckPass {
  public:
   // `view` must outlive the pass. `digestThreads` files are digested at once; 0 chooses by the
@@ -48,6 +64,7 @@ class TCheckPass {
   void Run(const std::string& checkfilePath, TCheckOrigin origin);
   // After a run that was not stopped: what it found.
   const std::shared_ptr<const TCheckOutcome>& Outcome() const { return outcome_; }
+  const TCheckSummary& Summary() const { return summary_; }
 
  private:
   struct TTally {
@@ -83,6 +100,8 @@ class TCheckPass {
                          const std::vector<std::uint32_t>& sorted, const TCheckOutcome& outcome);
   // The files of the folder the checkfile does not list.
   void AppendNewFiles(const TFolderInventory& inventory);
+  void Summarise(const TTally& tally, const std::vector<TMismatch>& mismatches,
+                 const TCheckOutcome& outcome, bool stopped);
 
   TRunView& view_;
   unsigned digestThreads_;
@@ -90,4 +109,5 @@ class TCheckPass {
   std::shared_ptr<TByteProgress> progress_;  // the run's, while it is active
   std::int64_t checkfileWritten_ = -1;       // the checkfile's last write; -1: unknown
   std::shared_ptr<const TCheckOutcome> outcome_;
+  TCheckSummary summary_;
 };

@@ -20,8 +20,6 @@
 
 namespace {
 
-const char kFolderLine[] = "文件夹: ";
-const char kFileLine[] = "文件: ";
 const char kUnreadableFolderLine[] = "无法读取文件夹: ";
 // A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
 const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
@@ -108,6 +106,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   shownFolder_ = scanFolder_;
   shownEnds_.assign(1, scanFolder_.size());
   stopped_ = false;
+  written_ = false;
   leftOut_ = 0;
   if (!scanFolder_.empty()) {
     TPipelineOptions options;
@@ -168,6 +167,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
       return scanFolder_;
     }
     WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), body);
+    written_ = true;
   } catch (...) {
     view_.SetStatus({ProgramText(kIdleStatus)});
     nodes_.clear();

@@ -27,6 +27,9 @@ class TMakePass {
   // trailing backslash dropped; the caller keeps it as its scan folder. Every ending leaves the
   // view idle; a checkfile that cannot be written throws ECheckfileError after that.
   std::string Run(const std::string& scanFolder);
+  // After a run: whether it wrote the checkfile, and how many files and folders it left out.
+  bool Written() const { return written_; }
+  int LeftOut() const { return leftOut_; }
 
   // A step of the walk as the pane will show it, kept compactly: the walk runs on a thread of its
   // own, as far ahead of the pane as it gets, so that the run knows its total early. The steps
@@ -78,6 +81,7 @@ class TMakePass {
   unsigned depth_ = 0;              // the level of the step shown last: where a stop is noticed
   TMD5NodeArray nodes_;
   bool stopped_ = false;
+  bool written_ = false;
   // Files and folders of this run that could not be digested or listed.
   int leftOut_ = 0;
   // The folder of the deepest level the shown steps are in, and where each level's folder ends

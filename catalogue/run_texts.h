@@ -1,5 +1,6 @@
-// Texts more than one run shows: the make's status and lines the update shows as well, and the
-// line of a file that could not be digested.
+// Texts more than one run shows or that more than one view tells apart: the make's status and
+// lines the update shows as well, the line of a file that could not be digested, and the lines of
+// a run's routine.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,16 @@ inline constexpr char kIdleStatus[] = "";
 inline constexpr char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
 // Followed by the checkfile's path.
 inline constexpr char kSavedLine[] = "操作完成.  检查文件保存为 ";
+
+// The lines of a run's routine, each the first piece of its line: a folder walked, a file digested
+// or matched, the check's own first line (before the checkfile's path) and the line that ends its
+// results.
+// The console program's quiet output leaves out the lines that begin with them.
+inline constexpr char kFolderLine[] = "文件夹: ";
+inline constexpr char kFileLine[] = "文件: ";
+inline constexpr char kMatchedLine[] = "OK: ";
+inline constexpr char kCheckingLine[] = "对比MD5检查文件在   ";
+inline constexpr char kResultsDoneLine[] = "操作完成";
 
 // "%d 文件进度:%s目标为:%s" with the count of files digested, a line feed and the folder: all but
 // the folder.

@@ -1,5 +1,28 @@
-// The joined form of a view text, for views that keep the bytes as they stand, and filled texts.
+// The joined and the UTF-8 forms of a view text, and filled texts.
 #include "catalogue/run_view.h"
+
+#include "platform/text.h"
+
+namespace {
+
+// Most pieces are ASCII or UTF-8 already, and go as they are; the rest are converted from their
+// code page.
+void AppendUtf8(const TTextPiece& piece, std::string& joined) {
+  const bool asIs = piece.source == TTextSource::Utf8 ? platform::IsValidUtf8(piece.text)
+                                                      : platform::IsAscii(piece.text);
+  if (asIs) {
+    joined.append(piece.text);
+    return;
+  }
+  unsigned codePage = platform::kCodePageUtf8;
+  if (piece.source == TTextSource::Program) codePage = platform::kCodePageGbk;
+  if (piece.source == TTextSource::System) codePage = platform::SystemCodePage();
+  std::string converted;
+  platform::CodePageToUtf8(piece.text, codePage, converted);
+  joined += converted;
+}
+
+}  // namespace
 
 std::string JoinedBytes(TViewText text) {
   std::size_t size = 0;
@@ -22,6 +45,18 @@ void TShownText::Assign(TViewText text) {
 TTextPiece TShownText::operator[](std::size_t i) const {
   const std::size_t start = i == 0 ? 0 : ends_[i - 1].first;
   return {std::string_view(bytes_).substr(start, ends_[i].first - start), ends_[i].second};
+}
+
+std::string ViewTextUtf8(TViewText text) {
+  std::string joined;
+  for (const TTextPiece& piece : text) AppendUtf8(piece, joined);
+  return joined;
+}
+
+std::string ViewTextUtf8(const TShownText& text) {
+  std::string joined;
+  for (std::size_t i = 0; i < text.size(); ++i) AppendUtf8(text[i], joined);
+  return joined;
 }
 
 TFilledText::TFilledText(std::string_view pattern, TViewText args) {

@@ -69,6 +69,13 @@ class TFilledText {
 // The pieces' bytes joined as they stand: the text as a system whose code page is GBK shows it.
 std::string JoinedBytes(TViewText text);
 
+class TShownText;
+// The text in UTF-8, each piece converted from its own form: what the window's pane holds of a
+// line, and what the console program prints. Bytes that are not UTF-8 (a damaged checkfile's) come
+// out as the stand-in character.
+std::string ViewTextUtf8(TViewText text);
+std::string ViewTextUtf8(const TShownText& text);
+
 // A view text that keeps its own bytes, for a text made now and shown later (an error's message).
 class TShownText {
  public:

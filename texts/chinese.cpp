@@ -64,6 +64,20 @@ extern constexpr TTextRow kChineseTexts[] = {
     {TText::TooLongLine, "文件路径超过10000字节,无法存入检查文件,已跳过: "},
     {TText::SavedLine, "操作完成.  检查文件保存为 "},
     {TText::FilesProgress, "%1 文件进度:\n目标为:"},
+    {TText::ConsoleUsage,
+     "用法:\n"
+     "  %1 check <检查文件> [--report <报告文件>] [--quiet] [--background]\n"
+     "      重新计算检查文件所列文件的MD5值并进行对比\n"
+     "  %1 make <文件夹> [--report <报告文件>] [--quiet] [--background]\n"
+     "      为文件夹中的所有文件制作检查文件 HTSUM-sums.MD5\n"
+     "  --report <报告文件>  同时把输出保存为文本文件(UTF-8)\n"
+     "  --quiet              只输出未通过对比的文件和统计行\n"
+     "  --background         以后台模式运行,降低处理器和磁盘的优先级\n"
+     "退出代码(可相加): 0 一切正常, 1 文件可能已损坏, 2 文件已被修改, 4 有文件或行未能对比,\n"
+     "  8 有文件不在检查文件中, 16 无法执行, 32 已中止"},
+    {TText::ConsoleBadArgument, "无法识别的参数: %1"},
+    {TText::ConsoleMissingArgument, "缺少参数"},
+    {TText::ConsoleBackgroundFailed, "无法使用后台模式: "},
 };
 static_assert(IsComplete(kChineseTexts), "a text is missing, or out of the order of TText");
 

@@ -4,32 +4,6 @@
 
 namespace texts {
 
-// The about page's help text: English in every language so far.
-extern constexpr char kAboutText[] =
-    "Hashtally tests the integrity of the files in a folder.\r\n"
-    "\r\n"
-    "First make a checkfile: on the make page, choose the folder with the folder button and press "
-    "the start button. The folder is scanned recursively, subfolders included; an MD5 sum is "
-    "calculated for every file, and all the sums are saved in the file \"HTSUM-sums.MD5\" in the "
-    "chosen folder.\r\n"
-    "\r\n"
-    "Leave the checkfile where it was saved. You may copy the program file beside it, for instance "
-    "into the folder you are about to burn onto a CD-ROM or DVD-ROM. Anyone can later test the "
-    "disc by running the program from it and testing the checkfile: when the program finds its "
-    "checkfile beside itself, it starts the test by itself.\r\n"
-    "\r\n"
-    "To test files, choose the check page, press the open button and choose the .MD5 file. Every "
-    "listed file is read again; files that were changed are reported as not matching, and files "
-    "that cannot be read are reported too.\r\n"
-    "\r\n"
-    "The program needs no installer: it is one file that runs where it lies.\r\n"
-    "\r\n"
-    "Terms of use: you may use and copy this program freely, privately and at work, and pass it "
-    "on unchanged together with your files.\r\n"
-    "\r\n"
-    "No warranty: the program is provided as it is, without any warranty of any kind. You use it "
-    "at your own risk; its makers are not liable for any loss or damage arising from its use.";
-
 extern constexpr TTextRow kEnglishTexts[] = {
     {TText::FormCaption, "Hashtally"},
     {TText::PageMake, "Make checkfile"},
@@ -93,6 +67,21 @@ extern constexpr TTextRow kEnglishTexts[] = {
      "Path longer than 10000 bytes, cannot be stored in the checkfile, skipped: "},
     {TText::SavedLine, "Done.  Checkfile saved as "},
     {TText::FilesProgress, "%1 files done:\nTarget: ", "%1 file done:\nTarget: "},
+    {TText::ConsoleUsage,
+     "Usage:\n"
+     "  %1 check <checkfile> [--report <report file>] [--quiet] [--background]\n"
+     "      digests the files a checkfile lists again and compares them\n"
+     "  %1 make <folder> [--report <report file>] [--quiet] [--background]\n"
+     "      makes the checkfile HTSUM-sums.MD5 of every file in the folder\n"
+     "  --report <report file>  also saves the output as a text file (UTF-8)\n"
+     "  --quiet                 prints only the files that did not pass and the counts\n"
+     "  --background            runs in background mode, at a lower processor and disk priority\n"
+     "Exit code (the values add up): 0 all well, 1 files may be damaged, 2 files were edited,\n"
+     "  4 files or lines not verified, 8 files not in the checkfile, 16 could not be done,\n"
+     "  32 stopped"},
+    {TText::ConsoleBadArgument, "Unknown argument: %1"},
+    {TText::ConsoleMissingArgument, "An argument is missing"},
+    {TText::ConsoleBackgroundFailed, "Background mode is not available: "},
 };
 static_assert(IsComplete(kEnglishTexts), "a text is missing, or out of the order of TText");
 

@@ -79,6 +79,11 @@ enum class TText : unsigned short {
   TooLongLine,
   SavedLine,
   FilesProgress,  // %1: the count of files digested; the folder follows
+  // The console program; "\n" ends each line of its texts.
+  ConsoleUsage,        // %1: the program's name
+  ConsoleBadArgument,  // %1: the argument
+  ConsoleMissingArgument,
+  ConsoleBackgroundFailed,  // the system's reason follows
   Count_
 };
 inline constexpr std::size_t kTextCount = static_cast<std::size_t>(TText::Count_);

@@ -22,7 +22,6 @@ std::string Utf8(std::wstring_view text);
 // Each piece converted from its own code page, then joined.
 std::wstring ViewTextWide(TViewText text);
 std::wstring ViewTextWide(const TShownText& text);
-std::string ViewTextUtf8(TViewText text);
 
 // The character set the window's fonts ask for. A Simplified-Chinese system keeps its own (the
 // fonts are exactly what they always were); elsewhere GB2312, so that the font mapper takes a face

@@ -1,5 +1,4 @@
 // Conversions of shown texts to UTF-16 and UTF-8; see display_text.h.
-#include "platform/text.h"
 #include "platform/wide_path_win32.h"
 #include "widgets/display_text.h"
 
@@ -48,22 +47,6 @@ std::wstring ViewTextWide(TViewText text) {
 std::wstring ViewTextWide(const TShownText& text) {
   std::wstring joined;
   for (std::size_t i = 0; i < text.size(); ++i) joined += PieceWide(text[i]);
-  return joined;
-}
-
-std::string ViewTextUtf8(TViewText text) {
-  // Most pieces are ASCII or UTF-8 already, and go as they are; the rest through UTF-16. Bytes
-  // that are not UTF-8 (a damaged checkfile's) come out as the stand-in character.
-  std::string joined;
-  for (const TTextPiece& piece : text) {
-    const bool asIs = piece.source == TTextSource::Utf8 ? platform::IsValidUtf8(piece.text)
-                                                        : platform::IsAscii(piece.text);
-    if (asIs) {
-      joined.append(piece.text);
-    } else {
-      joined += Utf8(PieceWide(piece));
-    }
-  }
   return joined;
 }
 

@@ -15,6 +15,7 @@ class TVersionInfo {
   // CompanyName, FileDescription, FileVersion, InternalName, LegalCopyright, LegalTrademarks,
   // OriginalFilename, ProductName, ProductVersion, Comments.
   static const char* const Keys[KeyCount];
+  static constexpr int kFileVersion = 2;  // the index of "FileVersion": the program's version
   static constexpr char NotAvailable[] = "Value Not Available";
 
   // Reads at once, and so sets FilePath() to the running program's executable.

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_handle_win32.h"
@@ -22,6 +24,7 @@ using namespace driver;
 namespace {
 
 const char kCheckfile[] = "HTSUM-sums.MD5";
+const std::string kConsoleProgram = WindowsPath(HT_CONSOLE_EXE);
 const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
 
 // MD5 test-suite strings and their digests.
@@ -675,6 +678,8 @@ TEST(CodePage, EveryTextReadsRightAndNamesOfEveryScriptAreVerified) {
     if (change) WriteFile(hangul, "changed");
     for (const std::string& list : {setup.folder / kCheckfile, lists[0], lists[1], lists[2]}) {
       const std::wstring checked = CheckPane(program, list);
+      // The console program prints the pane's text, in UTF-8 on every code page.
+      EXPECT_EQ(Utf8(checked) + "\r\n", RunConsole(kConsoleProgram, {"check", list}).output);
       const bool own = list == setup.folder / kCheckfile;
       if (!change) {
         // The other lists beside each are files it does not list.
@@ -918,4 +923,190 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   pane = CheckPane(program, checkfile);
   EXPECT_EQ(L"1 个文件可能已损坏(修改日期未变)", WideLastLine(pane));
   EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
+}
+
+// The console program's lines are the check pane's, and its exit code adds up what changed since
+// the window made the checkfile; its report is what it printed; it makes what the window makes.
+TEST(ConsoleProgram, ChecksAndMakesAsTheWindowAndItsExitCodeTellsWhatChanged) {
+  TProgramFolder setup;
+  TTempFolder data;
+  const std::wstring root = Wide(data.Path());
+  ASSERT_TRUE(CreateDirectoryW((root + L"\\照片").c_str(), nullptr));
+  for (const wchar_t* name : {L"中文.txt", L"한글.txt", L"Ελληνικά.txt", L"照片\\假日.jpg",
+                              L"gone.txt", L"edited.txt", L"damaged.txt"})
+    WriteFile(root + L"\\" + name, "content of " + Utf8(name));
+  const std::string checkfile = data / kCheckfile, report = setup.folder / "report.txt";
+  TProgram program(setup.program, setup.folder.Path(), data.Path());
+  const auto windowMake = [&] {
+    const std::string before = ReadFile(checkfile);
+    program.Click(IdButtonGo);
+    return WaitUntil([&] {
+      return program.Idle() && ReadFile(checkfile) != before &&
+             LastLine(PaneText(program, IdMemoMake)).find(kCheckfile) != std::string::npos;
+    });
+  };
+  ASSERT_TRUE(windowMake());
+
+  const struct {
+    std::function<void()> change;
+    DWORD code;
+  } rows[] = {
+      {[] {}, 0},
+      {[&] { WriteFile(root + L"\\新.txt", "new"); }, 8},
+      {[&] {
+         WriteFile(root + L"\\edited.txt", "edited");
+         WriteFile(root + L"\\damaged.txt", "damaged");
+         SetWriteTimeFrom(root + L"\\damaged.txt", checkfile, -10);
+         DeleteFileW((root + L"\\gone.txt").c_str());
+       },
+       1 + 2 + 4 + 8},
+  };
+  TConsoleRun run;
+  for (const auto& row : rows) {
+    row.change();
+    run = RunConsole(kConsoleProgram, {"check", checkfile, "--report", report});
+    EXPECT_EQ(row.code, run.code);
+    EXPECT_EQ(Utf8(CheckPane(program, checkfile)) + "\r\n", run.output);
+    EXPECT_EQ("\xEF\xBB\xBF" + run.output.substr(0, run.output.size() - 2), ReadFile(report));
+    EXPECT_EQ("", run.error);
+  }
+  // Quiet: all but the first line, the files that matched, and the line and the blank after them.
+  std::string quiet;
+  for (const std::string& line : Lines(run.output))
+    if (!line.empty() && line.rfind("OK: ", 0) != 0 && line.rfind(Utf8(L"对比MD5"), 0) != 0 &&
+        line != Utf8(L"操作完成"))
+      quiet += line + "\r\n";
+  EXPECT_EQ(quiet, RunConsole(kConsoleProgram, {"check", checkfile, "--quiet"}).output);
+
+  // Runs that cannot be done: a report that cannot be written (which adds to what the check
+  // found), no such checkfile, one that lists nothing, bad arguments.
+  TTempFolder empty;
+  WriteFile(empty / kCheckfile, "; nothing listed\r\n");
+  const struct {
+    std::vector<std::string> arguments;
+    DWORD code;
+    std::string error;  // how standard error begins
+  } failures[] = {
+      {{"check", checkfile, "--report", empty / "no\\report.txt"},
+       15 + 16,
+       Utf8(L"无法保存报告: ")},
+      {{"check", data / "missing.MD5"}, 16, "Cannot open file \"" + data / "missing.MD5" + "\""},
+      {{"check", empty / kCheckfile}, 16, ""},
+      {{"check", checkfile, "--loud"}, 16, Utf8(L"无法识别的参数: --loud\r\n用法:")},
+      {{"make"}, 16, Utf8(L"缺少参数\r\n用法:")},
+  };
+  for (const auto& failure : failures) {
+    const TConsoleRun failed = RunConsole(kConsoleProgram, failure.arguments);
+    EXPECT_EQ(failure.code, failed.code) << failure.arguments.back();
+    EXPECT_EQ(0u, failed.error.find(failure.error)) << failed.error;
+  }
+
+  // The console's make shows the window's make lines and writes its checkfile but for the date.
+  ASSERT_TRUE(windowMake());
+  std::vector<std::string> made = Lines(ReadFile(checkfile));
+  const std::string pane = Utf8(WideText(program.Control(IdMemoMake)));
+  run = RunConsole(kConsoleProgram, {"make", data.Path()});
+  EXPECT_EQ(0u, run.code);
+  EXPECT_EQ(pane + "\r\n", run.output);
+  std::vector<std::string> written = Lines(ReadFile(checkfile));
+  ASSERT_EQ(made.size(), written.size());
+  made.erase(made.begin() + 2);
+  written.erase(written.begin() + 2);
+  EXPECT_EQ(made, written);
+}
+
+// A console of this test's own for the programs it starts: they write to it as to a user's console
+// and take its Ctrl+C; this test's own output stays where it went.
+class TOwnConsole {
+ public:
+  TOwnConsole() {
+    for (int i = 0; i < 3; ++i) saved_[i] = GetStdHandle(kStandard[i]);
+    FreeConsole();
+    created_ = AllocConsole() != FALSE;
+    for (int i = 0; i < 3; ++i) SetStdHandle(kStandard[i], saved_[i]);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    screen_ =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    &inherited, OPEN_EXISTING, 0, nullptr);
+  }
+  ~TOwnConsole() {
+    CloseHandle(screen_);
+    // Leaving a console closes the standard handles: these are not its own.
+    for (const DWORD which : kStandard) SetStdHandle(which, nullptr);
+    FreeConsole();
+    for (int i = 0; i < 3; ++i) SetStdHandle(kStandard[i], saved_[i]);
+  }
+  bool Created() const { return created_ && screen_ != INVALID_HANDLE_VALUE; }
+
+  // Starts `program` on the console with `arguments`; the process's handle.
+  HANDLE Start(const std::string& program, const std::vector<std::string>& arguments) const {
+    std::wstring commandLine = L"\"" + Wide(program) + L"\"";
+    for (const std::string& argument : arguments) commandLine += L" \"" + Wide(argument) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = screen_;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                        nullptr, nullptr, &startup, &process))
+      return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+  }
+
+  // What it shows, row by row, without the blanks at the rows' ends.
+  std::wstring Text() const {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(screen_, &info);
+    std::wstring text;
+    for (SHORT row = 0; row <= info.dwCursorPosition.Y; ++row) {
+      std::wstring line(info.dwSize.X, L' ');
+      DWORD read = 0;
+      ReadConsoleOutputCharacterW(screen_, &line[0], info.dwSize.X, COORD{0, row}, &read);
+      text += line.substr(0, line.find_last_not_of(L' ') + 1) + L"\n";
+    }
+    return text;
+  }
+
+ private:
+  static constexpr DWORD kStandard[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE saved_[3] = {};
+  bool created_ = false;
+  HANDLE screen_ = INVALID_HANDLE_VALUE;
+};
+
+// On a console a name the code page lacks shows whole, and Ctrl+C stops a check, which tells
+// what it did, and a make, which writes no checkfile: both end with 32.
+TEST(ConsoleProgram, OnAConsoleEveryNameShowsAndCtrlCStops) {
+  TTempFolder data;
+  const std::wstring korean = Wide(data.Path()) + L"\\한글.txt";
+  WriteFile(korean, kAbc);
+  MakeSparseFile(data / "long.bin", 32ull << 30);  // read far longer than the test waits
+  const std::string list = data / "list.md5";
+  WriteFile(list, "\xEF\xBB\xBF" + std::string(kAbcMd5) + " *" + Utf8(L"한글.txt") + "\r\n" +
+                      std::string(32, '0') + " *long.bin\r\n");
+  TOwnConsole console;
+  ASSERT_TRUE(console.Created());
+  const std::pair<std::vector<std::string>, std::wstring> runs[] = {
+      {{"check", list}, L"OK: " + korean + L"\n"},
+      {{"make", data.Path()}, L"文件: long.bin\n"},
+  };
+  for (const auto& [arguments, shown] : runs) {
+    const platform::FileHandle process(console.Start(kConsoleProgram, arguments));
+    ASSERT_TRUE(WaitUntil([&] { return console.Text().find(shown) != std::wstring::npos; }))
+        << Utf8(console.Text());
+    // Ignored here while it goes, but not by the programs started later, which would inherit that.
+    SetConsoleCtrlHandler(nullptr, TRUE);
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    const DWORD ended = WaitForSingleObject(process.get(), 60000);
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    ASSERT_EQ(WAIT_OBJECT_0, ended) << Utf8(console.Text());
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(32u, code) << arguments[0];
+  }
+  const std::wstring text = console.Text();
+  EXPECT_NE(std::wstring::npos, text.find(L"\n用户操作已中止\n")) << Utf8(text);
+  EXPECT_NE(std::wstring::npos, text.find(L"\n用户中止操作.\n")) << Utf8(text);
+  EXPECT_FALSE(FileExists(data / kCheckfile));
 }

@@ -10,6 +10,8 @@
 #include <thread>
 #include <type_traits>
 
+#include "platform/file_handle_win32.h"
+
 namespace driver {
 
 namespace {
@@ -503,6 +505,42 @@ bool BoxSays(HWND box, const std::wstring& start) {
   for (const auto& child : collect.found)
     if (WideText(child.first).rfind(start, 0) == 0) return true;
   return false;
+}
+
+TConsoleRun RunConsole(const std::string& program, const std::vector<std::string>& arguments) {
+  std::wstring commandLine = L"\"" + Wide(program) + L"\"";
+  for (const std::string& argument : arguments) commandLine += L" \"" + Wide(argument) + L"\"";
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE reading = nullptr, writing = nullptr;
+  if (!CreatePipe(&reading, &writing, &inherited, 0)) throw std::runtime_error("no pipe");
+  const platform::FileHandle output(reading);
+  SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+  const TTempFolder folder;
+  PROCESS_INFORMATION process{};
+  {  // the program holds the only writing end once started: its end ends the reads
+    const platform::FileHandle outputEnd(writing);
+    const platform::FileHandle error(CreateFileA((folder / "stderr").c_str(), GENERIC_WRITE,
+                                                 FILE_SHARE_READ, &inherited, CREATE_ALWAYS, 0,
+                                                 nullptr));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writing;
+    startup.hStdError = error.get();
+    if (!CreateProcessW(Wide(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+      throw std::runtime_error("cannot start " + program);
+  }
+  const platform::FileHandle processOwner(process.hProcess), threadOwner(process.hThread);
+  TConsoleRun run;
+  char piece[4096];
+  DWORD read = 0;
+  while (::ReadFile(reading, piece, sizeof piece, &read, nullptr) && read > 0)
+    run.output.append(piece, read);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &run.code);
+  run.error = ReadFile(folder / "stderr");
+  return run;
 }
 
 TLanguageSetting::TLanguageSetting(const std::wstring& code) : before_(Current()) { Set(code); }

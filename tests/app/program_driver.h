@@ -1,5 +1,6 @@
 // Drives a running hashtally.exe from another process: starts a copy of it, finds its window and
-// controls, reads texts, presses buttons and waits for states with a bounded timeout.
+// controls, reads texts, presses buttons and waits for states with a bounded timeout; runs the
+// console program.
 #pragma once
 
 #include <windows.h>
@@ -130,6 +131,14 @@ bool BoxSays(HWND box, const std::wstring& start);
 // time. With `dropped`, that checkfile is dropped on the window first, and the pane of the run
 // before does not count.
 std::wstring CheckPane(const TProgram& program, const std::string& dropped = std::string());
+
+// A run of the console program `program` with `arguments` (of the code page), to its end: the exit
+// code, standard output as a pipe gave it and standard error as a file took it.
+struct TConsoleRun {
+  DWORD code = 0;
+  std::string output, error;
+};
+TConsoleRun RunConsole(const std::string& program, const std::vector<std::string>& arguments);
 
 // The user's language setting (HKCU\Software\Hashtally, value "Language") set to `code`, or
 // removed for an empty one, while it lives; as it was, afterwards.

@@ -105,7 +105,7 @@ TEST(Scrub, StateReadsBackAndFollowsTheCheckfile) {
 
 TEST(Scrub, StateWriteThatFailsLeavesTheStateBefore) {
   testtree::TempFolder folder("scrub");
-  const std::string target = folder.Path() + "/state.txt";
+  const std::string target = folder.Path() + "\\state.txt";
   unsigned long error = 0;
   ASSERT_TRUE(platform::ReplaceWithContent(target, "before", error));
   for (std::size_t cut : {0u, 3u}) {  // a full disk: nothing, or part of the text goes out
