@@ -61,6 +61,30 @@ const TRunControls& RunControls(TRunKind kind) {
   return kind == kRunControls[0].kind ? kRunControls[0] : kRunControls[1];
 }
 
+// The question before an update, as a yes-or-no box; with `kept` files that may be damaged it
+// offers, unticked, to take their new digests too (`acceptKept`).
+bool AskToUpdate(HWND owner, const std::string& question, std::size_t kept, bool& acceptKept) {
+  const std::wstring text = gui::ProgramWide(question);
+  acceptKept = false;
+  if (kept == 0)
+    return MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  const std::wstring option = gui::ProgramWide(AcceptKeptOptionText(kept));
+  TASKDIALOGCONFIG box{};
+  box.cbSize = sizeof box;
+  box.hwndParent = owner;
+  box.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+  box.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_NO_BUTTON;
+  box.pszWindowTitle = kApplicationTitle;
+  box.pszMainIcon = TD_INFORMATION_ICON;
+  box.pszContent = text.c_str();
+  box.pszVerificationText = option.c_str();
+  int button = 0;
+  BOOL ticked = FALSE;
+  if (FAILED(TaskDialogIndirect(&box, &button, nullptr, &ticked))) return false;
+  acceptKept = ticked != FALSE;
+  return button == IDYES;
+}
+
 // A bar at `permille` thousandths, or moving to and fro while the fraction is not known (-1).
 void SetBarPosition(HWND bar, int permille) {
   const bool marquee = permille < 0;
@@ -740,18 +764,19 @@ void TForm1::ButtonUpdateCheckfileClick() {
       {plan.added, "添加 " + std::to_string(plan.added) + " 个新文件"},
       {plan.removed, "删除 " + std::to_string(plan.removed) + " 个已不存在的文件的条目"},
       {plan.edited, std::to_string(plan.edited) + " 个被修改的文件采用新的MD5值"},
+      {plan.reread, std::to_string(plan.reread) + kRereadCount},
   };
   for (const auto& [count, part] : parts)
     if (count > 0) question += (question.empty() ? "将" : ",") + part;
   if (plan.kept > 0)
-    question += ";" + std::to_string(plan.kept) + " 个可能已损坏的文件保留原来的MD5值";
+    question += (question.empty() ? "将" : ";") + std::to_string(plan.kept) +
+                " 个可能已损坏的文件保留原来的MD5值";
   question += "。继续吗?";
-  if (!plan.possible || MessageBoxW(handle_, gui::ProgramWide(question).c_str(), kApplicationTitle,
-                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
-    return;
+  bool acceptKept = false;
+  if (!plan.possible || !AskToUpdate(handle_, question, plan.kept, acceptKept)) return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
   TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
-      .Run(*outcome);
+      .Run(*outcome, acceptKept);
 }
 
 void TForm1::OpenPath(const std::string& path) {

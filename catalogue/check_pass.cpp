@@ -158,6 +158,7 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
 
   auto outcome = std::make_shared<TCheckOutcome>();
   outcome->checkfilePath = checkfilePath;
+  outcome->checkfileWritten = checkfileWritten_;
   outcome->entries = entries;
   outcome->states.assign(entries->size(), TCheckOutcome::TState::Failed);
   TTally tally;

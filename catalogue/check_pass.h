@@ -30,6 +30,7 @@ struct TCheckOutcome {
     NotOpened,  // on another computer, or a name that reads as files that do not all match
   };
   std::string checkfilePath;
+  std::int64_t checkfileWritten = -1;  // its last write as the check read it; -1: unknown
   std::shared_ptr<const TCheckfileEntries> entries;
   std::shared_ptr<const TFolderInventory> inventory;
   std::vector<TState> states;  // per entry

@@ -159,6 +159,18 @@ void WriteCheckfile(const std::string& folder, const std::string& versionText,
   WriteCheckfile(folder, versionText, writtenAt, CheckfileBody(folder, nodes));
 }
 
+bool IsCheckfileAsRead(const std::string& path, const TCheckfileEntries& entries,
+                       std::int64_t written, const TLoadingHook& whileReading) {
+  std::int64_t now = -1;
+  std::string content;
+  try {
+    content = ReadCheckfileContent(path, whileReading, &now);
+  } catch (const ECheckfileError&) {
+    return false;
+  }
+  return now == written && entries.IsContent(content);
+}
+
 std::vector<std::string> LoadCheckfileLines(const std::string& path) {
   return SplitCheckfileText(ReadCheckfileContent(path, {}));
 }

@@ -17,6 +17,10 @@
 
 inline constexpr char CheckfileName[] = "HTSUM-sums.MD5";
 
+// True when `name`, of a file in a scanned folder itself, is the checkfile's name in any letter
+// case: Windows names ignore it, so the checkfile a make writes there replaces that file.
+bool IsCheckfileNameInItsFolder(std::string_view name);
+
 // One scanned file: its full path (the scanned folder, a backslash, the path below it) and the
 // 32 lower-case hexadecimal digits of its MD5 digest.
 struct TMD5Node {
@@ -188,6 +192,8 @@ class TCheckfileEntries {
   // Every entry is a line of our own form, and no line is damaged: a checkfile this program may
   // write again.
   bool IsOwnForm() const { return !otherForms_ && damaged_ == 0; }
+  // `content` is, byte for byte, what these entries were taken from.
+  bool IsContent(std::string_view content) const;
 
   // The full path (UTF-8) of entry `i`'s file: `baseFolder` (UTF-8) followed by the entry's name
   // (a name that is a whole path stands alone) read as reading number `reading`. Reading 0 is the
@@ -235,6 +241,12 @@ class TCheckfileEntries {
 // system's file time, or -1 where the system does not tell.
 TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading,
                                        std::int64_t* written = nullptr);
+
+// True when the checkfile at `path` is still the one `entries` were read from, last written at
+// `written` (-1 where the system did not tell): the same last write and the same bytes. False
+// also when it cannot be read now. `whileReading` as for LoadCheckfileEntries.
+bool IsCheckfileAsRead(const std::string& path, const TCheckfileEntries& entries,
+                       std::int64_t written, const TLoadingHook& whileReading);
 
 // The checkfile's folder as entry names are appended to it: its path (UTF-8) up to and including
 // the last backslash, slash or colon; empty when there is none.

@@ -1,10 +1,16 @@
-// The checkfile's text rules that need no file system: splitting into lines, taking an entry
-// line apart and the base folder of a checkfile path.
+// The checkfile's text rules that need no file system: its name, splitting into lines, taking an
+// entry line apart and the base folder of a checkfile path.
 #include <algorithm>
 #include <utility>
 
 #include "catalogue/checkfile.h"
+#include "platform/path.h"
+#include "platform/path_root.h"
 #include "platform/text.h"
+
+bool IsCheckfileNameInItsFolder(std::string_view name) {
+  return platform::FoldedName(name) == platform::FoldedName(CheckfileName);
+}
 
 std::vector<std::string> SplitCheckfileText(const std::string& content) {
   std::vector<std::string> lines;
@@ -83,18 +89,14 @@ TOtherName OtherName(std::string_view stored, bool escaped) {
   std::size_t dropped = 0;
   while (name.bytes.compare(dropped, 2, ".\\") == 0) dropped += 2;
   name.bytes.erase(0, dropped);
-  const std::string& b = name.bytes;
-  const bool drive = b.size() >= 2 && b[1] == ':' &&
-                     ((b[0] >= 'A' && b[0] <= 'Z') || (b[0] >= 'a' && b[0] <= 'z'));
-  if (b.empty()) return name;
-  if (b[0] == '\\') {
-    // Two separators begin a share's or a device's path; one, a path from the root of no drive.
-    name.whole = name.usable = b.size() > 2 && b[1] == '\\';
-  } else if (drive) {
-    // "C:name" is relative to a current folder that is not the checkfile's.
-    name.whole = name.usable = b.size() > 2 && b[2] == '\\';
+  const platform::TPathRoot root = platform::ParsePathRoot(name.bytes);
+  if (root.kind != platform::TRootKind::Relative) {
+    // A path on a drive, a share or a device ("\\" alone names none).
+    name.whole = name.usable = name.bytes.size() > 2;
   } else {
-    name.usable = true;
+    // "\name" is a path from the root of no drive, and "C:name" relative to a current folder
+    // that is not the checkfile's.
+    name.usable = !name.bytes.empty() && root.relativeTo == platform::TRelativeBase::CurrentFolder;
   }
   return name;
 }
@@ -227,6 +229,12 @@ std::string_view TCheckfileEntries::ExpectedDigest(std::size_t i) const {
     default:
       return text.substr(0, 32);
   }
+}
+
+bool TCheckfileEntries::IsContent(std::string_view content) const {
+  const std::string_view mark = utf8_ ? std::string_view(kUtf8ByteOrderMark) : std::string_view();
+  return content.size() == mark.size() + content_.size() &&
+         content.substr(0, mark.size()) == mark && content.substr(mark.size()) == content_;
 }
 
 bool TCheckfileEntries::Matches(std::size_t i, std::string_view digest) const {

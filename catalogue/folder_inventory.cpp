@@ -1,6 +1,6 @@
 // The inventory of folder_inventory.h. Entry names and listed names meet in one form: the path the
 // file services open, below the checkfile's folder, with its letters folded as the file system
-// compares names.
+// compares names; where letter case tells two listed files apart, the exact name decides.
 #include "catalogue/folder_inventory.h"
 
 #include <algorithm>
@@ -44,10 +44,9 @@ TFolderInventory::TFolderInventory(std::shared_ptr<const TCheckfileEntries> entr
       gate_(std::move(gate)),
       listFolder_(std::move(listFolder)),
       checkfilePath_(checkfilePath),
-      shownBase_(CheckfileBaseFolder(checkfilePath)) {
-  top_ = platform::OpenedPath(shownBase_ + ".");
-  if (!top_.empty() && top_.back() == '\\') top_.pop_back();
-  topKey_ = platform::FoldedName(top_) + "\\";
+      shownBase_(CheckfileBaseFolder(checkfilePath)),
+      top_(gate_->OwnFolder()) {
+  if (!top_.empty()) top_.pop_back();
 }
 
 bool TFolderInventory::RelativeOf(const std::string& path, std::string& relative) const {
@@ -59,11 +58,9 @@ bool TFolderInventory::RelativeOf(const std::string& path, std::string& relative
     return true;
   }
   const std::string opened = platform::OpenedPath(path);
-  const std::size_t folderEnd = top_.size() + 1;  // with its "\"
-  if (opened.size() <= folderEnd ||
-      platform::FoldedName(std::string_view(opened).substr(0, folderEnd)) != topKey_)
-    return false;
-  relative.assign(opened, folderEnd, std::string::npos);
+  const std::size_t start = gate_->NamesBelowOwnFolder(opened);
+  if (start == std::string::npos || start >= opened.size()) return false;
+  relative.assign(opened, start, std::string::npos);
   return true;
 }
 
@@ -89,58 +86,80 @@ void TFolderInventory::Index() {
     }
   }
   std::sort(keys_.begin(), keys_.end());
-  named_.assign(entries_.size(), false);
+  met_.assign(entries_.size(), 0);
 }
 
-std::uint32_t TFolderInventory::FindEntry(const std::string& key, std::string_view relative,
-                                          std::uint64_t size, TByteProgress& progress,
-                                          std::uint8_t& reading, bool& sameName) {
+void TFolderInventory::Count(std::uint32_t entry, unsigned reading, bool exact, std::uint64_t size,
+                             TByteProgress& progress) {
+  static_assert(TCheckfileEntries::kMostReadings <= 4, "a reading's two bits in a byte");
+  std::uint8_t& met = met_[entry];
+  const auto metBit = static_cast<std::uint8_t>(1u << reading);
+  const auto exactBit = static_cast<std::uint8_t>(0x10u << reading);
+  const std::uint64_t key = std::uint64_t{entry} * TCheckfileEntries::kMostReadings + reading;
+  if (exact && (met & exactBit) == 0) {
+    // Where another letter case counted first, this file's size stands in for that one's.
+    std::uint64_t counted = 0;
+    if ((met & metBit) != 0) {
+      const auto folded = foldedSizes_.find(key);
+      if (folded != foldedSizes_.end()) {
+        counted = folded->second;
+        foldedSizes_.erase(folded);
+      }
+    }
+    progress.total.fetch_add(size - counted, std::memory_order_relaxed);  // modulo 2^64
+    met |= metBit | exactBit;
+  } else if (!exact && (met & metBit) == 0) {
+    progress.total.fetch_add(size, std::memory_order_relaxed);
+    foldedSizes_.emplace(key, size);
+    met |= metBit;
+  }
+}
+
+TFolderInventory::TClaim TFolderInventory::Claim(const std::string& key, std::string_view relative,
+                                                 std::uint64_t size, TByteProgress& progress) {
   const std::uint64_t hash = HashOf(key);
   auto candidate = std::lower_bound(keys_.begin(), keys_.end(), std::make_pair(hash, 0u));
-  std::uint32_t first = kNoEntry;
+  TClaim exact, folded;
   std::string paths[TCheckfileEntries::kMostReadings];
-  std::string candidateKey;
-  // The reading of the entry looked at last that names the file (-1: none): entries of the same
-  // name, many in some lists, need not be read again.
+  std::string candidateRelative;
+  // The reading of the entry looked at last that names the file (-1: none), and whether exactly:
+  // entries of the same name, many in some lists, need not be read again.
   std::uint32_t last = kNoEntry;
   int lastReading = -1;
+  bool lastExact = false;
   for (; candidate != keys_.end() && candidate->first == hash; ++candidate) {
     const std::uint32_t entry = candidate->second;
     if (entry == last) continue;  // another reading of the same entry
     if (last == kNoEntry || !entries_.SameName(entry, last)) {
       lastReading = -1;
       const unsigned readings = entries_.Paths(entry, shownBase_, paths);
-      for (unsigned r = 0; r < readings && lastReading < 0; ++r)
-        if (KeyOf(paths[r], candidateKey) && candidateKey == key) lastReading = static_cast<int>(r);
+      for (unsigned r = 0; r < readings && lastReading < 0; ++r) {
+        if (!RelativeOf(paths[r], candidateRelative) ||
+            platform::FoldedName(candidateRelative) != key)
+          continue;
+        lastReading = static_cast<int>(r);
+        lastExact = candidateRelative == relative;
+      }
     }
     last = entry;
     if (lastReading < 0) continue;
-    // Every entry that names the file digests it, once: where names that differ in letter case
-    // are two files, an entry still reads one of them.
-    if (!named_[entry]) progress.total.fetch_add(size, std::memory_order_relaxed);
-    named_[entry] = true;
-    if (entry < first) {
-      first = entry;
-      reading = static_cast<std::uint8_t>(lastReading);
-      std::string listed;
-      sameName = RelativeOf(paths[reading], listed) && listed == relative;
-    }
+    const auto reading = static_cast<std::uint8_t>(lastReading);
+    if (lastExact && exact.entry == kNoEntry) exact = {entry, reading, true};
+    if (!lastExact && folded.entry == kNoEntry && (met_[entry] & (0x10u << reading)) == 0)
+      folded = {entry, reading, false};
+    Count(entry, reading, lastExact, size, progress);
   }
-  return first;
+  return exact.entry != kNoEntry ? exact : folded;
 }
 
 void TFolderInventory::AddFile(std::string_view relative, std::uint64_t size,
                                std::int64_t lastWrite, TByteProgress& progress) {
   const std::string key = platform::FoldedName(relative);
   if (key == ownKey_) return;  // the checkfile itself
-  std::uint8_t reading = 0;
-  bool sameName = false;
-  const std::uint32_t entry = FindEntry(key, relative, size, progress, reading, sameName);
-  // An empty file is never listed by a make: it can hold nothing to verify.
-  if (entry == kNoEntry && size == 0) return;
-  if (entry == kNoEntry) ++newFiles_;
-  items_.push_back({false, reading, entry, size, lastWrite});
-  if (!sameName) paths_.append(relative);
+  const TClaim claim = Claim(key, relative, size, progress);
+  if (claim.entry == kNoEntry) ++newFiles_;
+  items_.push_back({false, claim.reading, claim.exact, claim.entry, size, lastWrite});
+  if (!claim.exact) paths_.append(relative);
   pathEnds_.push_back(paths_.size());
 }
 
@@ -149,7 +168,7 @@ void TFolderInventory::Make(TByteProgress& progress, const std::atomic<bool>& ca
   if (!outside_) {
     std::string own;
     if (KeyOf(checkfilePath_, own)) ownKey_ = own;
-    TTreeWalk(listFolder_)
+    TTreeWalk(listFolder_, gate_)
         .Walk(
             top_,
             [&](const TTreeWalk::TStep& step) {
@@ -159,12 +178,13 @@ void TFolderInventory::Make(TByteProgress& progress, const std::atomic<bool>& ca
                 AddFile(relative, step.size, step.lastWrite, progress);
               } else if (step.kind == TTreeWalk::TStepKind::Unreadable) {
                 unreadable_ = true;
-                items_.push_back({true, 0, kNoEntry, 0, 0});
+                items_.push_back({true, 0, false, kNoEntry, 0, 0});
                 paths_.append(relative);
                 pathEnds_.push_back(paths_.size());
               }
             },
             cancelled);
+    GiveUpClaimsOfAnotherCase(progress);
   }
   // The entries the walk did not meet: named outside the folder, hidden, or gone. Their sizes are
   // asked one by one, ahead of the digests, and whether any reading names something at all.
@@ -184,6 +204,20 @@ void TFolderInventory::Make(TByteProgress& progress, const std::atomic<bool>& ca
     }
   }
   if (!cancelled.load()) progress.totalKnown = true;
+}
+
+void TFolderInventory::GiveUpClaimsOfAnotherCase(TByteProgress& progress) {
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    TItem& item = items_[i];
+    if (item.unreadable || item.exact || item.entry == kNoEntry ||
+        (met_[item.entry] & (0x10u << item.reading)) == 0)
+      continue;
+    const std::string relative = RelativePath(i);
+    const TClaim claim = Claim(platform::FoldedName(relative), relative, item.size, progress);
+    item.entry = claim.entry;
+    item.reading = claim.reading;
+    newFiles_ += claim.entry == kNoEntry;
+  }
 }
 
 std::string TFolderInventory::RelativePath(std::size_t i) const {

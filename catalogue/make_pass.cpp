@@ -11,6 +11,7 @@
 
 #include "catalogue/background_task.h"
 #include "catalogue/digest_pipeline.h"
+#include "catalogue/path_gate.h"
 #include "catalogue/run_state.h"
 #include "catalogue/run_texts.h"
 #include "digest/digest_service.h"
@@ -24,6 +25,9 @@ const char kUnreadableFolderLine[] = "无法读取文件夹: ";
 // A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
 const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
 const char kUnrepresentableFolderLine[] = "文件夹名含有无效的字符,已跳过: ";
+// A link or junction that leads to another computer: going through it would connect to that
+// computer and offer it the user's credentials.
+const char kRefusedLinkLine[] = "链接指向其他计算机,已跳过: ";
 const char kAbortLine[] = "用户中止操作.";
 const char kWritingStatus[] = "检查文件生成...";
 const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
@@ -124,7 +128,9 @@ std::string TMakePass::Run(const std::string& scanFolder) {
         TWalkQueue& queue;
         ~TClose() { queue.Close(); }
       } close{*queue};
-      TTreeWalk(list).Walk(
+      // Every link the walk meets passes the gate of the checkfile the run writes.
+      TTreeWalk walker(list, std::make_shared<const TPathGate>(top + "\\" + CheckfileName));
+      walker.Walk(
           top,
           [&](const TTreeWalk::TStep& step) {
             if (step.kind == TTreeWalk::TStepKind::File)
@@ -244,6 +250,10 @@ void TMakePass::ShowFront() {
       break;
     case TTreeWalk::TStepKind::TooLong:
       view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(path)});
+      ++leftOut_;
+      break;
+    case TTreeWalk::TStepKind::Refused:
+      view_.AppendLine({ProgramText(kRefusedLinkLine), Utf8Text(path)});
       ++leftOut_;
       break;
     case TTreeWalk::TStepKind::File:

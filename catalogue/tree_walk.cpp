@@ -4,21 +4,10 @@
 #include <utility>
 
 #include "catalogue/checkfile.h"
+#include "catalogue/path_gate.h"
 
-namespace {
-
-bool EqualIgnoringAsciiCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
-
-}  // namespace
-
-TTreeWalk::TTreeWalk(TListFolder listFolder) : listFolder_(std::move(listFolder)) {
+TTreeWalk::TTreeWalk(TListFolder listFolder, std::shared_ptr<const TPathGate> gate)
+    : listFolder_(std::move(listFolder)), gate_(std::move(gate)) {
   if (!listFolder_) {
     listFolder_ = [](const std::string& folder, platform::TPassingOver passingOver) {
       return std::make_unique<platform::FolderEnumeration>(folder, std::move(passingOver));
@@ -110,7 +99,7 @@ bool TTreeWalk::IsPassedOver(const std::string& name) const {
   if (name == "." || name == ".." || name == CheckfileName) return true;
   // In the top folder the new checkfile replaces one of any letter case (Windows names ignore
   // it), so such a file is not listed either: it would be reported as changed ever after.
-  return levels_.size() == 1 && EqualIgnoringAsciiCase(name, CheckfileName);
+  return levels_.size() == 1 && IsCheckfileNameInItsFolder(name);
 }
 
 bool TTreeWalk::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
@@ -130,7 +119,10 @@ bool TTreeWalk::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
   if (IsPassedOver(name)) return false;
   folder_ += '\\';
   folder_ += name;
-  if (entry.IsFolder) {
+  if (entry.IsLink && gate_ && !gate_->MayOpen(folder_)) {
+    // Where it leads is asked before anything goes through it, listing and identity alike.
+    Emit(TStepKind::Refused, depth, folder_);
+  } else if (entry.IsFolder) {
     Emit(TStepKind::Folder, depth, folder_);
     if (EnterFolder(entry.IsLink)) return true;
   } else if (!FitsInCheckfile(std::string_view(folder_).substr(top_.size() + 1))) {

@@ -13,6 +13,8 @@
 
 #include "platform/folder_enumeration.h"
 
+class TPathGate;
+
 class TTreeWalk {
  public:
   // How the walk lists one folder; tests put listings that fail on purpose behind it.
@@ -26,6 +28,7 @@ class TTreeWalk {
     TooLong,          // a file whose path below the top folder is too long to store
     File,             // a file to digest
     EntryDone,        // an entry of the level `depth` is done, with everything below it
+    Refused,          // a link or junction that leads where the gate refuses: not gone through
   };
   struct TStep {
     TStepKind kind = TStepKind::EntryDone;
@@ -39,8 +42,9 @@ class TTreeWalk {
   };
   using TSink = std::function<void(const TStep& step)>;
 
-  // Without `listFolder` the system's listing is used.
-  explicit TTreeWalk(TListFolder listFolder = {});
+  // Without `listFolder` the system's listing is used. Every link or junction met, to a folder
+  // or to a file, passes `gate` before the walk goes through it (none: every one passes).
+  explicit TTreeWalk(TListFolder listFolder = {}, std::shared_ptr<const TPathGate> gate = nullptr);
 
   // Walks the tree below `top` (no trailing backslash; "C:" is the root of drive C): files and
   // folders that are not hidden or system, in the file system's order, every checkfile of our
@@ -61,6 +65,7 @@ class TTreeWalk {
   void Emit(TStepKind kind, unsigned depth, std::string_view path = {});
 
   TListFolder listFolder_;
+  std::shared_ptr<const TPathGate> gate_;
   // One walk's state.
   const TSink* sink_ = nullptr;
   const std::atomic<bool>* cancelled_ = nullptr;

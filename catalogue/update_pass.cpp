@@ -1,9 +1,9 @@
-// The update run of update_pass.h. Only the new files are read; every other digest comes from the
+// The update run of update_pass.h. Only the new files, those the check could not verify as
+// themselves and those changed since the check are read; every other digest comes from the
 // checkfile or from the check just finished.
 #include "catalogue/update_pass.h"
 
 #include <algorithm>
-#include <deque>
 #include <map>
 #include <memory>
 #include <utility>
@@ -31,10 +31,17 @@ const char kRemovedCount[] = " 个条目已删除";
 const char kMovedCount[] = " 个文件已移动";
 const char kEditedCount[] = " 个被修改的文件采用新的MD5值";
 const char kKeptCount[] = " 个可能已损坏的文件保留原来的MD5值";
+const char kAcceptedCount[] = " 个可能已损坏的文件采用新的MD5值";
+// Someone wrote the checkfile after the check read it (a make, another window's update): what
+// the check found no longer describes it, and writing would lose what was written meanwhile.
+const char kChangedSinceCheckLine[] = "检查文件在检查之后已被修改,未更新: ";
+const char kChangedSinceCheckBox[] = "检查文件在检查之后已被修改,未更新。请重新检查: ";
+// Files looked at between two chances for the window's messages to run.
+constexpr std::size_t kStatPiece = 256;
 
 bool IsOurName(const std::string& checkfilePath) {
-  const std::string name = checkfilePath.substr(CheckfileBaseFolder(checkfilePath).size());
-  return platform::FoldedName(name) == platform::FoldedName(CheckfileName);
+  const std::string_view path = checkfilePath;
+  return IsCheckfileNameInItsFolder(path.substr(CheckfileBaseFolder(checkfilePath).size()));
 }
 
 // Entries whose file is gone: they could not be digested, and no reading of their name named
@@ -47,18 +54,55 @@ std::vector<bool> GoneEntries(const TCheckOutcome& outcome) {
   return gone;
 }
 
-// The digest the entry keeps: the one the check computed where the file was edited, its old one
-// otherwise (unchanged, or changed while its time stayed: perhaps damaged).
-std::string_view DigestToKeep(const TCheckOutcome& outcome, std::uint32_t entry) {
-  if (outcome.states[entry] == TState::Edited) {
-    const auto found =
-        std::lower_bound(outcome.changedDigests.begin(), outcome.changedDigests.end(), entry,
-                         [](const std::pair<std::uint32_t, std::string>& changed, std::uint32_t e) {
-                           return changed.first < e;
-                         });
-    if (found != outcome.changedDigests.end() && found->first == entry) return found->second;
-  }
+// The digest the check computed for a changed entry.
+std::string_view ComputedDigest(const TCheckOutcome& outcome, std::uint32_t entry) {
+  const auto found =
+      std::lower_bound(outcome.changedDigests.begin(), outcome.changedDigests.end(), entry,
+                       [](const std::pair<std::uint32_t, std::string>& changed, std::uint32_t e) {
+                         return changed.first < e;
+                       });
+  if (found != outcome.changedDigests.end() && found->first == entry) return found->second;
   return outcome.entries->ExpectedDigest(entry);
+}
+
+// The digest an entry keeps where its file is not read again: the one the check computed where
+// the file was edited (or may be damaged, and the user accepts it), its old one otherwise.
+std::string_view DigestToKeep(const TCheckOutcome& outcome, std::uint32_t entry, bool acceptKept) {
+  const TState state = outcome.states[entry];
+  const bool changed = state == TState::Damaged || state == TState::Changed;
+  if (state == TState::Edited || (acceptKept && changed)) return ComputedDigest(outcome, entry);
+  return outcome.entries->ExpectedDigest(entry);
+}
+
+// How a listed file counts among the update's counts.
+enum class TCount : unsigned char { None, Added, Edited, Kept, Accepted, Reread };
+
+TCount CountOf(TState state, bool acceptKept) {
+  switch (state) {
+    case TState::Edited:
+      return TCount::Edited;
+    case TState::Damaged:
+    case TState::Changed:
+      return acceptKept ? TCount::Accepted : TCount::Kept;
+    case TState::NotOpened:  // a listed file is refused nothing: its name read as several files
+      return TCount::Reread;
+    case TState::Matched:
+    case TState::Failed:
+      break;
+  }
+  return TCount::None;
+}
+
+// A listed file the check did not verify as itself, if at all: it is read as a new file is.
+bool ReadAsNew(const TCheckOutcome& outcome, const TFolderInventory::TItem& item) {
+  return item.entry == TFolderInventory::kNoEntry ||
+         outcome.states[item.entry] == TState::NotOpened;
+}
+
+void RefuseChangedCheckfile(TRunView& view, const std::string& checkfilePath) {
+  view.SetStatus({ProgramText(kIdleStatus)});
+  view.AppendLine({ProgramText(kChangedSinceCheckLine), Utf8Text(checkfilePath)});
+  throw ECheckfileError({ProgramText(kChangedSinceCheckBox), Utf8Text(checkfilePath)});
 }
 
 }  // namespace
@@ -77,7 +121,10 @@ TUpdatePass::TPlan TUpdatePass::Plan(const TCheckOutcome& outcome) {
     plan.edited += state == TState::Edited;
     plan.kept += state == TState::Damaged || state == TState::Changed;
   }
-  plan.possible = plan.added + plan.removed + plan.edited > 0;
+  for (const TFolderInventory::TItem& item : inventory->Items())
+    plan.reread += !item.unreadable && item.entry != TFolderInventory::kNoEntry &&
+                   outcome.states[item.entry] == TState::NotOpened;
+  plan.possible = plan.added + plan.removed + plan.edited + plan.kept + plan.reread > 0;
   return plan;
 }
 
@@ -88,7 +135,7 @@ TUpdatePass::TUpdatePass(TRunView& view, std::string versionText, unsigned diges
       digestThreads_(digestThreads),
       digestFile_(digestFile) {}
 
-void TUpdatePass::Run(const TCheckOutcome& outcome) {
+void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
   const TCheckfileEntries& entries = *outcome.entries;
   const TFolderInventory& inventory = *outcome.inventory;
   const std::vector<TFolderInventory::TItem>& items = inventory.Items();
@@ -98,19 +145,44 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
   // Below the check's report, set apart from it.
   view_.AppendLine({ProgramText("")});
   view_.AppendLine({ProgramText(kUpdateLine), Utf8Text(outcome.checkfilePath)});
+  const auto pump = [this] { view_.ProcessMessages(); };
+  if (!IsCheckfileAsRead(outcome.checkfilePath, entries, outcome.checkfileWritten, pump))
+    RefuseChangedCheckfile(view_, outcome.checkfilePath);
+  const std::string& base = inventory.ShownBase();
+  const auto gate = std::make_shared<TPathGate>(outcome.checkfilePath);
+  const auto stop = [&] {
+    view_.AppendLine({ProgramText(kAbortLine)});
+    view_.SetStatus({ProgramText(kIdleStatus)});
+  };
 
-  // The new files, digested several at once in walk order.
+  // The files read now, in walk order: the new ones, those behind a name the check could not
+  // verify as them, and those it verified that changed since (their size or last write is not
+  // what the check listed). A file it could not read keeps its entry as it was.
   std::vector<std::size_t> fresh;
+  std::size_t looked = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].unreadable || items[i].entry != TFolderInventory::kNoEntry) continue;
+    if (items[i].unreadable) continue;
+    std::uint64_t size = items[i].size;
+    if (!ReadAsNew(outcome, items[i])) {
+      if (outcome.states[items[i].entry] == TState::Failed) continue;
+      if (++looked % kStatPiece == 0) {
+        view_.ProcessMessages();
+        if (view_.AbortRequested()) return stop();
+      }
+      const std::string path = base + inventory.RelativePath(i);
+      std::int64_t lastWrite = 0;
+      if (!gate->MayOpen(path) ||
+          platform::GetPathKind(path, &size, &lastWrite) != platform::TPathKind::File ||
+          (size == items[i].size && lastWrite == items[i].lastWrite))
+        continue;
+    }
     fresh.push_back(i);
-    shown.Counts()->total += items[i].size;
+    shown.Counts()->total += size;
   }
   shown.Counts()->totalKnown = true;
-  const std::string& base = inventory.ShownBase();
   TPipelineOptions options;
   options.digestFile = digestFile_;
-  options.gate = std::make_shared<TPathGate>(outcome.checkfilePath);
+  options.gate = gate;
   options.progress = shown.Counts();
   options.paused = &view_.PauseFlag();
   std::vector<std::string> digests(fresh.size());  // empty where the file could not be read
@@ -130,9 +202,7 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
       if (!view_.AbortRequested()) pipeline.Take(view_, result);
       if (view_.AbortRequested()) {
         pipeline.Cancel(view_);
-        view_.AppendLine({ProgramText(kAbortLine)});
-        view_.SetStatus({ProgramText(kIdleStatus)});
-        return;
+        return stop();
       }
       if (result.Code == HASH_ERR_NONE) {
         digests[n] = result.Digest;
@@ -146,7 +216,8 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
   const std::vector<bool> gone = GoneEntries(outcome);
   std::multimap<std::string_view, std::size_t> freshByDigest;
   for (std::size_t n = 0; n < fresh.size(); ++n)
-    if (!digests[n].empty()) freshByDigest.emplace(digests[n], n);
+    if (!digests[n].empty() && items[fresh[n]].entry == TFolderInventory::kNoEntry)
+      freshByDigest.emplace(digests[n], n);
   std::vector<bool> moved(fresh.size(), false);
   std::size_t removed = 0, movedCount = 0;
   std::string oldPath;
@@ -169,29 +240,38 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
   // files that exist but were not listed (hidden since) follow, never dropped.
   const std::string& top = inventory.Top();
   TMD5NodeArray nodes;
-  std::size_t added = 0, edited = 0, kept = 0;
+  std::size_t counts[static_cast<int>(TCount::Reread) + 1] = {};
   std::size_t next = 0;  // in `fresh`
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].unreadable) continue;
     const std::string path = top + "\\" + inventory.RelativePath(i);
-    if (items[i].entry == TFolderInventory::kNoEntry) {
-      const std::size_t n = next++;
-      if (digests[n].empty()) continue;  // could not be read: left out, as a make leaves it
-      added += !moved[n];
+    const std::size_t n = next < fresh.size() && fresh[next] == i ? next++ : fresh.size();
+    const std::uint32_t entry = items[i].entry;
+    if (ReadAsNew(outcome, items[i])) {
+      // Left out, as a make leaves it, where it could not be read.
+      if (digests[n].empty()) continue;
+      const TCount count = entry == TFolderInventory::kNoEntry ? TCount::Added : TCount::Reread;
+      counts[static_cast<int>(count)] += !moved[n];
       nodes.Append(path, digests[n]);
       continue;
     }
-    const TState state = outcome.states[items[i].entry];
-    edited += state == TState::Edited;
-    kept += state == TState::Damaged || state == TState::Changed;
-    nodes.Append(path, DigestToKeep(outcome, items[i].entry));
+    std::string_view digest = DigestToKeep(outcome, entry, acceptKept);
+    TCount count = CountOf(outcome.states[entry], acceptKept);
+    // Changed since the check, and not back to what it was: an edit.
+    if (n < fresh.size() && !digests[n].empty() && digests[n] != digest) {
+      digest = digests[n];
+      count = TCount::Edited;
+    }
+    ++counts[static_cast<int>(count)];
+    nodes.Append(path, digest);
   }
   std::string path;
   for (std::size_t e = 0; e < entries.size(); ++e) {
     if (gone[e] || inventory.Names(e)) continue;
     entries.Path(e, base, 0, path);
     std::string relative = platform::OpenedPath(path).substr(top.size() + 1);
-    nodes.Append(top + "\\" + relative, DigestToKeep(outcome, static_cast<std::uint32_t>(e)));
+    nodes.Append(top + "\\" + relative,
+                 DigestToKeep(outcome, static_cast<std::uint32_t>(e), acceptKept));
   }
   view_.SetStatus({ProgramText(kIdleStatus)});
   if (nodes.empty()) {
@@ -201,15 +281,21 @@ void TUpdatePass::Run(const TCheckOutcome& outcome) {
   const TCheckfileBody body = CheckfileBody(top, nodes);
   for (const std::size_t i : body.LeftOut)
     view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(nodes.FullPath(i))});
+  // Written meanwhile by another, the checkfile is left to them.
+  if (!IsCheckfileAsRead(outcome.checkfilePath, entries, outcome.checkfileWritten, pump))
+    RefuseChangedCheckfile(view_, outcome.checkfilePath);
   WriteCheckfile(top, versionText_, platform::LocalNow(), body);
 
   running.End();
-  const std::pair<std::size_t, const char*> counts[] = {{added, kAddedCount},
-                                                        {removed, kRemovedCount},
-                                                        {movedCount, kMovedCount},
-                                                        {edited, kEditedCount},
-                                                        {kept, kKeptCount}};
-  for (const auto& [count, text] : counts)
-    if (count > 0) view_.AppendLine({ProgramText(std::to_string(count) + text)});
+  const auto count = [&](TCount kind) { return counts[static_cast<int>(kind)]; };
+  const std::pair<std::size_t, const char*> lines[] = {{count(TCount::Added), kAddedCount},
+                                                       {removed, kRemovedCount},
+                                                       {movedCount, kMovedCount},
+                                                       {count(TCount::Edited), kEditedCount},
+                                                       {count(TCount::Kept), kKeptCount},
+                                                       {count(TCount::Accepted), kAcceptedCount},
+                                                       {count(TCount::Reread), kRereadCount}};
+  for (const auto& [n, text] : lines)
+    if (n > 0) view_.AppendLine({ProgramText(std::to_string(n) + text)});
   view_.AppendLine({ProgramText(kSavedLine), Utf8Text(outcome.checkfilePath)});
 }

@@ -1,7 +1,10 @@
 // The update of a checkfile after a check: the new files are digested, the entries of files that
 // are gone are dropped (or follow the file where it moved), edited files take the digest the check
-// computed, and files that may be damaged keep their old one, so that the next check finds them
-// again. The checkfile is then written as a make run of the folder would write it now.
+// computed, and files that may be damaged keep their old one unless the user accepts them, so
+// that the next check finds them again. A file is written with no digest the check did not find
+// for that very file: one changed since the check is read again. The checkfile is then written
+// as a make run of the folder would write it now, and only where it is still the one the check
+// read.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +14,17 @@
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/run_view.h"
 
+// Files behind an entry whose name reads as several files that do not all match: the check
+// verified none of them, so each is read again, as a new file is. In the question before the
+// update and in its counts after it.
+inline constexpr char kRereadCount[] = " 个名称有歧义的文件重新计算MD5值";
+
+// The question's option, off unless chosen, to take the digests the check computed for the
+// `count` files that may be damaged (the user restored them, or knows a tool changed them).
+inline std::string AcceptKeptOptionText(std::size_t count) {
+  return "这 " + std::to_string(count) + " 个可能已损坏的文件也采用新的MD5值(确认文件完好时才选择)";
+}
+
 class TUpdatePass {
  public:
   // What an update of a check's checkfile would do.
@@ -19,6 +33,7 @@ class TUpdatePass {
     std::size_t removed = 0;  // entries whose file is gone
     std::size_t edited = 0;   // changed files that take the new digest
     std::size_t kept = 0;     // changed files that keep the old one: they may be damaged
+    std::size_t reread = 0;   // files behind a name that reads as several (kRereadCount)
     // The checkfile is ours and the check saw the whole folder, and there is something to do.
     bool possible = false;
   };
@@ -30,10 +45,11 @@ class TUpdatePass {
   TUpdatePass(TRunView& view, std::string versionText, unsigned digestThreads = 0,
               TDigestFile digestFile = nullptr);
 
-  // Updates the checkfile of `outcome` (a Plan that was possible), writing into the check's pane.
-  // A stop writes nothing; a checkfile that cannot be written throws ECheckfileError, the old one
-  // left as it was. Every ending leaves the view idle.
-  void Run(const TCheckOutcome& outcome);
+  // Updates the checkfile of `outcome` (a Plan that was possible), writing into the check's pane;
+  // `acceptKept`: the files that may be damaged take the digests the check computed. A stop
+  // writes nothing; a checkfile that cannot be written, or that is no longer the one the check
+  // read, throws ECheckfileError, the checkfile left as it was. Every ending leaves the view idle.
+  void Run(const TCheckOutcome& outcome, bool acceptKept = false);
 
  private:
   TRunView& view_;

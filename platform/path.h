@@ -17,8 +17,16 @@ std::string CorePath(const std::string& nativePath);
 
 // What a path names: nothing that can be reached, a file, or a folder (links followed).
 enum class TPathKind { Missing, File, Folder };
-// `size` (may be null) receives a file's size as its folder tells it, without opening the file.
-TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size = nullptr);
+// `size` and `lastWrite` (may be null) receive a file's size and last write (in the system's file
+// time) as its folder tells them, without opening the file.
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size = nullptr,
+                      std::int64_t* lastWrite = nullptr);
+
+// What the last name of a path is itself, links not followed: no link (or nothing at all), a
+// symbolic link or junction, or one whose target the system does not tell.
+enum class TLinkKind { None, Link, Unknown };
+// For a Link, `target` receives where it leads (LinkTargetPath of what the system stores).
+TLinkKind ReadLink(const std::string& corePath, std::string& target);
 
 // `corePath` made absolute against the current folder, "/", "." and ".." resolved and every other
 // name kept as written (final dots and blanks included, as the file services open it); unchanged

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/file_time_posix.h"
 #include "platform/path.h"
 #include "platform/path_root.h"
 
@@ -22,12 +23,29 @@ std::string CorePath(const std::string& nativePath) {
   return core;
 }
 
-TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size, std::int64_t* lastWrite) {
   struct stat info;
   if (corePath.empty() || stat(NativePath(corePath).c_str(), &info) != 0) return TPathKind::Missing;
   if (S_ISDIR(info.st_mode)) return TPathKind::Folder;
   if (size) *size = static_cast<std::uint64_t>(info.st_size);
+  if (lastWrite) *lastWrite = FileTimeOf(info.st_mtim);
   return TPathKind::File;
+}
+
+TLinkKind ReadLink(const std::string& corePath, std::string& target) {
+  const std::string native = NativePath(corePath);
+  struct stat info;
+  if (corePath.empty() || lstat(native.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+    return TLinkKind::None;
+  // Some file systems tell no length for a link: room for the longest path then.
+  std::string stored(std::max<std::size_t>(static_cast<std::size_t>(info.st_size), PATH_MAX) + 1,
+                     '\0');
+  const ssize_t length = readlink(native.c_str(), &stored[0], stored.size());
+  if (length < 0 || static_cast<std::size_t>(length) >= stored.size()) return TLinkKind::Unknown;
+  stored.resize(static_cast<std::size_t>(length));
+  // A host link is taken from its own folder, or from the root where it begins with "/".
+  target = LinkTargetPath(corePath, CorePath(stored), true);
+  return TLinkKind::Link;
 }
 
 std::string AbsolutePath(const std::string& corePath) {

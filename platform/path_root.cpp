@@ -72,10 +72,13 @@ TPathRoot ParsePathRoot(std::string_view path) {
     }
     return root;
   }
-  if (path.size() > 2 && path[1] == ':' && IsLetter(path[0]) && IsSeparator(path[2])) {
-    root.kind = TRootKind::Drive;
+  if (path.size() > 1 && path[1] == ':' && IsLetter(path[0])) {
+    root.kind = separatorAt(2) ? TRootKind::Drive : TRootKind::Relative;
+    root.relativeTo = TRelativeBase::DriveCurrentFolder;
     root.end = 2;
     root.key = Key(path.substr(0, 2));
+  } else if (separatorAt(0)) {
+    root.relativeTo = TRelativeBase::CurrentDriveRoot;
   }
   return root;
 }
@@ -127,6 +130,25 @@ std::string VerbatimPath(std::string_view path, const TPathRoot& root) {
   // The root's names as written, whichever prefix they came behind.
   AppendWithBackslashes(prefix, path.substr(root.start, root.end - root.start));
   return JoinNames(std::move(prefix), path.substr(root.end));
+}
+
+std::string LinkTargetPath(std::string_view link, std::string_view stored, bool relative) {
+  if (!relative) {
+    // In the system's own namespace "\??\" holds the drives, shares and volumes the Win32 paths
+    // name; any other NT path starts at the namespace's root.
+    constexpr std::string_view kDosDevices = "\\??\\";
+    if (stored.substr(0, kDosDevices.size()) == kDosDevices)
+      return "\\\\?\\" + std::string(stored.substr(kDosDevices.size()));
+    return "\\\\?\\GLOBALROOT" + std::string(stored);
+  }
+  const TPathRoot root = ParsePathRoot(stored);
+  if (root.kind != TRootKind::Relative || root.relativeTo == TRelativeBase::DriveCurrentFolder)
+    return std::string(stored);
+  if (root.relativeTo == TRelativeBase::CurrentDriveRoot)
+    return std::string(link.substr(0, ParsePathRoot(link).end)) + std::string(stored);
+  const std::size_t folderEnd = link.find_last_of("\\/");
+  return std::string(link.substr(0, folderEnd == std::string_view::npos ? 0 : folderEnd + 1)) +
+         std::string(stored);
 }
 
 }  // namespace platform

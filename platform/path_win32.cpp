@@ -1,6 +1,10 @@
 // Windows paths are already in the core's form (UTF-8 text); the wide services get them through
 // SystemPath, absolute and verbatim by the one reading of path roots in path_root.h.
 #include <windows.h>
+#include <winioctl.h>
+
+#include <cstdint>
+#include <vector>
 
 #include "platform/file_handle_win32.h"
 #include "platform/path.h"
@@ -27,14 +31,21 @@ std::wstring FullPath(const std::wstring& path) {
 // The current folder for a relative path, that of its drive for "C:name", or the current drive's
 // root for "\name", in UTF-8; `rest` is where the path's own names begin. Empty when the system
 // gives none.
-std::string BaseOfRelative(const std::string& path, std::size_t& rest) {
+std::string BaseOfRelative(const std::string& path, const TPathRoot& root, std::size_t& rest) {
   std::wstring base;
-  if (path.size() > 1 && path[1] == ':') {
-    rest = 2;
-    base = FullPath(std::wstring{static_cast<wchar_t>(path[0]), L':'});
-  } else {
-    rest = !path.empty() && (path[0] == '\\' || path[0] == '/') ? 1 : 0;
-    base = FullPath(rest == 1 ? L"\\" : L".");
+  switch (root.relativeTo) {
+    case TRelativeBase::DriveCurrentFolder:
+      rest = 2;
+      base = FullPath(std::wstring{static_cast<wchar_t>(path[0]), L':'});
+      break;
+    case TRelativeBase::CurrentDriveRoot:
+      rest = 1;
+      base = FullPath(L"\\");
+      break;
+    case TRelativeBase::CurrentFolder:
+      rest = 0;
+      base = FullPath(L".");
+      break;
   }
   std::string utf8;
   if (base.empty() || !Utf8Name(base.c_str(), utf8)) return std::string();
@@ -47,7 +58,7 @@ std::string VerbatimOf(const std::string& corePath) {
   const TPathRoot root = ParsePathRoot(corePath);
   if (root.kind != TRootKind::Relative) return VerbatimPath(corePath, root);
   std::size_t rest = 0;
-  const std::string base = BaseOfRelative(corePath, rest);
+  const std::string base = BaseOfRelative(corePath, root, rest);
   if (base.empty()) return corePath;
   const std::string absolute = rest < corePath.size() ? base + "\\" + corePath.substr(rest) : base;
   const TPathRoot absoluteRoot = ParsePathRoot(absolute);
@@ -70,7 +81,7 @@ std::wstring SystemPath(const std::string& corePath) {
   return system;
 }
 
-TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
+TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size, std::int64_t* lastWrite) {
   const RealFiles realFiles;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (corePath.empty() ||
@@ -78,7 +89,53 @@ TPathKind GetPathKind(const std::string& corePath, std::uint64_t* size) {
     return TPathKind::Missing;
   if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return TPathKind::Folder;
   if (size) *size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (lastWrite) {
+    *lastWrite = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+        data.ftLastWriteTime.dwLowDateTime);
+  }
   return TPathKind::File;
+}
+
+TLinkKind ReadLink(const std::string& corePath, std::string& target) {
+  const RealFiles realFiles;
+  const std::wstring path = SystemPath(corePath);
+  // The attributes are those of the link itself: asking them follows no link.
+  const DWORD attributes =
+      path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return TLinkKind::None;
+  const FileHandle link(CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (link.get() == INVALID_HANDLE_VALUE) return TLinkKind::Unknown;
+  // The reparse data: its tag, then for a symbolic link or a junction where the substitute name
+  // (the one the system follows) lies in the names behind it, in bytes; a symbolic link has its
+  // flags before them. Read byte by byte: the buffer holds no aligned records.
+  constexpr DWORD kSymbolicLinkTag = 0xA000000C, kJunctionTag = 0xA0000003;
+  constexpr std::uint32_t kRelativeFlag = 1;
+  std::vector<unsigned char> data(16 * 1024);
+  DWORD got = 0;
+  if (!DeviceIoControl(link.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                       static_cast<DWORD>(data.size()), &got, nullptr))
+    // Under Wine a host link shows the attribute but holds no reparse data: it is a folder.
+    return GetLastError() == ERROR_NOT_A_REPARSE_POINT ? TLinkKind::None : TLinkKind::Unknown;
+  const auto read16 = [&](std::size_t at) { return data[at] | (data[at + 1] << 8); };
+  const std::uint32_t tag =
+      static_cast<std::uint32_t>(read16(0)) | static_cast<std::uint32_t>(read16(2)) << 16;
+  // Other reparse points (files in the cloud, deduplicated ones) are the file itself.
+  if (tag != kSymbolicLinkTag && tag != kJunctionTag) return TLinkKind::None;
+  const std::size_t names = tag == kSymbolicLinkTag ? 20 : 16;
+  const bool relative = tag == kSymbolicLinkTag && got >= 20 && (read16(16) & kRelativeFlag) != 0;
+  const std::size_t start = names + read16(8), length = read16(10);
+  if (got < names || start + length > got) return TLinkKind::Unknown;
+  std::wstring stored(length / 2, L'\0');
+  for (std::size_t i = 0; i < stored.size(); ++i)
+    stored[i] = static_cast<wchar_t>(read16(start + 2 * i));
+  std::string utf8;
+  if (!Utf8Name(stored.c_str(), utf8)) return TLinkKind::Unknown;
+  target = LinkTargetPath(corePath, utf8, relative);
+  return TLinkKind::Link;
 }
 
 std::string OpenedPath(const std::string& corePath) { return VerbatimOf(corePath); }

@@ -60,7 +60,7 @@ fi
 if [ "$target" = all ] || [ "$target" = checkfile ]; then
   build checkfile_fuzz "$root/tests/fuzz/checkfile_fuzz.cpp" "$root/catalogue/checkfile_text.cpp" \
     "$root/catalogue/path_gate.cpp" "$root/platform/path_root.cpp" "$root/platform/path_posix.cpp" \
-    "$root/platform/text.cpp" "$root/platform/text_posix.cpp"
+    "$root/platform/text.cpp" "$root/platform/text_posix.cpp" "$root/platform/sync_posix.cpp"
   mkdir -p "$out/corpus"
   cp -n "$root"/tests/fuzz/corpus/* "$out/corpus/" 2>/dev/null || true
   run checkfile_fuzz "$checkfile_seconds" 262144 "$out/corpus" || status=1

@@ -835,9 +835,27 @@ void SetWriteTimeFrom(const std::wstring& path, const std::string& reference, in
   SetFileTime(to.get(), nullptr, nullptr, &written);
 }
 
+// Under Wine, whose names keep letter case apart underneath, writes `name` into `folder` where a
+// name equal but for letter case is: through the host's own path ("\\?\unix/..."), which Wine
+// takes as it stands. False elsewhere.
+bool WriteCaseTwin(const std::wstring& folder, const std::wstring& name,
+                   const std::string& content) {
+  using TUnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* folderName = unixName ? unixName(folder.c_str()) : nullptr;
+  if (!folderName) return false;
+  WriteFile(L"unix" + Wide(folderName) + L"/" + name, content);  // the folder's name is ASCII
+  HeapFree(GetProcessHeap(), 0, folderName);
+  return true;
+}
+
 // A tree with names of several scripts is made, changed every way a folder changes, checked and
 // updated: the check tells new, edited and possibly damaged files apart; the update writes what a
-// make writes, but for the damaged file's old digest, which the next check finds again.
+// make writes, but for the damaged file's old digest, which the next check finds again, and the
+// update offered then takes it where the user accepts it. Names equal but for letter case keep
+// digests of their own, empty files are listed, a file edited after the check is read again,
+// and a checkfile written after the check is left as it is.
 TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   TProgramFolder setup;
   TTempFolder data;
@@ -846,6 +864,9 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   for (const wchar_t* name : {L"same.txt", L"中文.txt", L"Ελληνικά.txt", L"gone.txt", L"moved.txt",
                               L"renamed.txt", L"edited.txt", L"damaged.txt"})
     WriteFile(root + L"\\" + name, "content of " + Utf8(name));
+  WriteFile(root + L"\\a.txt", "lower");
+  const bool twins = WriteCaseTwin(root, L"A.txt", "UPPER!!");
+  WriteFile(root + L"\\empty0.txt", "");
   const std::string checkfile = data / kCheckfile;
   TProgram program(setup.program, setup.folder.Path(), data.Path());
   const auto make = [&] {
@@ -857,8 +878,10 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
     });
   };
   ASSERT_TRUE(make());
+  EXPECT_EQ(twins, ReadFile(checkfile).find("|A.txt\r\n") != std::string::npos);
 
   WriteFile(root + L"\\한글.txt", "new");
+  WriteFile(root + L"\\empty1.txt", "");
   ASSERT_TRUE(CreateDirectoryW((root + L"\\新文件夹").c_str(), nullptr));
   WriteFile(root + L"\\新文件夹\\新.txt", "new in a new folder");
   WriteFile(root + L"\\hidden.txt", "hidden");
@@ -874,7 +897,7 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   std::wstring pane = CheckPane(program, checkfile);
   // The files added, each on a line of its own in the block of new files (hidden.txt is not).
   for (const wchar_t* added :
-       {L"renamed2.txt", L"新文件夹\\新.txt", L"照片\\moved.txt", L"한글.txt"})
+       {L"renamed2.txt", L"新文件夹\\新.txt", L"照片\\moved.txt", L"한글.txt", L"empty1.txt"})
     EXPECT_NE(std::wstring::npos, pane.find(L"\r\n" + root + L"\\" + added + L"\r\n")) << pane;
   const std::wstring summary =
       L"\r\n3 无法进行对比,文件无法打开或不存在\r\n2 文件的MD5值不匹配!文件已"
@@ -884,15 +907,37 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
       L"\\damaged.txt\r\n***\r\n1 个文件可能已损坏(修改日期未变)"
       L"\r\n1 个文件在检查文件制作之后被修改\r\n*** 以下文件不在检查文件中,未进行对比:\r\n";
   EXPECT_NE(std::wstring::npos, pane.find(summary)) << pane;
-  EXPECT_EQ(L"4 个文件不在检查文件中", WideLastLine(pane));
+  EXPECT_EQ(L"5 个文件不在检查文件中", WideLastLine(pane));
 
+  // Asked first, then the checkfile is written by another: the update leaves it, and says so.
+  const auto askToUpdate = [&] {
+    program.Click(IdButtonUpdateCheckfile);
+    const HWND box = WaitForBox(program);
+    EXPECT_TRUE(box &&
+                BoxSays(box,
+                        L"将添加 5 个新文件,删除 3 个已不存在的文件的条目,1 个被修改"
+                        L"的文件采用新的MD5值;1 个可能已损坏的文件保留原来的MD5值。继续吗?"));
+    return box;
+  };
   ASSERT_TRUE(program.Enabled(IdButtonUpdateCheckfile));
-  program.Click(IdButtonUpdateCheckfile);
-  const HWND box = WaitForBox(program);
+  HWND box = askToUpdate();
   ASSERT_NE(nullptr, box);
-  EXPECT_TRUE(BoxSays(box,
-                      L"将添加 4 个新文件,删除 3 个已不存在的文件的条目,1 个被修改的文件采用新的"
-                      L"MD5值;1 个可能已损坏的文件保留原来的MD5值。继续吗?"));
+  WriteFile(checkfile, made);
+  ASSERT_TRUE(CloseBox(box, IDYES));
+  box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(BoxSays(box, L"检查文件在检查之后已被修改,未更新。请重新检查: " + Wide(checkfile)));
+  ASSERT_TRUE(CloseBox(box));
+  ASSERT_TRUE(WaitUntil([&] { return program.FindDialog() == nullptr && program.Idle(); }));
+  EXPECT_EQ("检查文件在检查之后已被修改,未更新: " + checkfile,
+            LastLine(PaneText(program, IdMemoCheck)));
+  EXPECT_EQ(made, ReadFile(checkfile));
+
+  // Checked again, and a file edited after the check: it is read again.
+  ASSERT_FALSE(CheckPane(program, checkfile).empty());
+  WriteFile(root + L"\\same.txt", "edited after the check");
+  box = askToUpdate();
+  ASSERT_NE(nullptr, box);
   ASSERT_TRUE(CloseBox(box, IDYES));
   ASSERT_TRUE(WaitUntil([&] {
     return program.Idle() &&
@@ -903,7 +948,7 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
        {L"已移动: " + root + L"\\moved.txt -> " + root + L"\\照片\\moved.txt",
         L"已移动: " + root + L"\\renamed.txt -> " + root + L"\\renamed2.txt",
         std::wstring(
-            L"2 个新文件已添加\r\n1 个条目已删除\r\n2 个文件已移动\r\n1 个被修改的文件采用新"
+            L"3 个新文件已添加\r\n1 个条目已删除\r\n2 个文件已移动\r\n2 个被修改的文件采用新"
             L"的MD5值\r\n1 个可能已损坏的文件保留原来的MD5值")})
     EXPECT_NE(std::wstring::npos, pane.find(L"\r\n" + line + L"\r\n")) << pane;
   EXPECT_FALSE(program.Enabled(IdButtonUpdateCheckfile));
@@ -911,7 +956,8 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   // Line for line what a make writes now, but the date and the damaged file's old digest.
   const std::string updated = ReadFile(checkfile);
   ASSERT_TRUE(make());
-  std::vector<std::string> expected = Lines(ReadFile(checkfile));
+  const std::vector<std::string> madeNow = Lines(ReadFile(checkfile));
+  std::vector<std::string> expected = madeNow;
   const std::size_t old = made.find("|damaged.txt") - 32;
   for (std::string& line : expected)
     if (line.find("|damaged.txt") != std::string::npos) line = made.substr(old, 44);
@@ -923,6 +969,24 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   pane = CheckPane(program, checkfile);
   EXPECT_EQ(L"1 个文件可能已损坏(修改日期未变)", WideLastLine(pane));
   EXPECT_NE(std::wstring::npos, pane.find(L"\r\n1 文件的MD5值不匹配!")) << pane;
+
+  // Offered for the possibly damaged file alone; its new digest is taken where the user chooses.
+  ASSERT_TRUE(program.Enabled(IdButtonUpdateCheckfile));
+  program.Click(IdButtonUpdateCheckfile);
+  box = WaitForBox(program);
+  ASSERT_NE(nullptr, box);
+  EXPECT_TRUE(BoxSays(box, L"将1 个可能已损坏的文件保留原来的MD5值。继续吗?"));
+  PostMessageW(box, TDM_CLICK_VERIFICATION, TRUE, FALSE);
+  ASSERT_TRUE(CloseBox(box, IDYES));
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Idle() &&
+           LastLine(PaneText(program, IdMemoCheck)) == "操作完成.  检查文件保存为 " + checkfile;
+  }));
+  EXPECT_NE(std::string::npos,
+            PaneText(program, IdMemoCheck).find("\r\n1 个可能已损坏的文件采用新的MD5值\r\n"));
+  written = Lines(ReadFile(checkfile));
+  EXPECT_EQ(std::vector<std::string>(madeNow.begin() + 3, madeNow.end()),
+            std::vector<std::string>(written.begin() + 3, written.end()));
 }
 
 // The console program's lines are the check pane's, and its exit code adds up what changed since

@@ -496,7 +496,8 @@ std::wstring CheckPane(const TProgram& program, const std::string& dropped) {
     pane = WideText(program.Control(IdMemoCheck));
     return pane != before && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos && program.Idle();
   });
-  return ended ? pane : std::wstring();
+  // Read once more: the run may have added its last lines between that read and the idle state.
+  return ended ? WideText(program.Control(IdMemoCheck)) : std::wstring();
 }
 
 bool BoxSays(HWND box, const std::wstring& start) {

@@ -18,6 +18,7 @@
 #include "catalogue/path_gate.h"
 #include "platform/output_file.h"
 #include "platform/path.h"
+#include "platform/path_root.h"
 #include "platform/system_error.h"
 #include "platform/text.h"
 
@@ -240,6 +241,25 @@ TEST(PathGate, OnlyDrivesTheCheckfilesOwnShareAndItsOwnFolderOnADevice) {
   };
   for (const auto& [path, checkfile, mayOpen] : cases)
     EXPECT_EQ(TPathGate(checkfile).MayOpen(path), mayOpen) << path << " from " << checkfile;
+
+  // A link or junction at C:\x\link, by the target it stores (an NT path unless relative): it is
+  // gone through where it leads to a drive, a volume's folders or the checkfile's own share.
+  const std::tuple<std::string, bool, std::string, bool> links[] = {
+      {"\\??\\D:\\photos", false, local, true},
+      {"\\??\\C:\\", false, local, true},
+      {"\\??\\Volume{26a21bda-a627-11d7-9931-806e6f6e6963}\\", false, local, true},
+      {"..\\y", true, local, true},
+      {"\\??\\UNC\\srv\\share\\f", false, local, false},
+      {"\\??\\UNC\\SRV\\Share\\f", false, shared, true},
+      {"\\Device\\Mup\\srv\\share", false, local, false},
+      {"\\\\srv\\share", true, local, false},
+      {"\\??\\pipe\\p", false, local, false},
+  };
+  for (const auto& [stored, relative, checkfile, follows] : links)
+    EXPECT_EQ(
+        TPathGate(checkfile).MayFollow(platform::LinkTargetPath("C:\\x\\link", stored, relative)),
+        follows)
+        << stored << " from " << checkfile;
 }
 
 TEST(CheckfileEntry, RejectionRulesInOrder) {

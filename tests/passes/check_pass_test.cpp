@@ -103,8 +103,8 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "1" + kEdited};
        }},
       // Changed with its last write put back: more than two seconds before the checkfile's, it may
-      // be damaged; within them (coarse file system times), edited. A new file is listed after the
-      // summary, an empty one not (a make leaves it out).
+      // be damaged; within them (coarse file system times), edited. A new file, even an empty one
+      // (a make lists it), is listed after the summary.
       {"damaged, edited and new files", abc, false,
        [](const std::string& r) {
          const std::string checkfile = r + "\\" + CheckfileName;
@@ -112,8 +112,7 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
          testtree::SetWriteTimeFrom(r + "\\b.txt", checkfile, -3);
          testtree::WriteBytes(r + "\\c.txt", "edited");
          testtree::SetWriteTimeFrom(r + "\\c.txt", checkfile, -1);
-         testtree::WriteBytes(r + "\\new.txt", "new");
-         testtree::WriteBytes(r + "\\empty.txt", "");
+         testtree::WriteBytes(r + "\\new.txt", "");
        },
        [](const std::string& r, auto d, auto n) {
          return std::vector<std::string>{
@@ -212,6 +211,27 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
        }},
   };
 #ifndef _WIN32
+  // A link that leads to another computer is neither gone through nor opened, for an entry below
+  // it or by the listing.
+  scenarios.push_back(
+      {"a link to another computer",
+       {"a.txt"},
+       false,
+       [](const std::string& r) {
+         std::string whyNot, text;
+         ASSERT_TRUE(testtree::MakeFolderLink(r + "\\link", "\\\\server\\share", whyNot));
+         testtree::ReadBytes(r + "\\" + CheckfileName, text);
+         testtree::WriteBytes(r + "\\" + CheckfileName,
+                              text + testtree::PeerDigest(r + "\\a.txt") + "|link\\x.txt\r\n");
+       },
+       [](const std::string& r, auto, auto) {
+         return std::vector<std::string>{"OK: " + r + "\\a.txt",
+                                         "指向其他计算机的路径,未打开: " + r + "\\link\\x.txt",
+                                         "操作完成",
+                                         "",
+                                         "1" + kCompared,
+                                         "1" + kFailed};
+       }});
   // A folder the listing cannot enter: the tree was not seen whole, and the count says so.
   static std::string tooLong;
   scenarios.push_back({"a folder that cannot be listed", abc, false,
@@ -251,11 +271,12 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
     for (const std::string& line : s.expected(r, original, now)) expected.push_back(line);
     EXPECT_EQ(view.pane, expected);
     // Only accepted entry lines pump and count for the progress; the other lines do not.
+    const auto listed = static_cast<int>(LoadCheckfileEntries(checkfile, {}).size());
     EXPECT_EQ(std::count_if(
                   view.calls.begin(), view.calls.end(),
                   [](const std::string& call) { return call.rfind("Status 文件对比: ", 0) == 0; }),
-              static_cast<int>(s.names.size()));
-    EXPECT_GE(view.pumps, static_cast<int>(s.names.size()));
+              listed);
+    EXPECT_GE(view.pumps, listed);
     EXPECT_EQ(view.doneBytes, view.totalBytes);  // what was listed, all digested
     EXPECT_FALSE(view.checkRunning);
     EXPECT_EQ(view.status, "");
@@ -416,6 +437,119 @@ TEST(UpdatePass, ReadsOnlyNewFilesAndLeavesTheCheckfileOnAStopOrAFailedWrite) {
                                       "1 个新文件已添加", "1 个文件已移动",
                                       "1 个被修改的文件采用新的MD5值",
                                       "操作完成.  检查文件保存为 " + checkfile}));
+}
+
+// The entry lines of the checkfile in `folder`, without its header.
+std::string BodyOf(const std::string& folder) {
+  std::string text;
+  EXPECT_TRUE(testtree::ReadBytes(folder + "\\" + CheckfileName, text));
+  std::size_t end = 0;
+  for (int line = 0; line < 3; ++line) end = text.find('\n', end) + 1;
+  return text.substr(end);
+}
+
+using TTreeStep = std::function<void(const std::string& folder)>;
+
+// Writes the files, then makes the folder's checkfile where `make`.
+TTreeStep Files(std::vector<std::pair<std::string, std::string>> contents, bool make = false) {
+  return [=](const std::string& r) {
+    for (const auto& [name, content] : contents) testtree::WriteBytes(r + "\\" + name, content);
+    RecordingView maker;
+    if (make) TMakePass(maker, "1").Run(r);
+  };
+}
+
+// A tree made, changed, checked and changed again; the update then writes what a make of the
+// folder writes now, with the counts before its last line, or (no counts) writes nothing.
+struct UpdateCase {
+  const char* title;
+  TTreeStep make, change, afterCheck;
+  bool acceptKept;
+  std::vector<std::string> counts;
+};
+
+TEST(UpdatePass, WritesWhatAMakeWritesOfEveryFileTheCheckVerifiedAsItself) {
+  const TTreeStep newFile = Files({{"new.txt", "new"}});
+  const TTreeStep twoFiles = Files({{"a.txt", "a"}, {"b.txt", "b"}}, true);
+  const UpdateCase cases[] = {
+      // On a file system that tells them apart, each keeps its own digest.
+      {"names equal but for letter case",
+       Files({{"a.txt", "lower"}, {"A.txt", "UPPER!!"}}, true),
+       newFile,
+       Files({}),
+       false,
+       {"1 个新文件已添加"}},
+      // Both readings of C3 A9 name files (茅 in GBK, é in UTF-8): each is read as a new file is,
+      // and counted for the progress, as the check reads both.
+      {"a name that reads as two files",
+       [](const std::string& r) {
+         Files({{u8"茅.txt", std::string(1000, 'm')}, {u8"é.txt", std::string(3000, 'e')}})(r);
+         Files({{CheckfileName, testtree::PeerDigest(r + u8"\\茅.txt") + "|\xC3\xA9.txt\r\n"}})(r);
+       },
+       newFile,
+       Files({}),
+       false,
+       {"1 个新文件已添加", "2" + std::string(kRereadCount)}},
+      {"edited between the check and the update",
+       twoFiles,
+       newFile,
+       Files({{"b.txt", "b, edited since the check"}}),
+       false,
+       {"1 个新文件已添加", "1 个被修改的文件采用新的MD5值"}},
+      // Offered for a file that may be damaged alone, and taken where the user accepts it.
+      {"a possibly damaged file accepted",
+       twoFiles,
+       [](const std::string& r) {
+         testtree::WriteBytes(r + "\\b.txt", "b, restored from elsewhere");
+         testtree::SetWriteTimeFrom(r + "\\b.txt", r + "\\" + CheckfileName, -10);
+       },
+       Files({}),
+       true,
+       {"1 个可能已损坏的文件采用新的MD5值"}},
+      {"an empty file",
+       Files({{"a.txt", "a"}, {"empty0.txt", ""}}, true),
+       Files({{"empty1.txt", ""}}),
+       Files({}),
+       false,
+       {"1 个新文件已添加"}},
+      // Written after the check (made again with another file), the checkfile is left as it is.
+      {"a checkfile changed since the check",
+       twoFiles,
+       newFile,
+       Files({{"c.txt", "c"}}, true),
+       false,
+       {}},
+  };
+  for (const UpdateCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    testtree::TempFolder tree("update-table");
+    const std::string r = tree.Path(), checkfile = r + "\\" + CheckfileName;
+    c.make(r);
+    c.change(r);
+    RecordingView view;
+    TCheckPass check(view);
+    check.Run(checkfile, TCheckOrigin::Chosen);
+    EXPECT_EQ(view.doneBytes, view.totalBytes);
+    if (!TUpdatePass::Plan(*check.Outcome()).possible) {
+      ADD_FAILURE() << "no update offered";
+      continue;
+    }
+    c.afterCheck(r);
+    const std::string before = BodyOf(r);
+    if (c.counts.empty()) {
+      EXPECT_THROW(TUpdatePass(view, "1").Run(*check.Outcome()), ECheckfileError);
+      EXPECT_EQ(view.pane.back(), "检查文件在检查之后已被修改,未更新: " + checkfile);
+      EXPECT_EQ(BodyOf(r), before);
+      continue;
+    }
+    TUpdatePass(view, "1").Run(*check.Outcome(), c.acceptKept);
+    std::vector<std::string> tail = c.counts;
+    tail.push_back("操作完成.  检查文件保存为 " + checkfile);
+    EXPECT_EQ(std::vector<std::string>(view.pane.end() - tail.size(), view.pane.end()), tail);
+    const std::string updated = BodyOf(r);
+    TMakePass(view, "1").Run(r);
+    EXPECT_EQ(updated, BodyOf(r));
+  }
 }
 
 // A worker stuck in a read that never ends (a dead share) does not keep a stopped run from

@@ -354,7 +354,8 @@ TEST(MakePass, LinkBackToAnAncestorIsNotFollowedAgain) {
   std::string whyNot;
   if (!testtree::MakeFolderLink(r + "\\a\\loop", r, whyNot) ||
       !testtree::MakeFolderLink(r + "\\a\\tob", r + "\\b", whyNot) ||
-      !testtree::MakeFolderLink(r + "\\b\\c\\upb", r + "\\b", whyNot)) {
+      !testtree::MakeFolderLink(r + "\\b\\c\\upb", r + "\\b", whyNot) ||
+      !testtree::MakeFolderLink(r + "\\a\\remote", "\\\\server\\share", whyNot)) {
     GTEST_SKIP() << "folder links cannot be made here: " << whyNot;
   }
 
@@ -370,9 +371,12 @@ TEST(MakePass, LinkBackToAnAncestorIsNotFollowedAgain) {
   // Nor a link back to a level below the top, also where a link led the walk into that level.
   EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\b\\c\\upb"), 1u);
   EXPECT_EQ(CountOf(view.pane, "文件夹: " + r + "\\a\\tob\\c\\upb"), 1u);
+  // Nor one to another computer: it is named, and nothing goes through it.
+  EXPECT_EQ(CountOf(view.pane, "链接指向其他计算机,已跳过: " + r + "\\a\\remote"), 1u);
   for (const std::string& line : view.pane) {
     EXPECT_EQ(line.find(r + "\\a\\loop\\"), std::string::npos) << line;
     EXPECT_EQ(line.find("\\upb\\"), std::string::npos) << line;
+    EXPECT_EQ(line.find("\\remote\\"), std::string::npos) << line;
   }
 }
 
