@@ -63,12 +63,14 @@ const TRunControls& RunControls(TRunKind kind) {
 
 // The question before an update, as a yes-or-no box; with `kept` files that may be damaged it
 // offers, unticked, to take their new digests too (`acceptKept`).
-bool AskToUpdate(HWND owner, const std::string& question, std::size_t kept, bool& acceptKept) {
+bool AskToUpdate(HWND owner, TLanguage language, const std::string& question, std::size_t kept,
+                 bool& acceptKept) {
   const std::wstring text = gui::ProgramWide(question);
   acceptKept = false;
   if (kept == 0)
     return MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_YESNO | MB_ICONQUESTION) == IDYES;
-  const std::wstring option = gui::ProgramWide(AcceptKeptOptionText(kept));
+  const std::wstring option =
+      gui::ProgramWide(texts::CountText(language, TText::AcceptKeptOption, kept));
   TASKDIALOGCONFIG box{};
   box.cbSize = sizeof box;
   box.hwndParent = owner;
@@ -759,21 +761,31 @@ void TForm1::ButtonUpdateCheckfileClick() {
   const TUpdatePass::TPlan plan = TUpdatePass::Plan(*lastCheck_);
   // "将添加 N 个新文件,删除 M 个已不存在的文件的条目,K 个被修改的文件采用新的MD5值;J 个可能已损坏的
   // 文件保留原来的MD5值。继续吗?", the parts that count nothing left out.
-  std::string question;
-  const std::pair<std::size_t, std::string> parts[] = {
-      {plan.added, "添加 " + std::to_string(plan.added) + " 个新文件"},
-      {plan.removed, "删除 " + std::to_string(plan.removed) + " 个已不存在的文件的条目"},
-      {plan.edited, std::to_string(plan.edited) + " 个被修改的文件采用新的MD5值"},
-      {plan.reread, std::to_string(plan.reread) + kRereadCount},
+  const auto part = [this](TText name, std::size_t count) {
+    return texts::CountText(language_, name, count);
   };
-  for (const auto& [count, part] : parts)
-    if (count > 0) question += (question.empty() ? "将" : ",") + part;
+  std::string question;
+  const std::pair<std::size_t, TText> parts[] = {
+      {plan.added, TText::UpdateQuestionAdd},
+      {plan.removed, TText::UpdateQuestionRemove},
+      {plan.edited, TText::UpdateQuestionEdit},
+      {plan.reread, TText::UpdateQuestionReread},
+  };
+  const std::string start(texts::Text(language_, TText::UpdateQuestionStart));
+  for (const auto& [count, name] : parts)
+    if (count > 0)
+      question +=
+          (question.empty() ? start
+                            : std::string(texts::Text(language_, TText::UpdateQuestionComma))) +
+          part(name, count);
   if (plan.kept > 0)
-    question += (question.empty() ? "将" : ";") + std::to_string(plan.kept) +
-                " 个可能已损坏的文件保留原来的MD5值";
-  question += "。继续吗?";
+    question +=
+        (question.empty() ? start
+                          : std::string(texts::Text(language_, TText::UpdateQuestionSemicolon))) +
+        part(TText::UpdateQuestionKeep, plan.kept);
+  question += texts::Text(language_, TText::UpdateQuestionEnd);
   bool acceptKept = false;
-  if (!plan.possible || !AskToUpdate(handle_, question, plan.kept, acceptKept)) return;
+  if (!plan.possible || !AskToUpdate(handle_, language_, question, plan.kept, acceptKept)) return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
   TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
       .Run(*outcome, acceptKept);

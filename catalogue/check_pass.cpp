@@ -22,24 +22,10 @@
 #include "platform/drive.h"
 #include "platform/text.h"
 
+using texts::TText;
+
 namespace {
 
-const char kAutoCheckLine[] = "(Hashtally 检查文件已找到;启动自动检查)  ";
-// A listed path on another computer than the checkfile's: opening it would connect to that
-// computer and offer the user's credentials, so it is counted among the files not compared.
-const char kElsewhereLine[] = "指向其他计算机的路径,未打开: ";
-// An entry whose name, read in different encodings, names different files that do not all match:
-// which one is meant cannot be told, so it is compared with none.
-const char kAmbiguousLine[] = "名称有歧义,未进行对比: ";
-// What changed since the checkfile was made.
-const char kDamagedBlockLine[] = "*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:";
-const char kDamagedCountLine[] = " 个文件可能已损坏(修改日期未变)";
-const char kEditedCountLine[] = " 个文件在检查文件制作之后被修改";
-const char kNewBlockLine[] = "*** 以下文件不在检查文件中,未进行对比:";
-const char kUnlistedFolderLine[] = "无法列出文件夹: ";
-const char kNewCountLine[] = " 个文件不在检查文件中";
-const char kNewCountPartlyLine[] = " 个文件不在检查文件中(有文件夹无法列出,未查全)";
-const char kOutsideLine[] = "检查文件列出了所在文件夹以外的文件,未查找新文件";
 constexpr unsigned kEncodings = 4;  // of TNameEncoding
 
 // The readings of one entry's name: how many, and the encoding of each.
@@ -50,11 +36,6 @@ struct TReadings {
 
 // How much sorting work is done between two chances for the window's messages to run.
 constexpr std::size_t kSortPiece = 4096;
-
-// "文件对比: %d; 对比: %s" with the compared count and the file's full path: all but the path.
-std::string ProgressText(int32_t compared) {
-  return "文件对比: " + std::to_string(compared) + "; 对比: ";
-}
 
 void AppendProgramLine(TRunView& view, const std::string& line) {
   view.AppendLine({ProgramText(line)});
@@ -130,15 +111,15 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   outcome_.reset();
   summary_ = TCheckSummary();
   view_.ClearPane();
-  if (origin == TCheckOrigin::BesideProgram) AppendProgramLine(view_, kAutoCheckLine);
+  if (origin == TCheckOrigin::BesideProgram) AppendText(view_, TText::AutoCheckLine);
   view_.ClearAbortRequest();
   TRunningState running(view_, TRunKind::Check);
   TShownProgress shown(view_);
   progress_ = shown.Counts();
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   auto entries = std::make_shared<const TCheckfileEntries>(LoadCheckfileEntries(
-      checkfilePath, [this] { view_.ProcessMessages(); }, &checkfileWritten_));
-  view_.AppendLine({ProgramText(kCheckingLine), Utf8Text(checkfilePath)});
+      checkfilePath, [this] { view_.ProcessMessages(); }, &checkfileWritten_, view_.Language()));
+  AppendPath(view_, TText::CheckingLine, checkfilePath);
 
   // The folder is listed beside the digests. The listing owns what it uses: it may be left
   // behind, stuck on a dead share, when the window closes during a stop.
@@ -168,7 +149,7 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   // The digests are done; the listing may still go on (a stop ends it as it ends the digests).
   if (!stopped && !walk.Finish(view_, &listing->cancelled)) {
     stopped = true;
-    AppendProgramLine(view_, "用户操作已中止");
+    AppendText(view_, TText::CheckAbortLine);
   }
   if (!stopped) {
     outcome->inventory = listing->inventory;
@@ -238,12 +219,14 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
   std::uint32_t found[kEncodings] = {};
   for (std::size_t i = 0; i < entries.size(); ++i) {
     while (queued < entries.size() && !pipeline.Full()) queueNext();
-    view_.SetStatus({ProgramText(ProgressText(tally.compared)), Utf8Text(pipeline.OldestPath())});
+    const std::string progress =
+        texts::CountText(view_.Language(), TText::ComparingStatus, tally.compared);
+    view_.SetStatus({ProgramText(progress), Utf8Text(pipeline.OldestPath())});
     view_.ProcessMessages();
     if (!view_.AbortRequested()) pipeline.Take(view_, result);
     if (view_.AbortRequested()) {
       pipeline.Cancel(view_);
-      AppendProgramLine(view_, "用户操作已中止");
+      AppendText(view_, TText::CheckAbortLine);
       return true;
     }
     const TReadings names = readings.front();
@@ -270,13 +253,16 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
                             std::vector<TMismatch>& mismatches, TCheckOutcome& outcome) {
   using TState = TCheckOutcome::TState;
   if (result.Refused) {
+    // On another computer than the checkfile's: opening it would connect to that computer and
+    // offer the user's credentials, so it is counted among the files not compared.
     ++tally.failed;
     outcome.states[i] = TState::NotOpened;
-    view_.AppendLine({ProgramText(kElsewhereLine), Utf8Text(result.Path)});
+    AppendPath(view_, TText::ElsewhereLine, result.Path);
     return;
   }
   if (!result.AlsoNamed.empty()) {
-    // Each reading names a file of its own: the entry passes only where every one matches.
+    // Each reading names a file of its own: the entry passes only where every one matches; which
+    // one is meant cannot be told, so otherwise it is compared with none.
     bool allMatch = result.Code == HASH_ERR_NONE && entries.Matches(i, result.Digest);
     for (const TDigestResult& other : result.AlsoNamed)
       allMatch = allMatch && other.Code == HASH_ERR_NONE && entries.Matches(i, other.Digest);
@@ -285,7 +271,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
       outcome.states[i] = TState::NotOpened;
       std::string named = result.Path;
       for (const TDigestResult& other : result.AlsoNamed) named += " | " + other.Path;
-      view_.AppendLine({ProgramText(kAmbiguousLine), Utf8Text(named)});
+      AppendPath(view_, TText::AmbiguousLine, named);
       return;
     }
   }
@@ -297,7 +283,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   ++tally.compared;
   if (entries.Matches(i, result.Digest)) {
     outcome.states[i] = TState::Matched;
-    view_.AppendLine({ProgramText(kMatchedLine), Utf8Text(result.Path)});
+    AppendPath(view_, TText::MatchedLine, result.Path);
     return;
   }
   // Changed. Written through the file system, its last write is after the checkfile's; a file
@@ -313,10 +299,10 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   outcome.changedDigests.emplace_back(static_cast<std::uint32_t>(i), result.Digest);
   // Stored in the checkfile's encoding, as the digits are shown.
   const std::string_view expected = entries.ExpectedDigest(i);
-  view_.AppendLine({ProgramText("错误:MD5的总和不匹配  "), Utf8Text(result.Path),
-                    ProgramText(". 预期:     "),
-                    entries.IsUtf8() ? Utf8Text(expected) : SystemText(expected),
-                    ProgramText(" 计算:       "), ProgramText(result.Digest)});
+  view_.AppendLine(TFilledText(
+      Say(view_, TText::MismatchLine),
+      {Utf8Text(result.Path), entries.IsUtf8() ? Utf8Text(expected) : SystemText(expected),
+       ProgramText(result.Digest)}));
   mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading});
 }
 
@@ -324,38 +310,36 @@ void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::stri
                                const TTally& tally, const std::vector<TMismatch>& mismatches,
                                const TCheckOutcome& outcome) {
   const auto mismatched = static_cast<int32_t>(mismatches.size());
-  AppendProgramLine(view_, kResultsDoneLine);
+  AppendText(view_, TText::ResultsDoneLine);
   AppendProgramLine(view_, "");
   std::vector<std::uint32_t> sorted;
   if (mismatched > 0) {
     sorted = SortedMismatches(mismatches, entries, baseFolder);
-    AppendProgramLine(view_, "*** 以下文件经过对比,没有匹配:");
+    AppendText(view_, TText::MismatchBlock);
     std::string path;
     for (const std::uint32_t i : sorted) {
       entries.Path(mismatches[i].entry, baseFolder, mismatches[i].reading, path);
       view_.AppendLine({Utf8Text(path)});
       view_.ProcessMessages();
     }
-    AppendProgramLine(view_, "***");
+    AppendText(view_, TText::BlockEnd);
   }
   // A damaged entry line may stand for a changed file: it is counted, never passed in silence.
-  if (tally.skipped > 0)
-    AppendProgramLine(view_, std::to_string(tally.skipped) + " 行无法识别,未进行对比");
+  if (tally.skipped > 0) AppendCount(view_, TText::SkippedCount, tally.skipped);
   if (tally.compared == 0) {
-    AppendProgramLine(view_, "没有文件进行对比");
+    AppendText(view_, TText::NothingCompared);
   } else {
-    AppendProgramLine(view_, std::to_string(tally.compared) + " 文件对比");
+    AppendCount(view_, TText::ComparedCount, tally.compared);
   }
   if (tally.failed > 0) {
-    AppendProgramLine(view_, std::to_string(tally.failed) + " 无法进行对比,文件无法打开或不存在");
+    AppendCount(view_, TText::FailedCount, tally.failed);
   }
   if (mismatched > 0) {
-    AppendProgramLine(view_,
-                      std::to_string(mismatched) + " 文件的MD5值不匹配!文件已经被损坏或修改");
+    AppendCount(view_, TText::MismatchCount, mismatched);
     AppendChangeKinds(entries, baseFolder, mismatches, sorted, outcome);
   }
   if (mismatched == 0 && tally.failed == 0 && tally.skipped == 0 && tally.compared > 0) {
-    AppendProgramLine(view_, "一切正常!");
+    AppendText(view_, TText::AllWell);
     summary_.allWell = true;
   }
   if (outcome.inventory) AppendNewFiles(*outcome.inventory);
@@ -372,7 +356,7 @@ void TCheckPass::AppendChangeKinds(const TCheckfileEntries& entries, const std::
     edited += outcome.states[mismatch.entry] == TState::Edited;
   }
   if (damaged > 0) {
-    AppendProgramLine(view_, kDamagedBlockLine);
+    AppendText(view_, TText::DamagedBlock);
     std::string path;
     for (const std::uint32_t i : sorted) {
       if (outcome.states[mismatches[i].entry] != TState::Damaged) continue;
@@ -380,24 +364,24 @@ void TCheckPass::AppendChangeKinds(const TCheckfileEntries& entries, const std::
       view_.AppendLine({Utf8Text(path)});
       view_.ProcessMessages();
     }
-    AppendProgramLine(view_, "***");
-    AppendProgramLine(view_, std::to_string(damaged) + kDamagedCountLine);
+    AppendText(view_, TText::BlockEnd);
+    AppendCount(view_, TText::DamagedCount, damaged);
   }
-  if (edited > 0) AppendProgramLine(view_, std::to_string(edited) + kEditedCountLine);
+  if (edited > 0) AppendCount(view_, TText::EditedCount, edited);
 }
 
 void TCheckPass::AppendNewFiles(const TFolderInventory& inventory) {
   if (inventory.NamesFilesOutside()) {
-    AppendProgramLine(view_, kOutsideLine);
+    AppendText(view_, TText::OutsideLine);
     return;
   }
   if (inventory.NewFiles() == 0 && !inventory.SomeFolderUnreadable()) return;
-  AppendProgramLine(view_, kNewBlockLine);
+  AppendText(view_, TText::NewBlock);
   const std::vector<TFolderInventory::TItem>& items = inventory.Items();
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].unreadable) {
-      view_.AppendLine({ProgramText(kUnlistedFolderLine), Utf8Text(inventory.ShownBase()),
-                        Utf8Text(inventory.RelativePath(i))});
+      view_.AppendLine({ProgramText(Say(view_, TText::UnlistedFolderLine)),
+                        Utf8Text(inventory.ShownBase()), Utf8Text(inventory.RelativePath(i))});
     } else if (items[i].entry == TFolderInventory::kNoEntry) {
       view_.AppendLine({Utf8Text(inventory.ShownBase()), Utf8Text(inventory.RelativePath(i))});
     } else {
@@ -405,8 +389,7 @@ void TCheckPass::AppendNewFiles(const TFolderInventory& inventory) {
     }
     view_.ProcessMessages();
   }
-  AppendProgramLine(view_, "***");
-  AppendProgramLine(view_,
-                    std::to_string(inventory.NewFiles()) +
-                        (inventory.SomeFolderUnreadable() ? kNewCountPartlyLine : kNewCountLine));
+  AppendText(view_, TText::BlockEnd);
+  AppendCount(view_, inventory.SomeFolderUnreadable() ? TText::NewCountPartly : TText::NewCount,
+              inventory.NewFiles());
 }

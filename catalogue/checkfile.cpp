@@ -79,7 +79,8 @@ ECheckfileError SystemFailure(const char* action, const std::string& path, unsig
 // write it. Read in large pieces, calling `whileLoading` between them (may be empty). `written`
 // (may be null) receives the file's last write, or stays -1 where the system does not tell.
 std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& whileLoading,
-                                 std::int64_t* written = nullptr) {
+                                 std::int64_t* written = nullptr,
+                                 texts::TLanguage language = texts::TLanguage::Chinese) {
   constexpr uint32_t kLoadPiece = 16u << 20;
   // The digest's file owner opens exactly as the loader must: other readers allowed, no writer.
   platform::InputFile file;
@@ -92,7 +93,8 @@ std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& wh
   if (written && !file.LastWriteTime(*written)) *written = -1;
   // Entries are found by 32-bit offsets; a larger file is refused whole, never read in part.
   if (size > UINT32_MAX || size > std::string().max_size())
-    throw ECheckfileError({ProgramText("检查文件太大,无法载入: "), Utf8Text(path)});
+    throw ECheckfileError(
+        {ProgramText(texts::Text(language, texts::TText::CheckfileTooLarge)), Utf8Text(path)});
   std::string content(static_cast<std::size_t>(size), '\0');
   std::size_t total = 0;
   while (total < content.size()) {
@@ -176,6 +178,7 @@ std::vector<std::string> LoadCheckfileLines(const std::string& path) {
 }
 
 TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading,
-                                       std::int64_t* written) {
-  return TCheckfileEntries(ReadCheckfileContent(path, whileLoading, written), whileLoading);
+                                       std::int64_t* written, texts::TLanguage language) {
+  return TCheckfileEntries(ReadCheckfileContent(path, whileLoading, written, language),
+                           whileLoading);
 }

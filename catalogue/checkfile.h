@@ -237,10 +237,11 @@ class TCheckfileEntries {
 };
 
 // Reads the whole file and takes it apart, calling `whileLoading` now and then; throws as
-// LoadCheckfileLines does. `written` (may be null) receives the checkfile's last write in the
-// system's file time, or -1 where the system does not tell.
+// LoadCheckfileLines does, its own texts in `language`. `written` (may be null) receives the
+// checkfile's last write in the system's file time, or -1 where the system does not tell.
 TCheckfileEntries LoadCheckfileEntries(const std::string& path, const TLoadingHook& whileLoading,
-                                       std::int64_t* written = nullptr);
+                                       std::int64_t* written = nullptr,
+                                       texts::TLanguage language = texts::TLanguage::Chinese);
 
 // True when the checkfile at `path` is still the one `entries` were read from, last written at
 // `written` (-1 where the system did not tell): the same last write and the same bytes. False

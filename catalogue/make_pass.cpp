@@ -19,18 +19,10 @@
 #include "platform/drive.h"
 #include "platform/sync.h"
 
+using texts::TText;
+
 namespace {
 
-const char kUnreadableFolderLine[] = "无法读取文件夹: ";
-// A name with no UTF-8 form: a lone UTF-16 surrogate, which no checkfile can store.
-const char kUnrepresentableFileLine[] = "文件名含有无效的字符,无法存入检查文件,已跳过: ";
-const char kUnrepresentableFolderLine[] = "文件夹名含有无效的字符,已跳过: ";
-// A link or junction that leads to another computer: going through it would connect to that
-// computer and offer it the user's credentials.
-const char kRefusedLinkLine[] = "链接指向其他计算机,已跳过: ";
-const char kAbortLine[] = "用户中止操作.";
-const char kWritingStatus[] = "检查文件生成...";
-const char kLeftOutLine[] = " 个文件或文件夹无法处理,未列入检查文件";
 // How long the window's thread waits for the walk's next steps before it lets messages run.
 constexpr std::chrono::milliseconds kWalkSlice{20};
 
@@ -158,13 +150,13 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   }
 
   // Shown at once, whatever the status line's repaint rate held back, and kept while writing.
-  view_.SetStatus({ProgramText(kWritingStatus)});
+  view_.SetStatus({ProgramText(Say(view_, TText::WritingStatus))});
   view_.ShowNow();
   try {
     const TCheckfileBody body = CheckfileBody(scanFolder_, nodes_);
     // Written in UTF-8, a path may take more bytes than the walk counted for it.
     for (const std::size_t i : body.LeftOut)
-      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(nodes_.FullPath(i))});
+      AppendPath(view_, TText::TooLongLine, nodes_.FullPath(i));
     leftOut_ += static_cast<int>(body.LeftOut.size());
     if (body.LeftOut.size() == nodes_.size()) {
       nodes_.clear();
@@ -182,9 +174,9 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   nodes_.clear();
   running.End();
   view_.SetStatus({ProgramText(kIdleStatus)});
-  view_.AppendLine({ProgramText(kSavedLine), Utf8Text(scanFolder_), ProgramText("\\"),
-                    ProgramText(CheckfileName)});
-  if (leftOut_ > 0) view_.AppendLine({ProgramText(std::to_string(leftOut_) + kLeftOutLine)});
+  view_.AppendLine({ProgramText(Say(view_, TText::SavedLine)), Utf8Text(scanFolder_),
+                    ProgramText("\\"), ProgramText(CheckfileName)});
+  if (leftOut_ > 0) AppendCount(view_, TText::LeftOutCount, leftOut_);
   return scanFolder_;
 }
 
@@ -231,7 +223,7 @@ void TMakePass::ShowFront() {
   const TStepRecord& step = Record(shown_, &path);
   switch (step.kind) {
     case TTreeWalk::TStepKind::Folder:
-      view_.AppendLine({ProgramText(kFolderLine), Utf8Text(path)});
+      AppendPath(view_, TText::FolderLine, path);
       // The new folder's path starts with those of the levels above it.
       shownEnds_.resize(step.depth + 1);
       shownEnds_.push_back(path.size());
@@ -239,26 +231,26 @@ void TMakePass::ShowFront() {
       depth_ = step.depth + 1;
       break;
     case TTreeWalk::TStepKind::Unreadable:
-      view_.AppendLine({ProgramText(kUnreadableFolderLine), Utf8Text(path)});
+      AppendPath(view_, TText::UnreadableFolderLine, path);
       ++leftOut_;
       break;
     case TTreeWalk::TStepKind::Unrepresentable:
-      view_.AppendLine(
-          {ProgramText(step.isFolder ? kUnrepresentableFolderLine : kUnrepresentableFileLine),
-           Utf8Text(path)});
+      view_.AppendLine({ProgramText(Say(view_, step.isFolder ? TText::UnrepresentableFolderLine
+                                                             : TText::UnrepresentableFileLine)),
+                        Utf8Text(path)});
       ++leftOut_;
       break;
     case TTreeWalk::TStepKind::TooLong:
-      view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(path)});
+      AppendPath(view_, TText::TooLongLine, path);
       ++leftOut_;
       break;
     case TTreeWalk::TStepKind::Refused:
-      view_.AppendLine({ProgramText(kRefusedLinkLine), Utf8Text(path)});
+      AppendPath(view_, TText::RefusedLinkLine, path);
       ++leftOut_;
       break;
     case TTreeWalk::TStepKind::File:
       // The file's line shows while its result is waited for.
-      view_.AppendLine({ProgramText(kFileLine), Utf8Text(path.substr(step.nameStart))});
+      AppendPath(view_, TText::FileLine, path.substr(step.nameStart));
       ShowFileResult(path);
       break;
     case TTreeWalk::TStepKind::EntryDone:
@@ -271,7 +263,7 @@ void TMakePass::ShowFront() {
 
 bool TMakePass::EntryDone(unsigned depth) {
   depth_ = depth;
-  view_.SetStatus({ProgramText(FilesProgressText(nodes_.size())),
+  view_.SetStatus({ProgramText(FilesProgressText(view_, nodes_.size())),
                    Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[depth]))});
   view_.ProcessMessages();
   if (!view_.AbortRequested()) return true;
@@ -288,9 +280,7 @@ void TMakePass::ShowFileResult(std::string_view path) {
     nodes_.Append(path, result.Digest);
     return;
   }
-  std::string message;
-  HashErrorText(result.Code, message);
-  view_.AppendLine({ProgramText(message)});
+  AppendText(view_, HashErrorName(result.Code));
   ++leftOut_;
 }
 
@@ -298,12 +288,12 @@ void TMakePass::ShowStop(unsigned depth) {
   stopped_ = true;
   pipeline_->Cancel(view_);
   nodes_.clear();
-  view_.AppendLine({ProgramText(kAbortLine)});
+  AppendText(view_, TText::MakeAbortLine);
   // Each enclosing level shows its emptied count, lets messages run and says so too.
   for (unsigned level = depth; level-- > 0;) {
-    view_.SetStatus({ProgramText(FilesProgressText(0)),
+    view_.SetStatus({ProgramText(FilesProgressText(view_, 0)),
                      Utf8Text(std::string_view(shownFolder_).substr(0, shownEnds_[level]))});
     view_.ProcessMessages();
-    view_.AppendLine({ProgramText(kAbortLine)});
+    AppendText(view_, TText::MakeAbortLine);
   }
 }

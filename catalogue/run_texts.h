@@ -1,6 +1,5 @@
-// Texts more than one run shows or that more than one view tells apart: the make's status and
-// lines the update shows as well, the line of a file that could not be digested, and the lines of
-// a run's routine.
+// How the runs say things: their texts in the view's language (texts/), and the lines more than
+// one run shows.
 #pragma once
 
 #include <cstddef>
@@ -10,32 +9,33 @@
 
 #include "catalogue/run_view.h"
 #include "digest/digest_service.h"
+#include "texts/texts.h"
 
 inline constexpr char kIdleStatus[] = "";
-inline constexpr char kTooLongLine[] = "文件路径超过10000字节,无法存入检查文件,已跳过: ";
-// Followed by the checkfile's path.
-inline constexpr char kSavedLine[] = "操作完成.  检查文件保存为 ";
 
-// The lines of a run's routine, each the first piece of its line: a folder walked, a file digested
-// or matched, the check's own first line (before the checkfile's path) and the line that ends its
-// results.
-// The console program's quiet output leaves out the lines that begin with them.
-inline constexpr char kFolderLine[] = "文件夹: ";
-inline constexpr char kFileLine[] = "文件: ";
-inline constexpr char kMatchedLine[] = "OK: ";
-inline constexpr char kCheckingLine[] = "对比MD5检查文件在   ";
-inline constexpr char kResultsDoneLine[] = "操作完成";
+// A text in the view's language.
+inline std::string_view Say(const TRunView& view, texts::TText name) {
+  return texts::Text(view.Language(), name);
+}
+// A line of that text alone, of it with its count filled in, and of it followed by a path.
+inline void AppendText(TRunView& view, texts::TText name) {
+  view.AppendLine({ProgramText(Say(view, name))});
+}
+inline void AppendCount(TRunView& view, texts::TText name, std::uint64_t count) {
+  const std::string line = texts::CountText(view.Language(), name, count);
+  view.AppendLine({ProgramText(line)});
+}
+inline void AppendPath(TRunView& view, texts::TText name, std::string_view path) {
+  view.AppendLine({ProgramText(Say(view, name)), Utf8Text(path)});
+}
 
-// "%d 文件进度:%s目标为:%s" with the count of files digested, a line feed and the folder: all but
-// the folder.
-inline std::string FilesProgressText(std::size_t count) {
-  return std::to_string(count) + " 文件进度:" + "\n" + "目标为:";
+// "%1 文件进度:\n目标为:" with the count of files digested: the status before the folder.
+inline std::string FilesProgressText(const TRunView& view, std::size_t count) {
+  return texts::CountText(view.Language(), texts::TText::FilesProgress, count);
 }
 
 // "错误:  <the code's message> (<path>)".
 inline void AppendDigestError(TRunView& view, std::int32_t code, std::string_view path) {
-  std::string message;
-  HashErrorText(code, message);
-  view.AppendLine({ProgramText("错误:  "), ProgramText(message), ProgramText(" ("), Utf8Text(path),
-                   ProgramText(")")});
+  view.AppendLine(TFilledText(Say(view, texts::TText::DigestErrorLine),
+                              {ProgramText(Say(view, HashErrorName(code))), Utf8Text(path)}));
 }

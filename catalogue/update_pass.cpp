@@ -19,23 +19,12 @@
 #include "platform/drive.h"
 #include "platform/path.h"
 
+using texts::TText;
+
 namespace {
 
 using TState = TCheckOutcome::TState;
 
-const char kUpdateLine[] = "更新检查文件   ";
-const char kMovedLine[] = "已移动: ";
-const char kAbortLine[] = "用户操作已中止";
-const char kAddedCount[] = " 个新文件已添加";
-const char kRemovedCount[] = " 个条目已删除";
-const char kMovedCount[] = " 个文件已移动";
-const char kEditedCount[] = " 个被修改的文件采用新的MD5值";
-const char kKeptCount[] = " 个可能已损坏的文件保留原来的MD5值";
-const char kAcceptedCount[] = " 个可能已损坏的文件采用新的MD5值";
-// Someone wrote the checkfile after the check read it (a make, another window's update): what
-// the check found no longer describes it, and writing would lose what was written meanwhile.
-const char kChangedSinceCheckLine[] = "检查文件在检查之后已被修改,未更新: ";
-const char kChangedSinceCheckBox[] = "检查文件在检查之后已被修改,未更新。请重新检查: ";
 // Files looked at between two chances for the window's messages to run.
 constexpr std::size_t kStatPiece = 256;
 
@@ -99,10 +88,13 @@ bool ReadAsNew(const TCheckOutcome& outcome, const TFolderInventory::TItem& item
          outcome.states[item.entry] == TState::NotOpened;
 }
 
+// Someone wrote the checkfile after the check read it (a make, another window's update): what
+// the check found no longer describes it, and writing would lose what was written meanwhile.
 void RefuseChangedCheckfile(TRunView& view, const std::string& checkfilePath) {
   view.SetStatus({ProgramText(kIdleStatus)});
-  view.AppendLine({ProgramText(kChangedSinceCheckLine), Utf8Text(checkfilePath)});
-  throw ECheckfileError({ProgramText(kChangedSinceCheckBox), Utf8Text(checkfilePath)});
+  AppendPath(view, TText::ChangedSinceCheckLine, checkfilePath);
+  throw ECheckfileError(
+      {ProgramText(Say(view, TText::ChangedSinceCheckBox)), Utf8Text(checkfilePath)});
 }
 
 }  // namespace
@@ -144,14 +136,14 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
   TShownProgress shown(view_);
   // Below the check's report, set apart from it.
   view_.AppendLine({ProgramText("")});
-  view_.AppendLine({ProgramText(kUpdateLine), Utf8Text(outcome.checkfilePath)});
+  AppendPath(view_, TText::UpdateLine, outcome.checkfilePath);
   const auto pump = [this] { view_.ProcessMessages(); };
   if (!IsCheckfileAsRead(outcome.checkfilePath, entries, outcome.checkfileWritten, pump))
     RefuseChangedCheckfile(view_, outcome.checkfilePath);
   const std::string& base = inventory.ShownBase();
   const auto gate = std::make_shared<TPathGate>(outcome.checkfilePath);
   const auto stop = [&] {
-    view_.AppendLine({ProgramText(kAbortLine)});
+    AppendText(view_, TText::CheckAbortLine);
     view_.SetStatus({ProgramText(kIdleStatus)});
   };
 
@@ -196,7 +188,7 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
       while (queued < fresh.size() && !pipeline.Full())
         pipeline.Queue(base + inventory.RelativePath(fresh[queued++]));
       const std::string& path = pipeline.OldestPath();
-      view_.SetStatus({ProgramText(FilesProgressText(n)),
+      view_.SetStatus({ProgramText(FilesProgressText(view_, n)),
                        Utf8Text(std::string_view(path).substr(0, path.find_last_of('\\')))});
       view_.ProcessMessages();
       if (!view_.AbortRequested()) pipeline.Take(view_, result);
@@ -231,8 +223,9 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
     moved[match->second] = true;
     ++movedCount;
     entries.Path(e, base, 0, oldPath);
-    view_.AppendLine({ProgramText(kMovedLine), Utf8Text(oldPath), ProgramText(" -> "),
-                      Utf8Text(base), Utf8Text(inventory.RelativePath(fresh[match->second]))});
+    const std::string newPath = base + std::string(inventory.RelativePath(fresh[match->second]));
+    view_.AppendLine(
+        TFilledText(Say(view_, TText::MovedLine), {Utf8Text(oldPath), Utf8Text(newPath)}));
     freshByDigest.erase(match);
   }
 
@@ -279,8 +272,7 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
     return;
   }
   const TCheckfileBody body = CheckfileBody(top, nodes);
-  for (const std::size_t i : body.LeftOut)
-    view_.AppendLine({ProgramText(kTooLongLine), Utf8Text(nodes.FullPath(i))});
+  for (const std::size_t i : body.LeftOut) AppendPath(view_, TText::TooLongLine, nodes.FullPath(i));
   // Written meanwhile by another, the checkfile is left to them.
   if (!IsCheckfileAsRead(outcome.checkfilePath, entries, outcome.checkfileWritten, pump))
     RefuseChangedCheckfile(view_, outcome.checkfilePath);
@@ -288,14 +280,14 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
 
   running.End();
   const auto count = [&](TCount kind) { return counts[static_cast<int>(kind)]; };
-  const std::pair<std::size_t, const char*> lines[] = {{count(TCount::Added), kAddedCount},
-                                                       {removed, kRemovedCount},
-                                                       {movedCount, kMovedCount},
-                                                       {count(TCount::Edited), kEditedCount},
-                                                       {count(TCount::Kept), kKeptCount},
-                                                       {count(TCount::Accepted), kAcceptedCount},
-                                                       {count(TCount::Reread), kRereadCount}};
+  const std::pair<std::size_t, TText> lines[] = {{count(TCount::Added), TText::AddedCount},
+                                                 {removed, TText::RemovedCount},
+                                                 {movedCount, TText::MovedCount},
+                                                 {count(TCount::Edited), TText::EditedTakenCount},
+                                                 {count(TCount::Kept), TText::KeptCount},
+                                                 {count(TCount::Accepted), TText::AcceptedCount},
+                                                 {count(TCount::Reread), TText::RereadCount}};
   for (const auto& [n, text] : lines)
-    if (n > 0) view_.AppendLine({ProgramText(std::to_string(n) + text)});
-  view_.AppendLine({ProgramText(kSavedLine), Utf8Text(outcome.checkfilePath)});
+    if (n > 0) AppendCount(view_, text, n);
+  AppendPath(view_, TText::SavedLine, outcome.checkfilePath);
 }

@@ -14,17 +14,6 @@
 #include "catalogue/digest_pipeline.h"
 #include "catalogue/run_view.h"
 
-// Files behind an entry whose name reads as several files that do not all match: the check
-// verified none of them, so each is read again, as a new file is. In the question before the
-// update and in its counts after it.
-inline constexpr char kRereadCount[] = " 个名称有歧义的文件重新计算MD5值";
-
-// The question's option, off unless chosen, to take the digests the check computed for the
-// `count` files that may be damaged (the user restored them, or knows a tool changed them).
-inline std::string AcceptKeptOptionText(std::size_t count) {
-  return "这 " + std::to_string(count) + " 个可能已损坏的文件也采用新的MD5值(确认文件完好时才选择)";
-}
-
 class TUpdatePass {
  public:
   // What an update of a check's checkfile would do.
@@ -33,7 +22,9 @@ class TUpdatePass {
     std::size_t removed = 0;  // entries whose file is gone
     std::size_t edited = 0;   // changed files that take the new digest
     std::size_t kept = 0;     // changed files that keep the old one: they may be damaged
-    std::size_t reread = 0;   // files behind a name that reads as several (kRereadCount)
+    // Files behind an entry whose name reads as several files that do not all match: the check
+    // verified none of them, so each is read again, as a new file is.
+    std::size_t reread = 0;
     // The checkfile is ours and the check saw the whole folder, and there is something to do.
     bool possible = false;
   };

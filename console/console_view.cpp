@@ -28,11 +28,14 @@ void TConsoleView::ClearPane() {
   pending_.clear();
 }
 
-bool TConsoleView::Routine(TViewText line) {
-  if (line.size() == 1 && (FirstPieceIs(line, "") || FirstPieceIs(line, kResultsDoneLine)))
+bool TConsoleView::Routine(TViewText line) const {
+  using texts::TText;
+  if (line.size() == 1 &&
+      (FirstPieceIs(line, "") || FirstPieceIs(line, Say(*this, TText::ResultsDoneLine))))
     return true;
-  for (const char* routine : {kFolderLine, kFileLine, kMatchedLine, kCheckingLine})
-    if (line.size() == 2 && FirstPieceIs(line, routine)) return true;
+  for (const TText routine :
+       {TText::FolderLine, TText::FileLine, TText::MatchedLine, TText::CheckingLine})
+    if (line.size() == 2 && FirstPieceIs(line, Say(*this, routine))) return true;
   return false;
 }
 
@@ -51,10 +54,10 @@ void TConsoleView::AppendLine(TViewText line) {
 }
 
 void TConsoleView::HoldContext(TViewText line) {
-  if (FirstPieceIs(line, kFolderLine)) {
+  if (FirstPieceIs(line, Say(*this, texts::TText::FolderLine))) {
     heldFolder_ = ViewTextUtf8(line);
     heldFile_.clear();
-  } else if (FirstPieceIs(line, kFileLine)) {
+  } else if (FirstPieceIs(line, Say(*this, texts::TText::FileLine))) {
     heldFile_ = ViewTextUtf8(line);
   }
 }

@@ -74,7 +74,7 @@ class TConsoleView : public TRunView {
   using TClock = std::chrono::steady_clock;
 
   // True for a line of the run's routine, which the quiet output leaves out.
-  static bool Routine(TViewText line);
+  bool Routine(TViewText line) const;
   // The quiet output keeps the last folder and file line of a make back, and shows them before a
   // line about that file (its error) that comes while the run goes on.
   void HoldContext(TViewText line);

@@ -489,7 +489,7 @@ TEST(UpdatePass, WritesWhatAMakeWritesOfEveryFileTheCheckVerifiedAsItself) {
        newFile,
        Files({}),
        false,
-       {"1 个新文件已添加", "2" + std::string(kRereadCount)}},
+       {"1 个新文件已添加", "2 个名称有歧义的文件重新计算MD5值"}},
       {"edited between the check and the update",
        twoFiles,
        newFile,
