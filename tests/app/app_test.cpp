@@ -546,6 +546,72 @@ TEST(CheckRun, MissingCheckfileGivesErrorBoxAndTheWindowStaysUsable) {
   EXPECT_FALSE(program.Exited());
 }
 
+// Where Windows does not speak Chinese (or the user chose English) the window speaks English:
+// captions, panes and boxes hold no Chinese character, and the checkfile is the one a Chinese
+// window makes but for its date line. Chosen on the about page, Chinese comes back at once and is
+// remembered.
+TEST(Language, TheWindowSpeaksEnglishWhereWindowsDoesAndTheChoiceIsRemembered) {
+  const TLanguageSetting setting(ChineseUserInterface() ? L"en" : L"");
+  TProgramFolder setup;
+  WriteFile(setup.folder / "a.txt", kAbc);
+  MakeFolder(setup.folder / "sub");
+  WriteFile(setup.folder / "sub\\b.txt", kMessageDigest);
+  const auto chinese = [](const std::wstring& text) {
+    return std::any_of(text.begin(), text.end(), [](wchar_t c) {
+      return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) || c >= 0xFF00;
+    });
+  };
+  std::string englishCheckfile;
+  {
+    TProgram program(setup.program, setup.folder.Path());
+    EXPECT_EQ(L"Hashtally", WideText(program.Window()));
+    EXPECT_EQ(L"Make checkfile", program.TabText(0));
+    EXPECT_EQ(L"Start", WideText(program.Control(IdButtonGo)));
+    EXPECT_EQ(L"Open checkfile...", WideText(program.Control(IdButtonFindCheckFile)));
+    EXPECT_EQ(L"Update checkfile", WideText(program.Control(IdButtonUpdateCheckfile)));
+    program.Click(IdButtonGo);
+    ASSERT_TRUE(WaitUntil([&] { return program.Idle() && FileExists(setup.folder / kCheckfile); }));
+    EXPECT_EQ("Done.  Checkfile saved as " + setup.folder / kCheckfile,
+              LastLine(program.Text(IdMemoMake)));
+    const std::wstring checked = CheckPane(program, setup.folder / kCheckfile);
+    EXPECT_EQ(L"Everything OK!", WideLastLine(checked)) << Utf8(checked);
+    for (int page = 0; page < 3; ++page) EXPECT_FALSE(chinese(program.TabText(page)));
+    for (int id = IdLabel1; id <= IdRadioEnglish; ++id) {
+      // Chinese is named in its own words.
+      if (id != IdRadioChinese) {
+        EXPECT_FALSE(chinese(WideText(program.Control(id)))) << id;
+      }
+    }
+    program.Drop(setup.folder / "missing.MD5");
+    const HWND box = WaitForBox(program);
+    ASSERT_NE(nullptr, box);
+    // Its words and the system's reason, which Windows gives in its own language.
+    const bool english = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH;
+    for (const std::string& text : ChildTexts(box, "Static"))
+      EXPECT_TRUE(!chinese(Wide(text)) || !english) << text;
+    ASSERT_TRUE(CloseBox(box));
+
+    program.ClickPageTab(2);
+    program.Click(IdRadioChinese);
+    ASSERT_TRUE(WaitUntil([&] { return WideText(program.Control(IdButtonGo)) == L"开始"; }));
+    EXPECT_EQ(L"关于", program.TabText(2));
+    EXPECT_EQ(L"zh-CN", TLanguageSetting::Current());
+    englishCheckfile = ReadFile(setup.folder / kCheckfile);
+  }
+  TProgram program(setup.program, setup.folder.Path());  // Chinese, as chosen
+  program.Click(IdButtonGo);
+  ASSERT_TRUE(WaitUntil([&] {
+    return program.Idle() &&
+           WideLastLine(WideText(program.Control(IdMemoMake))).rfind(L"操作完成", 0) == 0;
+  }));
+  std::vector<std::string> english = Lines(englishCheckfile);
+  std::vector<std::string> made = Lines(ReadFile(setup.folder / kCheckfile));
+  ASSERT_EQ(english.size(), made.size());
+  english.erase(english.begin() + 2);  // the date line
+  made.erase(made.begin() + 2);
+  EXPECT_EQ(english, made);
+}
+
 TEST(MakeRun, WritesTheCheckfileAndPaneOfTheProgramFolder) {
   TProgramFolder setup;
   const std::string& root = setup.folder.Path();

@@ -494,7 +494,9 @@ std::wstring CheckPane(const TProgram& program, const std::string& dropped) {
   // holds the summary means that run has ended.
   const bool ended = WaitUntil([&] {
     pane = WideText(program.Control(IdMemoCheck));
-    return pane != before && pane.find(L"\r\n操作完成\r\n") != std::wstring::npos && program.Idle();
+    const bool done = pane.find(L"\r\n操作完成\r\n") != std::wstring::npos ||
+                      pane.find(L"\r\nDone\r\n") != std::wstring::npos;  // in either language
+    return pane != before && done && program.Idle();
   });
   // Read once more: the run may have added its last lines between that read and the idle state.
   return ended ? WideText(program.Control(IdMemoCheck)) : std::wstring();

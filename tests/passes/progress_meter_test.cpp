@@ -21,6 +21,7 @@ TEST(ProgressMeter, TextAndFractionAfterTheSamples) {
     const char* text;
     int permille;
     std::vector<TProgressSample> samples;
+    texts::TLanguage language = texts::TLanguage::Chinese;
   } kCases[] = {
       {"300 MB / 2.00 GB · 100 MB/s · 正在列出文件...",
        -1,
@@ -43,14 +44,26 @@ TEST(ProgressMeter, TextAndFractionAfterTheSamples) {
        {At(1000, 100 * kMiB, 0), At(1000, 100 * kMiB, 0, true, true),
         At(11000, 101 * kMiB, 0, true, true), At(11000, 101 * kMiB, 0),
         At(12500, 251 * kMiB, 1000 * kMiB)}},
+      // In English, a count of one takes its singular.
+      {"1 byte / 1.00 KB", 0, {At(500, 1, 1024)}, texts::TLanguage::English},
+      {"400 MB / 6.25 GB · 100 MB/s · about 1 minute left",
+       62,
+       {At(4000, 400 * kMiB, 6400 * kMiB)},
+       texts::TLanguage::English},
   };
   for (const auto& c : kCases) {
     TProgressMeter meter;
     meter.Add(At(0, 0, 0));
     for (const TProgressSample& sample : c.samples) meter.Add(sample);
-    EXPECT_EQ(c.text, meter.Shown().text);
-    EXPECT_EQ(c.permille, meter.Shown().permille) << c.text;
+    EXPECT_EQ(c.text, meter.Shown(c.language).text);
+    EXPECT_EQ(c.permille, meter.Shown(c.language).permille) << c.text;
   }
+}
+
+TEST(Texts, EveryNameHasATextInEveryLanguage) {
+  for (std::size_t i = 0; i < texts::kTextCount; ++i)
+    for (const auto language : {texts::TLanguage::Chinese, texts::TLanguage::English})
+      EXPECT_FALSE(texts::Text(language, static_cast<texts::TText>(i)).empty()) << i;
 }
 
 }  // namespace
