@@ -72,11 +72,57 @@ tour() {
         ;;
       done) break ;;
     esac
-  done < <(LC_ALL=$1 "$HT_WINE" "$build/tests/app/screenshot_tour.exe" "$winedemo" ${2:+"$2"} 2>"$log")
+  done < <(LC_ALL=$1 "$HT_WINE" "$build/tests/app/screenshot_tour.exe" "$winedemo" "${@:2}" 2>"$log")
   [ -s "$log" ] && cat "$log" >&2 || true
+}
+# at DPI WIDTH HEIGHT: the system's scaling and a virtual desktop of that size for the programs
+# started next (the desktop takes its size when the session starts).
+at() {
+  LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+    /d "$1" /f >/dev/null 2>&1
+  width=$2 height=$3
+  LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+    /d "${width}x${height}" /f >/dev/null 2>&1
+  wine_session_stop
+  wine_session_start "$build/wineprefix-shots" "$arch"
+}
+# language CODE: the user's choice of language, or none for an empty code.
+language() {
+  if [ -n "$1" ]; then
+    LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg add 'HKCU\Software\Hashtally' /v Language /d "$1" /f \
+      >/dev/null 2>&1
+  else
+    LC_ALL=zh_CN.UTF-8 "$HT_WINE" reg delete 'HKCU\Software\Hashtally' /v Language /f \
+      >/dev/null 2>&1 || true
+  fi
 }
 # The English system's make page first: the checkfile it writes goes before the main tour, which
 # starts without one.
+language ""
 tour en_US.UTF-8 make-cp1252
 rm -f "$demo/HTSUM-sums.MD5"
 tour zh_CN.UTF-8
+
+# The window in English at 100%, 150% and 200% scaling, over a folder of English names, and the
+# Chinese make page at 200%.
+english=$(mktemp -d /tmp/hashtally-english.XXXXXX)
+trap 'wine_session_stop; rm -rf "$demo" "$english" "$log"' EXIT
+cp "$build/app/$name" "$english/hashtally.exe"
+mkdir -p "$english/Photos" "$english/Documents"
+printf 'Shopping list\r\nMilk\r\nBread\r\n' >"$english/notes.txt"
+head -c 200000 /dev/urandom >"$english/Photos/holiday.jpg"
+head -c 50000 /dev/urandom >"$english/Photos/birthday.jpg"
+printf 'Annual report\r\n' >"$english/Documents/report.txt"
+demo=$english winedemo="Z:${english//\//\\}"
+language en
+for scale in "96 640 480 " "144 960 720 -150" "192 1280 960 -200"; do
+  read -r dpi w h suffix <<<"$scale"
+  at "$dpi" "$w" "$h"
+  rm -f "$english/HTSUM-sums.MD5" "$english/plans.txt"
+  tour en_US.UTF-8 english "$suffix"
+done
+language zh-CN
+rm -f "$english/HTSUM-sums.MD5"
+tour zh_CN.UTF-8 make-200
+language ""
+at 96 640 480

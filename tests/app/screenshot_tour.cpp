@@ -1,8 +1,10 @@
 // Walks the program through its three pages, the make page listing names with emoji and a make run
 // in progress, for the README's pictures (not a test). For each
 // picture it prints "shot <name>" and waits until the caller has created <folder>\<name>.done.
-//   screenshot_tour.exe <folder holding hashtally.exe and some files> [<name>]
-// With a name it takes the make page only, under that name (a picture on another code page).
+//   screenshot_tour.exe <folder holding hashtally.exe and some files> [<name> | english <suffix>]
+// With a name it takes the make page only, under that name (a picture on another code page). With
+// "english" it takes the make, check and about pages of a window that speaks English, as
+// make-en<suffix> and so on (the caller chooses the language and the scaling).
 #include <windows.h>
 
 #include <cstdio>
@@ -28,9 +30,41 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 }  // namespace
 
+// The make page after a make, the check page after a file was changed and one added, and the
+// about page, in English.
+int EnglishTour(const std::string& folder, const std::string& suffix) {
+  const std::string program = folder + "\\hashtally.exe";
+  {
+    driver::TProgram window(program, folder);
+    window.Click(IdButtonGo);
+    driver::WaitUntil([&] {
+      return window.Idle() && EndsWith(window.Text(IdMemoMake), "HTSUM-sums.MD5");
+    });
+    Shot(folder, "make-en" + suffix);
+    window.ClickPageTab(2);
+    driver::WaitUntil([&] { return window.Visible(IdTabSheet1); });
+    Shot(folder, "about-en" + suffix);
+    window.Close();
+    window.Exited(10000);
+  }
+  driver::WriteFile(folder + "\\notes.txt", "changed after the checkfile was made\r\n");
+  driver::WriteFile(folder + "\\plans.txt", "added after the checkfile was made\r\n");
+  {
+    driver::TProgram window(program, folder);
+    driver::WaitUntil(
+        [&] { return window.Idle() && EndsWith(window.Text(IdMemoCheck), "in the checkfile"); });
+    Shot(folder, "check-en" + suffix);
+    window.Close();
+    window.Exited(10000);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string folder = argv[1];
+  if (argc > 2 && std::string(argv[2]) == "english")
+    return EnglishTour(folder, argc > 3 ? argv[3] : "");
   const std::string program = folder + "\\hashtally.exe";
   {
     driver::TProgram window(program, folder);
