@@ -17,6 +17,7 @@
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/scrub_pass.h"
 #include "catalogue/start_up.h"
 #include "catalogue/update_pass.h"
 #include "platform/wide_path_win32.h"
@@ -750,6 +751,13 @@ void TForm1::ButtonFindCheckFileClick() {
 void TForm1::RunCheck(const std::string& path, TCheckOrigin origin) {
   TCheckPass pass(checkView_);
   pass.Run(path, origin);
+  // Where rolling scrubs keep a state of this checkfile: how far they have come.
+  TShownText scrubbed;
+  if (pass.Outcome() && ScrubStateLine(path, *pass.Outcome()->entries, ScrubStateFolder(),
+                                       language_, scrubbed)) {
+    const std::vector<TTextPiece> pieces = scrubbed.Pieces();
+    checkView_.AppendLine({pieces.data(), pieces.data() + pieces.size()});
+  }
   if (pass.Outcome() && TUpdatePass::Plan(*pass.Outcome()).possible) {
     lastCheck_ = pass.Outcome();
     SetEnabled(Control(IdButtonUpdateCheckfile), true);

@@ -1,4 +1,4 @@
-// The make and check passes over two generated trees, 20,000 files of 4 KiB in 200 folders and
+// The make, check and scrub passes over two generated trees, 20,000 files of 4 KiB in 200 folders and
 // 4 files of 256 MiB, next to coreutils md5sum making and checking a list of the same files, alone
 // and two at once (xargs -P2). Each tree is built in /tmp and removed after its runs; the ratios at
 // the end compare our speed with the peers' (above 1: faster).
@@ -19,6 +19,7 @@
 
 #include "catalogue/check_pass.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/scrub_pass.h"
 #include "platform/path.h"
 
 namespace {
@@ -111,6 +112,32 @@ void BM_CheckPass(benchmark::State& state) {
   });
 }
 
+// A scrub of 10% of the files (it keeps its state beside the tree), against a check of a list of
+// the same share of the files alone: what the state costs.
+void BM_ScrubPass(benchmark::State& state) {
+  TScrubRequest request;
+  request.stateFolder = platform::CorePath(g_base + "/state");
+  Timed(state, "scrub", [&] {
+    NullView view;
+    TScrubPass(view).Run(platform::CorePath(TreeNative() + "/HTSUM-sums.MD5"), request);
+    benchmark::DoNotOptimize(view.lines);
+  });
+}
+
+void BM_CheckOfTheShareAlone(benchmark::State& state) {
+  std::ifstream all(TreeNative() + "/HTSUM-sums.MD5", std::ios::binary);
+  std::ofstream part(TreeNative() + "/part.md5", std::ios::binary);
+  std::string line;
+  for (int i = 0; i < 3 + g_shape.Files() / 10 && std::getline(all, line); ++i) part << line << '\n';
+  part.close();
+  Timed(state, "check of 10%", [&] {
+    NullView view;
+    TCheckPass(view).Run(platform::CorePath(TreeNative() + "/part.md5"), TCheckOrigin::Chosen);
+    benchmark::DoNotOptimize(view.lines);
+  });
+  std::filesystem::remove(TreeNative() + "/part.md5");
+}
+
 void BM_Md5sumList(benchmark::State& state) {
   Timed(state, "md5sum", [&] {
     RunShell(state, "find '" + TreeNative() +
@@ -147,6 +174,8 @@ int main(int argc, char** argv) {
                   benchmark::RegisterBenchmark("Md5sumList", BM_Md5sumList),
                   benchmark::RegisterBenchmark("Md5sumListTwoAtOnce", BM_Md5sumListTwoAtOnce),
                   benchmark::RegisterBenchmark("CheckPass", BM_CheckPass),
+                  benchmark::RegisterBenchmark("ScrubPass", BM_ScrubPass),
+                  benchmark::RegisterBenchmark("CheckOfTheShareAlone", BM_CheckOfTheShareAlone),
                   benchmark::RegisterBenchmark("Md5sumCheck", BM_Md5sumCheck)}) {
     b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
   }
@@ -166,6 +195,10 @@ int main(int argc, char** argv) {
   if (g_best.count("check") && g_best.count("md5sum -c")) {
     std::printf("check pass vs md5sum -c: speed ratio %.2f (%.3f s vs %.3f s, best of runs)\n",
                 g_best["md5sum -c"] / g_best["check"], g_best["check"], g_best["md5sum -c"]);
+  }
+  if (g_best.count("scrub") && g_best.count("check of 10%")) {
+    std::printf("scrub of 10%% vs a check of those files listed alone: %.3f (%.3f s vs %.3f s)\n",
+                g_best["scrub"] / g_best["check of 10%"], g_best["scrub"], g_best["check of 10%"]);
   }
   return 0;
 }

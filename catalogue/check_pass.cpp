@@ -116,9 +116,30 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   TRunningState running(view_, TRunKind::Check);
   TShownProgress shown(view_);
   progress_ = shown.Counts();
-  const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   auto entries = std::make_shared<const TCheckfileEntries>(LoadCheckfileEntries(
       checkfilePath, [this] { view_.ProcessMessages(); }, &checkfileWritten_, view_.Language()));
+  Check(checkfilePath, std::move(entries), std::make_shared<const TPathGate>(checkfilePath),
+        nullptr);
+}
+
+void TCheckPass::Run(const std::string& checkfilePath, const TCheckScope& scope) {
+  outcome_.reset();
+  summary_ = TCheckSummary();
+  view_.ClearPane();
+  view_.ClearAbortRequest();
+  TRunningState running(view_, TRunKind::Check);
+  TShownProgress shown(view_);
+  progress_ = shown.Counts();
+  progress_->total = scope.bytes;
+  progress_->totalKnown = true;
+  checkfileWritten_ = scope.checkfileWritten;
+  Check(checkfilePath, scope.entries, scope.gate, &scope);
+}
+
+void TCheckPass::Check(const std::string& checkfilePath,
+                       std::shared_ptr<const TCheckfileEntries> entries,
+                       const std::shared_ptr<const TPathGate>& gate, const TCheckScope* scope) {
+  const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   AppendPath(view_, TText::CheckingLine, checkfilePath);
 
   // The folder is listed beside the digests. The listing owns what it uses: it may be left
@@ -127,11 +148,13 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
     std::shared_ptr<TFolderInventory> inventory;
     std::atomic<bool> cancelled{false};
   };
-  const auto gate = std::make_shared<const TPathGate>(checkfilePath);
   const auto listing = std::make_shared<TListing>();
-  listing->inventory = std::make_shared<TFolderInventory>(entries, checkfilePath, gate);
-  TBackgroundTask walk(
-      [listing, counts = progress_] { listing->inventory->Make(*counts, listing->cancelled); });
+  std::unique_ptr<TBackgroundTask> walk;
+  if (!scope || !scope->inventory) {
+    listing->inventory = std::make_shared<TFolderInventory>(entries, checkfilePath, gate);
+    walk = std::make_unique<TBackgroundTask>(
+        [listing, counts = progress_] { listing->inventory->Make(*counts, listing->cancelled); });
+  }
   struct TCancelListing {  // on every way out, before the listing is joined
     TListing& listing;
     ~TCancelListing() { listing.cancelled = true; }
@@ -145,14 +168,14 @@ void TCheckPass::Run(const std::string& checkfilePath, TCheckOrigin origin) {
   TTally tally;
   tally.skipped = entries->DamagedLines();
   std::vector<TMismatch> mismatches;
-  bool stopped = CompareEntries(*entries, checkfilePath, gate, tally, mismatches, *outcome);
+  bool stopped = CompareEntries(*entries, checkfilePath, gate, scope, tally, mismatches, *outcome);
   // The digests are done; the listing may still go on (a stop ends it as it ends the digests).
-  if (!stopped && !walk.Finish(view_, &listing->cancelled)) {
+  if (!stopped && walk && !walk->Finish(view_, &listing->cancelled)) {
     stopped = true;
     AppendText(view_, TText::CheckAbortLine);
   }
   if (!stopped) {
-    outcome->inventory = listing->inventory;
+    outcome->inventory = listing->inventory ? listing->inventory : scope->inventory;
     AppendSummary(*entries, baseFolder, tally, mismatches, *outcome);
   }
   Summarise(tally, mismatches, *outcome, stopped);
@@ -185,7 +208,8 @@ void TCheckPass::Summarise(const TTally& tally, const std::vector<TMismatch>& mi
 }
 
 bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
-                                const std::shared_ptr<const TPathGate>& gate, TTally& tally,
+                                const std::shared_ptr<const TPathGate>& gate,
+                                const TCheckScope* scope, TTally& tally,
                                 std::vector<TMismatch>& mismatches, TCheckOutcome& outcome) {
   const std::string baseFolder = CheckfileBaseFolder(checkfilePath);
   TPipelineOptions options;
@@ -197,6 +221,9 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
                                ? digestThreads_
                                : platform::DigestThreads(baseFolder.empty() ? "." : baseFolder),
                            std::move(options));
+  // The entries to read, by their place in the checkfile.
+  const std::size_t count = scope ? scope->order.size() : entries.size();
+  const auto entryAt = [&](std::size_t n) { return scope ? scope->order[n] : n; };
   std::size_t queued = 0;
   std::string paths[TCheckfileEntries::kMostReadings];
   std::string otherPaths;
@@ -204,7 +231,8 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
   std::deque<TReadings> readings;
   const auto queueNext = [&] {
     TReadings& queuedReadings = readings.emplace_back();
-    queuedReadings.count = entries.Paths(queued, baseFolder, paths, queuedReadings.encodings);
+    queuedReadings.count =
+        entries.Paths(entryAt(queued), baseFolder, paths, queuedReadings.encodings);
     otherPaths.clear();
     for (unsigned reading = 1; reading < queuedReadings.count; ++reading) {
       otherPaths += paths[reading];
@@ -217,8 +245,13 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
   // How many files were found under a reading of each encoding so far: a name that names no file
   // under any reading is shown in the encoding the list's other names were found in.
   std::uint32_t found[kEncodings] = {};
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    while (queued < entries.size() && !pipeline.Full()) queueNext();
+  for (std::size_t taken = 0; taken < count; ++taken) {
+    // Past the scope's time no file is started: the run ends with those started.
+    if (scope && taken == queued && std::chrono::steady_clock::now() >= scope->deadline) break;
+    while (queued < count && !pipeline.Full() &&
+           (!scope || std::chrono::steady_clock::now() < scope->deadline))
+      queueNext();
+    const std::size_t i = entryAt(taken);
     const std::string progress =
         texts::CountText(view_.Language(), TText::ComparingStatus, tally.compared);
     view_.SetStatus({ProgramText(progress), Utf8Text(pipeline.OldestPath())});
@@ -244,6 +277,7 @@ bool TCheckPass::CompareEntries(const TCheckfileEntries& entries, const std::str
       result.Reading = best;
     }
     ShowResult(entries, i, result, tally, mismatches, outcome);
+    if (scope && scope->onResult) scope->onResult(static_cast<std::uint32_t>(i), outcome.states[i]);
   }
   return false;
 }

@@ -3,7 +3,9 @@
 // files it does not list, and which changed files were edited and which may be damaged.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +56,22 @@ struct TCheckSummary {
   bool stopped = false;
 };
 
+// A check of some of a checkfile's entries over what was read and listed already: a rolling scrub
+// reads a few files each night. The listing gives the new files as in a whole check.
+struct TCheckScope {
+  std::shared_ptr<const TCheckfileEntries> entries;
+  std::int64_t checkfileWritten = -1;  // as LoadCheckfileEntries told it
+  std::shared_ptr<const TPathGate> gate;
+  // Made with `gate`; null: the check lists the folder beside the digests, as a whole check does.
+  std::shared_ptr<const TFolderInventory> inventory;
+  std::vector<std::uint32_t> order;  // the entries to read, in this order
+  std::uint64_t bytes = 0;           // their bytes, for the progress
+  // No file is started after it; those started are read to their end.
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+  // Told of each entry read, in `order`, with what the check found.
+  std::function<void(std::uint32_t entry, TCheckOutcome::TState state)> onResult;
+};
+
 class TCheckPass {
  public:
   // `view` must outlive the pass. `digestThreads` files are digested at once; 0 chooses by the
@@ -63,6 +81,9 @@ class TCheckPass {
   // The check run over `checkfilePath`: clears the pane and checks. Every ending leaves the view
   // idle; a checkfile that cannot be loaded throws ECheckfileError after that.
   void Run(const std::string& checkfilePath, TCheckOrigin origin);
+  // The same over the entries of `scope` alone, in its order; its lines, blocks and counts are
+  // those of the files it read, and so is its outcome (the other entries stand as Failed).
+  void Run(const std::string& checkfilePath, const TCheckScope& scope);
   // After a run that was not stopped: what it found.
   const std::shared_ptr<const TCheckOutcome>& Outcome() const { return outcome_; }
   const TCheckSummary& Summary() const { return summary_; }
@@ -80,10 +101,14 @@ class TCheckPass {
     std::uint32_t reading;
   };
 
-  // One line per entry in checkfile order; true when the user stopped the run.
+  // The digests and what they found, after the entries were loaded; the listing is made beside
+  // them unless `scope` brings one.
+  void Check(const std::string& checkfilePath, std::shared_ptr<const TCheckfileEntries> entries,
+             const std::shared_ptr<const TPathGate>& gate, const TCheckScope* scope);
+  // One line per entry in checkfile order (or the scope's); true when the user stopped the run.
   bool CompareEntries(const TCheckfileEntries& entries, const std::string& checkfilePath,
-                      const std::shared_ptr<const TPathGate>& gate, TTally& tally,
-                      std::vector<TMismatch>& mismatches, TCheckOutcome& outcome);
+                      const std::shared_ptr<const TPathGate>& gate, const TCheckScope* scope,
+                      TTally& tally, std::vector<TMismatch>& mismatches, TCheckOutcome& outcome);
   // The line of entry `i`'s result, counted in `tally`.
   void ShowResult(const TCheckfileEntries& entries, std::size_t i, const TDigestResult& result,
                   TTally& tally, std::vector<TMismatch>& mismatches, TCheckOutcome& outcome);

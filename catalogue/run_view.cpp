@@ -42,6 +42,12 @@ void TShownText::Assign(TViewText text) {
   }
 }
 
+std::vector<TTextPiece> TShownText::Pieces() const {
+  std::vector<TTextPiece> pieces;
+  for (std::size_t i = 0; i < size(); ++i) pieces.push_back((*this)[i]);
+  return pieces;
+}
+
 TTextPiece TShownText::operator[](std::size_t i) const {
   const std::size_t start = i == 0 ? 0 : ends_[i - 1].first;
   return {std::string_view(bytes_).substr(start, ends_[i].first - start), ends_[i].second};

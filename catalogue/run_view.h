@@ -86,6 +86,7 @@ class TShownText {
   std::size_t size() const { return ends_.size(); }
   TTextPiece operator[](std::size_t i) const;
   const std::string& Joined() const { return bytes_; }  // as JoinedBytes
+  std::vector<TTextPiece> Pieces() const;               // for a view text of them
 
  private:
   std::string bytes_;

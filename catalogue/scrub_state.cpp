@@ -2,7 +2,6 @@
 // scrub_state.h.
 #include "catalogue/scrub_state.h"
 
-#include <cstdio>
 #include <unordered_map>
 
 #include "digest/digest_service.h"
@@ -89,16 +88,22 @@ bool ParseNameField(std::string_view field, std::string& name) {
   return true;
 }
 
+// The next field of `line` from `at` to the next blank (moving `at` past it); false at the end.
+bool NextField(std::string_view line, std::size_t& at, std::string_view& field) {
+  const std::size_t end = line.find(' ', at);
+  if (end == std::string_view::npos) return false;
+  field = line.substr(at, end - at);
+  at = end + 1;
+  return true;
+}
+
 // One entry line; false for a line that is none.
 bool ParseEntry(std::string_view line, TScrubEntry& entry) {
-  const std::size_t timeEnd = line.find(' ');
-  if (timeEnd == std::string_view::npos) return false;
-  const std::size_t resultEnd = line.find(' ', timeEnd + 1);
-  if (resultEnd == std::string_view::npos || line.size() < resultEnd + 1 + 32 + 2) return false;
-  const std::string_view time = line.substr(0, timeEnd);
-  const std::string_view word = line.substr(timeEnd + 1, resultEnd - timeEnd - 1);
-  const std::string_view digest = line.substr(resultEnd + 1, 32);
-  if (line[resultEnd + 33] != ' ' || !IsDigest(digest)) return false;
+  std::size_t at = 0;
+  std::string_view time, word, size, digest;
+  if (!NextField(line, at, time) || !NextField(line, at, word) || !NextField(line, at, size) ||
+      !NextField(line, at, digest) || !IsDigest(digest) || at >= line.size())
+    return false;
   entry.verifiedAt = 0;
   if (time != "never" && (!ParseUtcText(time, entry.verifiedAt) || entry.verifiedAt <= 0))
     return false;
@@ -111,8 +116,14 @@ bool ParseEntry(std::string_view line, TScrubEntry& entry) {
   }
   // A result without a time, or a time without a result, is no state this program wrote.
   if (!known || (entry.verifiedAt == 0) != (entry.result == TScrubResult::None)) return false;
+  entry.sizeKnown = size != "-";
+  entry.size = 0;
+  for (std::size_t i = 0; entry.sizeKnown && i < size.size(); ++i) {
+    if (size[i] < '0' || size[i] > '9' || size.size() > 19) return false;
+    entry.size = entry.size * 10 + std::uint64_t(size[i] - '0');
+  }
   entry.digest.assign(digest);
-  return ParseNameField(line.substr(resultEnd + 34), entry.name);
+  return ParseNameField(line.substr(at), entry.name);
 }
 
 }  // namespace
@@ -126,21 +137,36 @@ std::string UtcText(std::int64_t seconds) {
   std::int64_t y;
   unsigned m, d;
   CivilFromDays(days, y, m, d);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02u:%02u:%02uZ", static_cast<long long>(y), m,
-                d, static_cast<unsigned>(rest / 3600), static_cast<unsigned>(rest / 60 % 60),
-                static_cast<unsigned>(rest % 60));
+  // Written for every entry of a state of millions: digits by hand.
+  char text[] = "0000-00-00T00:00:00Z";
+  const auto put = [&text](int at, unsigned value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = char('0' + value % 10);
+  };
+  put(0, static_cast<unsigned>(y), 4);
+  put(5, m, 2);
+  put(8, d, 2);
+  put(11, static_cast<unsigned>(rest / 3600), 2);
+  put(14, static_cast<unsigned>(rest / 60 % 60), 2);
+  put(17, static_cast<unsigned>(rest % 60), 2);
   return text;
 }
 
 bool ParseUtcText(std::string_view text, std::int64_t& seconds) {
-  unsigned y, mo, d, h, mi, s;
-  char z = 0;
-  if (text.size() != 20 ||
-      std::sscanf(std::string(text).c_str(), "%4u-%2u-%2uT%2u:%2u:%2u%c", &y, &mo, &d, &h, &mi, &s,
-                  &z) != 7 ||
-      z != 'Z' || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
+  if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+      text[16] != ':' || text[19] != 'Z')
     return false;
+  bool digits = true;
+  const auto number = [&](int at, int count) {
+    unsigned value = 0;
+    for (int i = at; i < at + count; ++i) {
+      digits = digits && text[i] >= '0' && text[i] <= '9';
+      value = value * 10 + unsigned(text[i] - '0');
+    }
+    return value;
+  };
+  const unsigned y = number(0, 4), mo = number(5, 2), d = number(8, 2), h = number(11, 2),
+                 mi = number(14, 2), s = number(17, 2);
+  if (!digits || mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
   seconds = DaysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s;
   return true;
 }
@@ -196,32 +222,37 @@ std::string TScrubState::Text() const {
     text += ' ';
     for (const TResultWord& w : kResultWords)
       if (w.result == entry.result) text.append(w.word);
+    text.append(" ").append(entry.sizeKnown ? std::to_string(entry.size) : std::string("-"));
     text.append(" ").append(entry.digest).append(" ").append(NameField(entry.name)).append("\r\n");
   }
   return text;
 }
 
 void TScrubState::Reconcile(const std::vector<std::pair<std::string, std::string>>& current) {
-  // Entries of one name are matched in their order, so that a checkfile that lists a name twice
-  // keeps both lines' states.
-  std::unordered_multimap<std::string, std::size_t> known;
+  // Mostly the checkfile is the one the state was made of: the same names in the same order,
+  // brought in line where they stand.
+  bool same = entries.size() == current.size();
+  for (std::size_t i = 0; same && i < current.size(); ++i)
+    same = entries[i].name == current[i].first;
+  if (same) {
+    for (std::size_t i = 0; i < current.size(); ++i)
+      if (entries[i].digest != current[i].second)
+        entries[i] = {current[i].first, current[i].second};
+    return;
+  }
+  // Otherwise entries of one name are matched in their order, so that a checkfile that lists a
+  // name twice keeps both lines' states; a changed digest is a file the state knows nothing of.
+  std::unordered_multimap<std::string_view, std::size_t> known;
   for (std::size_t i = entries.size(); i-- > 0;) known.emplace(entries[i].name, i);
-  std::vector<TScrubEntry> reconciled;
-  reconciled.reserve(current.size());
-  for (const auto& [name, digest] : current) {
-    TScrubEntry entry;
-    entry.name = name;
-    entry.digest = digest;
-    const auto found = known.find(name);
-    if (found != known.end()) {
-      TScrubEntry& before = entries[found->second];
-      if (before.digest == digest) {  // a changed digest is a file the state knows nothing of
-        entry.verifiedAt = before.verifiedAt;
-        entry.result = before.result;
-      }
-      known.erase(found);
-    }
-    reconciled.push_back(std::move(entry));
+  std::vector<TScrubEntry> reconciled(current.size());
+  for (std::size_t i = 0; i < current.size(); ++i) {
+    TScrubEntry& entry = reconciled[i];
+    entry.name = current[i].first;
+    entry.digest = current[i].second;
+    const auto found = known.find(entry.name);
+    if (found == known.end()) continue;
+    if (entries[found->second].digest == entry.digest) entry = entries[found->second];
+    known.erase(found);
   }
   entries = std::move(reconciled);
 }

@@ -4,11 +4,12 @@
 //   ; Hashtally scrub state, format 1
 //   ; checkfile: D:\Archive\HTSUM-sums.MD5
 //   ; volume: 1A2B3C4D
-//   2026-12-09T03:00:00Z ok 900150983cd24fb0d6963f7d28e17f72 photos\a.jpg
-//   never - 0cc175b9c0f1b6a831c399e269772661 photos\b.jpg
+//   2026-12-09T03:00:00Z ok 52341 900150983cd24fb0d6963f7d28e17f72 photos\a.jpg
+//   never - - 0cc175b9c0f1b6a831c399e269772661 photos\b.jpg
 // one line per entry in the checkfile's order: the time of the last verification (UTC) or
-// "never", its result, the digest the checkfile held then, and the entry's name to the end of the
-// line (UTF-8; "hex:" and the bytes in hexadecimal where they are no UTF-8 text).
+// "never", its result, the file's size when the folder was last listed ("-" when not known), the
+// digest the checkfile held then, and the entry's name to the end of the line (UTF-8; "hex:" and
+// the bytes in hexadecimal where they are no UTF-8 text).
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,9 @@ struct TScrubEntry {
   std::string digest;           // the checkfile's digest text for it
   std::int64_t verifiedAt = 0;  // seconds since 1970 (UTC); 0: never
   TScrubResult result = TScrubResult::None;
+  // Its bytes when the folder was last listed, so that the plan need not wait for the listing.
+  std::uint64_t size = 0;
+  bool sizeKnown = false;
 };
 
 class TScrubState {

@@ -1,12 +1,14 @@
 // The console program's arguments, runs, report and exit code; see console_program.h.
 #include "console/console_program.h"
 
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 
 #include "catalogue/checkfile.h"
 #include "catalogue/date_time_text.h"
 #include "catalogue/make_pass.h"
+#include "catalogue/scrub_pass.h"
 #include "platform/path.h"
 #include "platform/system_error.h"
 #include "widgets/report_file.h"
@@ -35,6 +37,19 @@ int RunRequest(const TConsoleRequest& request, TConsoleView& view) {
       pass.Run(path);
       if (pass.Written()) return pass.LeftOut() > 0 ? kExitUnverified : 0;
       return view.AbortRequested() ? kExitStopped : kExitFailed;
+    }
+    if (request.command == TConsoleRequest::Scrub) {
+      TScrubRequest scrub;
+      scrub.limits.percent = request.percent;
+      scrub.limits.olderThanDays = request.olderThanDays;
+      scrub.minutes = request.minutes;
+      scrub.stateFolder = ScrubStateFolder();
+      TScrubPass pass(view);
+      pass.Run(path, scrub);
+      int code = CheckExitCode(pass.Summary());
+      // Nothing due tonight is no failure; a state that cannot be kept is.
+      if (pass.PlannedNothing() && pass.Summary().entries > 0) code &= ~kExitFailed;
+      return pass.StateSaved() ? code : code | kExitFailed;
     }
     TCheckPass pass(view);
     pass.Run(path, TCheckOrigin::Chosen);
@@ -72,6 +87,8 @@ bool ParseConsoleArguments(const std::vector<std::string>& arguments, TConsoleRe
   if (arguments.empty()) return false;
   if (arguments[0] == "make") {
     request.command = TConsoleRequest::Make;
+  } else if (arguments[0] == "scrub") {
+    request.command = TConsoleRequest::Scrub;
   } else if (arguments[0] != "check") {
     bad = arguments[0];
     return false;
@@ -86,6 +103,24 @@ bool ParseConsoleArguments(const std::vector<std::string>& arguments, TConsoleRe
     } else if (argument == "--report") {
       if (i + 1 == arguments.size() || arguments[i + 1].empty()) return false;
       request.report = arguments[++i];
+    } else if (request.command == TConsoleRequest::Scrub &&
+               (argument == "--percent" || argument == "--for" || argument == "--older-than")) {
+      // A number follows: a share above 0 and at most 100, whole minutes above 0, whole days.
+      if (i + 1 == arguments.size()) return false;
+      const std::string& number = arguments[++i];
+      char* end = nullptr;
+      const double value = std::strtod(number.c_str(), &end);
+      const bool whole = value == static_cast<double>(static_cast<long>(value));
+      const bool fits = argument == "--percent" ? value > 0 && value <= 100
+                        : argument == "--for"   ? whole && value > 0 && value <= 1e6
+                                                : whole && value >= 0 && value <= 1e6;
+      if (number.empty() || *end != '\0' || !fits) {
+        bad = number;
+        return false;
+      }
+      if (argument == "--percent") request.percent = value;
+      if (argument == "--for") request.minutes = static_cast<long>(value);
+      if (argument == "--older-than") request.olderThanDays = static_cast<long>(value);
     } else if (argument.empty() || argument.rfind("--", 0) == 0 || pathGiven) {
       bad = argument;
       return false;

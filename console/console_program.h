@@ -9,12 +9,17 @@
 #include "console/console_view.h"
 
 struct TConsoleRequest {
-  enum TCommand { Check, Make };
+  enum TCommand { Check, Make, Scrub };
   TCommand command = Check;
   std::string path;    // the checkfile, or the folder to make one for
   std::string report;  // empty: none
   bool quiet = false;
   bool background = false;
+  // A scrub's limits: the share of the checkfile's bytes, minutes (0: none), and only files last
+  // verified more than this many days ago (-1: any).
+  double percent = 10;
+  long minutes = 0;
+  long olderThanDays = -1;
 };
 
 // The bits of the exit code, which add up; 0 is every listed file verified and matching, nothing

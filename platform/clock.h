@@ -1,4 +1,5 @@
-// The local wall-clock time, as the checkfile's date-time header line shows it.
+// The local wall-clock time, as the checkfile's date-time header line shows it, now or of another
+// moment.
 #pragma once
 
 namespace platform {
@@ -9,5 +10,8 @@ struct LocalDateTime {
 
 // The current local date and time (Windows: GetLocalTime; POSIX: localtime_r).
 LocalDateTime LocalNow();
+
+// The local date and time of a moment given in seconds since 1970 (UTC).
+LocalDateTime LocalTimeOf(long long utcSeconds);
 
 }  // namespace platform

@@ -11,4 +11,15 @@ LocalDateTime LocalNow() {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+LocalDateTime LocalTimeOf(long long utcSeconds) {
+  // File time counts 100-nanosecond ticks from 1601, 11644473600 seconds before 1970.
+  const unsigned long long ticks = (utcSeconds + 11644473600LL) * 10000000ULL;
+  const FILETIME utc = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME universal{}, st{};
+  if (!FileTimeToSystemTime(&utc, &universal) ||
+      !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &st))
+    st = universal;
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/drive.h"
+#include "platform/path.h"
 
 namespace platform {
 
@@ -19,16 +20,16 @@ namespace platform {
 
 std::string VolumeSerial(const std::string& path) {
   struct stat facts;
-  if (stat(path.c_str(), &facts) != 0) return std::string();
+  if (stat(NativePath(path).c_str(), &facts) != 0) return std::string();
   char text[32];
   std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(facts.st_dev));
   return text;
 }
 
 std::string UserDataFolder() {
-  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) return state;
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) return CorePath(state);
   const char* home = std::getenv("HOME");
-  return home && *home ? std::string(home) + "/.local/state" : std::string();
+  return home && *home ? CorePath(std::string(home) + "/.local/state") : std::string();
 }
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 // bus it hangs on; the volume's serial number and the user's data folder.
 #include <windows.h>
 // The system header below needs windows.h first.
-#include <knownfolders.h>
 #include <shlobj.h>
 #include <winioctl.h>
 
@@ -124,11 +123,12 @@ std::string VolumeSerial(const std::string& path) {
 }
 
 std::string UserDataFolder() {
-  PWSTR folder = nullptr;
+  // The folder's CSIDL rather than its known-folder GUID, whose library also defines GUIDs that
+  // the accessibility library defines again.
+  wchar_t folder[MAX_PATH] = {};
   std::string path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder)))
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder)))
     Utf8Name(folder, path);
-  CoTaskMemFree(folder);
   return path;
 }
 

@@ -28,6 +28,10 @@ enum class TLinkKind { None, Link, Unknown };
 // For a Link, `target` receives where it leads (LinkTargetPath of what the system stores).
 TLinkKind ReadLink(const std::string& corePath, std::string& target);
 
+// Makes the folder `corePath` (absolute) and the folders above it that are missing; true when it
+// is there afterwards.
+bool MakeFolders(const std::string& corePath);
+
 // `corePath` made absolute against the current folder, "/", "." and ".." resolved and every other
 // name kept as written (final dots and blanks included, as the file services open it); unchanged
 // when the system cannot resolve it.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 #include "platform/file_time_posix.h"
@@ -46,6 +47,16 @@ TLinkKind ReadLink(const std::string& corePath, std::string& target) {
   // A host link is taken from its own folder, or from the root where it begins with "/".
   target = LinkTargetPath(corePath, CorePath(stored), true);
   return TLinkKind::Link;
+}
+
+bool MakeFolders(const std::string& corePath) {
+  const std::string native = NativePath(corePath);
+  for (std::size_t end = native.find('/', 1);; end = native.find('/', end + 1)) {
+    const std::string folder = native.substr(0, end);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (end == std::string::npos) break;
+  }
+  return GetPathKind(corePath) == TPathKind::Folder;
 }
 
 std::string AbsolutePath(const std::string& corePath) {

@@ -176,3 +176,23 @@ bool CodePageName(const wchar_t* wide, std::string& name) { return NarrowText(wi
 bool Utf8Name(const wchar_t* wide, std::string& name) { return NarrowText(wide, CP_UTF8, name); }
 
 }  // namespace platform
+
+namespace platform {
+
+bool MakeFolders(const std::string& corePath) {
+  const RealFiles realFiles;
+  const std::wstring full = SystemPath(corePath);
+  if (full.empty()) return false;
+  // From the first name after the root (\\?\C:\ or \\?\UNC\server\share\) down.
+  std::size_t start = full.find(L'\\', 4);
+  if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0) start = full.find(L'\\', full.find(L'\\', 8) + 1);
+  for (std::size_t end = full.find(L'\\', start + 1); start != std::wstring::npos;
+       end = full.find(L'\\', end + 1)) {
+    CreateDirectoryW(full.substr(0, end).c_str(), nullptr);  // one that exists is fine
+    if (end == std::wstring::npos) break;
+  }
+  const DWORD attributes = GetFileAttributesW(full.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace platform

@@ -120,12 +120,22 @@ extern constexpr TTextRow kChineseTexts[] = {
     {TText::UpdateQuestionSemicolon, ";"},
     {TText::UpdateQuestionEnd, "。继续吗?"},
     {TText::AcceptKeptOption, "这 %1 个可能已损坏的文件也采用新的MD5值(确认文件完好时才选择)"},
+    {TText::ScrubSetAsideLine, "扫描记录无法读取(%1),已改名为 %2,重新开始扫描"},
+    {TText::ScrubReadLine, "本次扫描读取了检查文件数据的 %1% (%2 / %3)"},
+    {TText::ScrubOldestLine, "尚存最早的一次校验: %1"},
+    {TText::ScrubNeverCount, "%1 个文件从未经过扫描校验"},
+    {TText::ScrubSaveFailedLine, "扫描记录无法保存: "},
+    {TText::ScrubAllVerifiedLine, "全部文件最近一次校验完成于 %1"},
     {TText::ConsoleUsage,
      "用法:\n"
      "  %1 check <检查文件> [--report <报告文件>] [--quiet] [--background]\n"
      "      重新计算检查文件所列文件的MD5值并进行对比\n"
      "  %1 make <文件夹> [--report <报告文件>] [--quiet] [--background]\n"
      "      为文件夹中的所有文件制作检查文件 HTSUM-sums.MD5\n"
+     "  %1 scrub <检查文件> [--percent P] [--for 分钟] [--older-than 天数] [--report <报告文件>]\n"
+     "      [--quiet] [--background]\n"
+     "      滚动扫描: 每次校验检查文件数据的 P% (默认 10),先校验可能已损坏和从未校验过的文件,\n"
+     "      再校验最久未校验的文件\n"
      "  --report <报告文件>  同时把输出保存为文本文件(UTF-8)\n"
      "  --quiet              只输出未通过对比的文件和统计行\n"
      "  --background         以后台模式运行,降低处理器和磁盘的优先级\n"

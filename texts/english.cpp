@@ -151,12 +151,25 @@ extern constexpr TTextRow kEnglishTexts[] = {
      "they are intact)",
      "Also give this %1 file that may be damaged its new MD5 (choose this only when you know it is "
      "intact)"},
+    {TText::ScrubSetAsideLine,
+     "The scrub's record could not be read (%1); it was set aside as %2 and the scrub starts "
+     "afresh"},
+    {TText::ScrubReadLine, "This scrub read %1% of the checkfile's data (%2 of %3)"},
+    {TText::ScrubOldestLine, "The oldest verification that remains: %1"},
+    {TText::ScrubNeverCount, "%1 files were never verified by a scrub",
+     "%1 file was never verified by a scrub"},
+    {TText::ScrubSaveFailedLine, "The scrub's record could not be saved: "},
+    {TText::ScrubAllVerifiedLine, "Every file verified at least once by %1"},
     {TText::ConsoleUsage,
      "Usage:\n"
      "  %1 check <checkfile> [--report <report file>] [--quiet] [--background]\n"
      "      digests the files a checkfile lists again and compares them\n"
      "  %1 make <folder> [--report <report file>] [--quiet] [--background]\n"
      "      makes the checkfile HTSUM-sums.MD5 of every file in the folder\n"
+     "  %1 scrub <checkfile> [--percent P] [--for MINUTES] [--older-than DAYS]\n"
+     "      [--report <report file>] [--quiet] [--background]\n"
+     "      a rolling scrub: verifies P% of the checkfile's data (10 by default), files that may\n"
+     "      be damaged and files never verified first, then those verified longest ago\n"
      "  --report <report file>  also saves the output as a text file (UTF-8)\n"
      "  --quiet                 prints only the files that did not pass and the counts\n"
      "  --background            runs in background mode, at a lower processor and disk priority\n"

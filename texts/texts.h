@@ -139,6 +139,13 @@ enum class TText : unsigned short {
   UpdateQuestionEnd,
   AcceptKeptOption,
   // The console program; "\n" ends each line of its texts.
+  // The rolling scrub.
+  ScrubSetAsideLine,
+  ScrubReadLine,
+  ScrubOldestLine,
+  ScrubNeverCount,
+  ScrubSaveFailedLine,
+  ScrubAllVerifiedLine,
   ConsoleUsage,        // %1: the program's name
   ConsoleBadArgument,  // %1: the argument
   ConsoleMissingArgument,

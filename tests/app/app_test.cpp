@@ -13,6 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/scrub_pass.h"
+#include "catalogue/scrub_state.h"
+#include "platform/drive.h"
 #include "platform/file_handle_win32.h"
 #include "tests/app/program_driver.h"
 #include "widgets/com_ptr_win32.h"
@@ -1207,6 +1210,73 @@ class TOwnConsole {
 
 // On a console a name the code page lacks shows whole, and Ctrl+C stops a check, which tells
 // what it did, and a make, which writes no checkfile: both end with 32.
+// A rolling scrub of ten equal files, 30% a night: every file is read once before any is read
+// twice; a file damaged meanwhile is found, and then read first; the folder (read-only) gains no
+// file; a check afterwards tells when every file had been verified.
+TEST(ConsoleProgram, ScrubsAShareANightOldestFirstAndADamagedFileComesFirst) {
+  const TLanguageSetting chinese(ChineseUserInterface() ? L"" : L"zh-CN");
+  TProgramFolder setup;
+  TTempFolder data;
+  for (int i = 0; i < 10; ++i)
+    WriteFile(data / ("f" + std::to_string(i) + ".txt"), std::string(1000, char('a' + i)));
+  const std::string checkfile = data / kCheckfile;
+  ASSERT_EQ(0u, RunConsole(kConsoleProgram, {"make", data.Path()}).code);
+  const std::string statePath =
+      ScrubStateFolder() + "\\" + ScrubStateFileName(checkfile, platform::VolumeSerial(checkfile));
+  struct TRemoved {  // the state, at the end
+    std::string path;
+    ~TRemoved() { DeleteFileA(path.c_str()); }
+  } removed{statePath};
+  const auto scrub = [&](std::vector<std::string>& read) {
+    const TConsoleRun run = RunConsole(kConsoleProgram, {"scrub", checkfile, "--percent", "30"});
+    read.clear();
+    for (const std::string& line : Lines(run.output)) {
+      const std::size_t name = line.rfind("\\f");
+      if (name != std::string::npos && line.find(".txt") != std::string::npos &&
+          line.find(kCheckfile) == std::string::npos)
+        read.push_back(line.substr(name + 1, 6));
+    }
+    return run.code;
+  };
+  const std::wstring folder = Wide(data.Path());
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+  std::vector<std::string> read, all;
+  for (int night = 0; night < 4; ++night) {
+    EXPECT_EQ(0u, scrub(read)) << night;
+    EXPECT_EQ(3u, read.size()) << night;
+    for (const std::string& name : read) {
+      const bool before = std::find(all.begin(), all.end(), name) != all.end();
+      EXPECT_TRUE(!before || all.size() >= 10) << name << " read twice before all were read";
+      if (!before) all.push_back(name);
+    }
+  }
+  EXPECT_EQ(10u, all.size());
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::vector<std::string> listed;
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+    listed.push_back(Utf8(found.cFileName));
+  FindClose(find);
+  EXPECT_EQ(13u, listed.size());  // ".", "..", the checkfile and the ten files
+
+  const std::string damaged = data / all[4];  // read once, on the second night
+  WriteFile(damaged, std::string(1000, 'z'));
+  SetWriteTimeFrom(Wide(damaged), checkfile, -10);
+  DWORD code = 0;
+  for (int night = 0; night < 4 && (code & 1) == 0; ++night) code = scrub(read);
+  EXPECT_EQ(1u, code);
+  EXPECT_EQ(1u, scrub(read) & 1);
+  ASSERT_FALSE(read.empty());
+  EXPECT_EQ(all[4], read[0]);
+
+  TProgram program(setup.program, setup.folder.Path(), checkfile);
+  EXPECT_TRUE(WaitUntil([&] {
+    return program.Idle() && WideLastLine(WideText(program.Control(IdMemoCheck)))
+                                     .rfind(L"全部文件最近一次校验完成于 ", 0) == 0;
+  })) << Utf8(WideText(program.Control(IdMemoCheck)));
+}
+
 TEST(ConsoleProgram, OnAConsoleEveryNameShowsAndCtrlCStops) {
   TTempFolder data;
   const std::wstring korean = Wide(data.Path()) + L"\\한글.txt";

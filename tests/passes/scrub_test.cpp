@@ -2,10 +2,20 @@
 // text and its reconciliation with a changed checkfile, and a state write that fails or is cut.
 #include <gtest/gtest.h>
 
+#include "catalogue/make_pass.h"
+#include "catalogue/scrub_pass.h"
 #include "catalogue/scrub_plan.h"
 #include "catalogue/scrub_state.h"
+#include "digest/digest_service.h"
+#include "platform/drive.h"
 #include "platform/output_file.h"
+#include "tests/passes/recording_view.h"
 #include "tests/passes/test_tree.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -76,7 +86,7 @@ TEST(Scrub, StateReadsBackAndFollowsTheCheckfile) {
   state.volume = "1A2B3C4D";
   state.entries[1].name = "\xB5\xB5.txt";  // GBK bytes, no UTF-8: written in hexadecimal
   const std::string text = state.Text();
-  EXPECT_NE(text.find("\r\n" + UtcText(kNow - 7 * kDay) + " damaged " + kDigest + " c\r\n"),
+  EXPECT_NE(text.find("\r\n" + UtcText(kNow - 7 * kDay) + " damaged - " + kDigest + " c\r\n"),
             std::string::npos)
       << text;
   TScrubState read;
@@ -98,7 +108,7 @@ TEST(Scrub, StateReadsBackAndFollowsTheCheckfile) {
   // Texts a scrub cannot trust are refused, never half read.
   for (const std::string& bad :
        {text.substr(0, text.size() - 5), "; Hashtally scrub state, format 2\r\n" + text,
-        text + "yesterday ok " + kDigest + " e\r\n", text + "never ok " + kDigest + " e\r\n",
+        text + "yesterday ok 1 " + kDigest + " e\r\n", text + "never ok 1 " + kDigest + " e\r\n",
         std::string("\x00\x00\x00", 3)})
     EXPECT_FALSE(TScrubState::Parse(bad, read, why)) << bad;
 }
@@ -121,5 +131,74 @@ TEST(Scrub, StateWriteThatFailsLeavesTheStateBefore) {
   ASSERT_TRUE(testtree::ReadBytes(target, bytes));
   EXPECT_EQ("after", bytes);
 }
+
+#ifndef _WIN32
+// The state file of the scrub below, and how many of its entries it holds verified.
+std::string gStateFile;
+std::size_t VerifiedInStateFile() {
+  std::string text, why;
+  TScrubState state;
+  if (!testtree::ReadBytes(gStateFile, text) || !TScrubState::Parse(text, state, why)) return 0;
+  return state.entries.size() - state.NeverVerified();
+}
+
+// A scrub killed from outside keeps every verification it saved, its state whole; the next one
+// goes on from there. (Saved after every file here, as it is once a minute.)
+TEST(Scrub, AKilledScrubKeepsWhatItSavedAndTheNextGoesOnFromThere) {
+  testtree::TempFolder tree("scrub-tree"), states("scrub-states");
+  for (int i = 0; i < 10; ++i)
+    testtree::WriteBytes(tree.Path() + "\\f" + std::to_string(i) + ".bin", std::string(1000, 'x'));
+  RecordingView maker;
+  TMakePass(maker, "0.2.1.10").Run(tree.Path());
+  const std::string checkfile = tree.Path() + "\\HTSUM-sums.MD5";
+  TScrubRequest request;
+  request.stateFolder = states.Path();
+  request.limits.percent = 100;
+  const auto scrub = [&](std::int64_t now, double percent, TDigestFile digest) {
+    RecordingView view;
+    TScrubPass pass(view, 1, digest);
+    pass.utcNow = [now] { return now; };
+    pass.saveInterval = std::chrono::seconds(0);
+    request.limits.percent = percent;
+    pass.Run(checkfile, request);
+  };
+  gStateFile =
+      states.Path() + "\\" + ScrubStateFileName(checkfile, platform::VolumeSerial(checkfile));
+  const pid_t child = fork();
+  if (child == 0) {  // killed as it digests its fourth file, once the first three are saved
+    scrub(1000, 100,
+          [](const std::string& path, std::string& digest, THashProgress* progress,
+             TFileFacts* facts) {
+            static int files = 0;
+            if (++files == 4) {
+              for (int wait = 0; wait < 1000 && VerifiedInStateFile() < 3; ++wait) usleep(10000);
+              _exit(0);
+            }
+            return HashFile(HASH_MD5, path, digest, progress, facts);
+          });
+    _exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  const auto stateNow = [&] {
+    std::string text, why;
+    TScrubState state;
+    EXPECT_TRUE(testtree::ReadBytes(gStateFile, text));
+    EXPECT_TRUE(TScrubState::Parse(text, state, why)) << why;
+    return state;
+  };
+  std::size_t saved = 0;
+  for (const TScrubEntry& entry : stateNow().entries) saved += entry.verifiedAt == 1000;
+  EXPECT_EQ(3u, saved);
+  scrub(2000, 30, nullptr);  // three files: none of those the killed scrub verified
+  std::size_t again = 0, next = 0;
+  for (const TScrubEntry& entry : stateNow().entries) {
+    again += entry.verifiedAt == 1000;
+    next += entry.verifiedAt == 2000;
+  }
+  EXPECT_EQ(saved, again);
+  EXPECT_EQ(3u, next);
+}
+#endif
 
 }  // namespace
