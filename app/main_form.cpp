@@ -766,7 +766,11 @@ void TForm1::RunCheck(const std::string& path, TCheckOrigin origin) {
 
 void TForm1::ButtonUpdateCheckfileClick() {
   if (!lastCheck_) return;
-  const TUpdatePass::TPlan plan = TUpdatePass::Plan(*lastCheck_);
+  const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
+  TUpdatePass pass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion));
+  // Read first, so that the question tells exactly what will happen, moves included.
+  if (!pass.Read(*outcome)) return;
+  const TUpdatePass::TPlan& plan = pass.Prepared();
   // "将添加 N 个新文件,删除 M 个已不存在的文件的条目,K 个被修改的文件采用新的MD5值;J 个可能已损坏的
   // 文件保留原来的MD5值。继续吗?", the parts that count nothing left out.
   const auto part = [this](TText name, std::size_t count) {
@@ -774,9 +778,8 @@ void TForm1::ButtonUpdateCheckfileClick() {
   };
   std::string question;
   const std::pair<std::size_t, TText> parts[] = {
-      {plan.added, TText::UpdateQuestionAdd},
-      {plan.removed, TText::UpdateQuestionRemove},
-      {plan.edited, TText::UpdateQuestionEdit},
+      {plan.added, TText::UpdateQuestionAdd},   {plan.removed, TText::UpdateQuestionRemove},
+      {plan.moved, TText::UpdateQuestionMove},  {plan.edited, TText::UpdateQuestionEdit},
       {plan.reread, TText::UpdateQuestionReread},
   };
   const std::string start(texts::Text(language_, TText::UpdateQuestionStart));
@@ -793,10 +796,9 @@ void TForm1::ButtonUpdateCheckfileClick() {
         part(TText::UpdateQuestionKeep, plan.kept);
   question += texts::Text(language_, TText::UpdateQuestionEnd);
   bool acceptKept = false;
-  if (!plan.possible || !AskToUpdate(handle_, language_, question, plan.kept, acceptKept)) return;
-  const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
-  TUpdatePass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion))
-      .Run(*outcome, acceptKept);
+  if (!plan.possible || !AskToUpdate(handle_, language_, question, plan.kept, acceptKept))
+    return pass.LeaveAsItWas();
+  pass.Write(acceptKept);
 }
 
 void TForm1::OpenPath(const std::string& path) {

@@ -19,6 +19,7 @@
 #include "catalogue/run_state.h"
 #include "catalogue/run_texts.h"
 #include "digest/digest_service.h"
+#include "platform/clock.h"
 #include "platform/drive.h"
 #include "platform/text.h"
 
@@ -322,13 +323,19 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
   }
   // Changed. Written through the file system, its last write is after the checkfile's; a file
   // whose content changed while its time stayed before was not (the times of coarse file
-  // systems aside).
+  // systems aside). A last write later than now tells nothing: a file dated in the future keeps
+  // that date through damage.
   constexpr std::int64_t kCoarseTime = 2 * 10000000;  // two seconds, in file time
+  // Media dated in local time (FAT) may be off by a clock change or a time zone.
+  constexpr std::int64_t kClockTolerance = 2LL * 3600 * 10000000;
+  bool futureDate = false;
   if (!result.LastWriteKnown || checkfileWritten_ < 0) {
     outcome.states[i] = TState::Changed;
   } else {
-    outcome.states[i] =
-        result.LastWrite < checkfileWritten_ - kCoarseTime ? TState::Damaged : TState::Edited;
+    futureDate = result.LastWrite > platform::FileTimeNow() + kClockTolerance;
+    outcome.states[i] = futureDate || result.LastWrite < checkfileWritten_ - kCoarseTime
+                            ? TState::Damaged
+                            : TState::Edited;
   }
   outcome.changedDigests.emplace_back(static_cast<std::uint32_t>(i), result.Digest);
   // Stored in the checkfile's encoding, as the digits are shown.
@@ -337,7 +344,7 @@ void TCheckPass::ShowResult(const TCheckfileEntries& entries, std::size_t i,
       Say(view_, TText::MismatchLine),
       {Utf8Text(result.Path), entries.IsUtf8() ? Utf8Text(expected) : SystemText(expected),
        ProgramText(result.Digest)}));
-  mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading});
+  mismatches.push_back({static_cast<std::uint32_t>(i), result.Reading, futureDate});
 }
 
 void TCheckPass::AppendSummary(const TCheckfileEntries& entries, const std::string& baseFolder,
@@ -395,7 +402,11 @@ void TCheckPass::AppendChangeKinds(const TCheckfileEntries& entries, const std::
     for (const std::uint32_t i : sorted) {
       if (outcome.states[mismatches[i].entry] != TState::Damaged) continue;
       entries.Path(mismatches[i].entry, baseFolder, mismatches[i].reading, path);
-      view_.AppendLine({Utf8Text(path)});
+      if (mismatches[i].futureDate) {
+        view_.AppendLine({Utf8Text(path), ProgramText(Say(view_, TText::FutureDateNote))});
+      } else {
+        view_.AppendLine({Utf8Text(path)});
+      }
       view_.ProcessMessages();
     }
     AppendText(view_, TText::BlockEnd);

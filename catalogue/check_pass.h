@@ -26,7 +26,7 @@ struct TCheckOutcome {
   enum class TState : std::uint8_t {
     Matched,
     Edited,     // changed, and written after the checkfile was
-    Damaged,    // changed, though its last write is before the checkfile's
+    Damaged,    // changed, though its last write is before the checkfile's (or later than now)
     Changed,    // changed, where either time is unknown
     Failed,     // could not be digested: gone, locked, unreadable
     NotOpened,  // on another computer, or a name that reads as files that do not all match
@@ -99,6 +99,7 @@ class TCheckPass {
   struct TMismatch {
     std::uint32_t entry;
     std::uint32_t reading;
+    bool futureDate;  // its last write is later than the check's clock
   };
 
   // The digests and what they found, after the entries were loaded; the listing is made beside

@@ -69,10 +69,15 @@ std::string TrimSystemText(std::string text) {
 
 // "<action> "<path>". <system text>", e.g. Cannot open file "C:\x\HTSUM-sums.MD5". The system
 // cannot find the file
-ECheckfileError SystemFailure(const char* action, const std::string& path, unsigned long code) {
+ECheckfileError SystemFailure(texts::TLanguage language, texts::TText action,
+                              const std::string& path, unsigned long code) {
   const std::string reason = TrimSystemText(platform::ErrorText(code));
-  return ECheckfileError({ProgramText(action), ProgramText(" \""), Utf8Text(path),
-                          ProgramText("\". "), SystemText(reason)});
+  return ECheckfileError({ProgramText(texts::Text(language, action)), ProgramText(" \""),
+                          Utf8Text(path), ProgramText("\". "), SystemText(reason)});
+}
+
+ECheckfileError Failure(texts::TLanguage language, texts::TText text) {
+  return ECheckfileError({ProgramText(texts::Text(language, text))});
 }
 
 // The whole content of the file at `path`; other processes may read the file meanwhile but not
@@ -86,10 +91,10 @@ std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& wh
   platform::InputFile file;
   if (!file.Open(path)) {
     const unsigned long error = platform::LastErrorCode();
-    throw SystemFailure("Cannot open file", path, error);
+    throw SystemFailure(language, texts::TText::CannotOpenFile, path, error);
   }
   uint64_t size = 0;
-  if (!file.Size(size)) throw ECheckfileError({ProgramText("Stream read error")});
+  if (!file.Size(size)) throw Failure(language, texts::TText::StreamReadError);
   if (written && !file.LastWriteTime(*written)) *written = -1;
   // Entries are found by 32-bit offsets; a larger file is refused whole, never read in part.
   if (size > UINT32_MAX || size > std::string().max_size())
@@ -102,7 +107,7 @@ std::string ReadCheckfileContent(const std::string& path, const TLoadingHook& wh
     const auto want =
         static_cast<uint32_t>(std::min<std::size_t>(kLoadPiece, content.size() - total));
     if (!file.Read(&content[total], want, got))
-      throw ECheckfileError({ProgramText("Stream read error")});
+      throw Failure(language, texts::TText::StreamReadError);
     if (got == 0) break;  // the file shrank meanwhile: it gives what it has
     total += got;
     if (whileLoading && total < content.size()) whileLoading();
@@ -136,23 +141,29 @@ TCheckfileBody CheckfileBody(const std::string& folder, const TMD5NodeArray& nod
 }
 
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
-                    const platform::LocalDateTime& writtenAt, const TCheckfileBody& body) {
+                    const platform::LocalDateTime& writtenAt, const TCheckfileBody& body,
+                    const TCheckfileWriting& writing) {
+  using texts::TText;
   const std::string target = folder + "\\" + CheckfileName;
+  const std::string& shown = writing.shownPath.empty() ? target : writing.shownPath;
+  // The user protected it: replacing it would drop the protection with the old content.
+  if (platform::IsReadOnlyFile(target))
+    throw ECheckfileError(
+        {ProgramText(texts::Text(writing.language, TText::ReadOnlyCheckfileBox)), Utf8Text(shown)});
   const std::string header = HeaderText(versionText, writtenAt, body.Utf8);
 
   platform::TTemporaryFile temporary;
   unsigned long error = 0;
-  if (!temporary.Create(folder, error)) {
-    throw SystemFailure("Cannot create file", target, error);
-  }
+  if (!temporary.Create(folder, error))
+    throw SystemFailure(writing.language, TText::CannotCreateFile, shown, error);
   platform::TOutputFile& file = temporary.File();
   if (!file.Write(header.data(), header.size()) ||
-      !file.Write(body.Lines.data(), body.Lines.size()) || !file.Flush() || !file.Close()) {
-    throw ECheckfileError({ProgramText("Stream write error")});
-  }
+      !file.Write(body.Lines.data(), body.Lines.size()) || !file.Flush() ||
+      (writing.datedAt >= 0 && !file.SetLastWrite(writing.datedAt)) || !file.Close())
+    throw Failure(writing.language, TText::StreamWriteError);
   if (!temporary.ReplaceTarget(target)) {
     error = platform::LastErrorCode();
-    throw SystemFailure("Cannot create file", target, error);
+    throw SystemFailure(writing.language, TText::CannotCreateFile, shown, error);
   }
 }
 

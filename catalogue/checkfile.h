@@ -90,13 +90,25 @@ struct TCheckfileBody {
 // The body for `nodes` below `folder` (no trailing backslash), in the nodes' order.
 TCheckfileBody CheckfileBody(const std::string& folder, const TMD5NodeArray& nodes);
 
+// How a checkfile is written, besides its lines.
+struct TCheckfileWriting {
+  // The last write it is dated with, in the system's file time; -1: when it is written.
+  std::int64_t datedAt = -1;
+  // How its messages name it; empty: `folder`\HTSUM-sums.MD5.
+  std::string shownPath;
+  texts::TLanguage language = texts::TLanguage::Chinese;
+};
+
 // Writes `folder`\HTSUM-sums.MD5 (`folder` without a trailing backslash, "C:" for a drive root)
 // with the three header lines and the body's lines. The text goes to a new temporary file in the
 // same folder first, which then replaces the checkfile in one step: on any failure the old
-// checkfile is left exactly as it was and the temporary file is removed.
-// Throws ECheckfileError: "Cannot create file "<path>". <system text>" or "Stream write error".
+// checkfile is left exactly as it was and the temporary file is removed. A checkfile the user
+// made read-only is never replaced.
+// Throws ECheckfileError: "Cannot create file "<path>". <system text>", "Stream write error" or
+// the read-only text.
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
-                    const platform::LocalDateTime& writtenAt, const TCheckfileBody& body);
+                    const platform::LocalDateTime& writtenAt, const TCheckfileBody& body,
+                    const TCheckfileWriting& writing = {});
 // The same with the body of `nodes`, all of which must fit (FitsInCheckfile).
 void WriteCheckfile(const std::string& folder, const std::string& versionText,
                     const platform::LocalDateTime& writtenAt, const TMD5NodeArray& nodes);

@@ -44,7 +44,11 @@ struct TDigestPipeline::TShared {
   class TWorkerProgress final : public THashProgress {
    public:
     explicit TWorkerProgress(TShared& shared) : shared_(shared) {}
-    void StartFile() { counted_ = 0; }
+    // `listed`: the file's size as listed, where the run counted it in its total.
+    void StartFile(uint64_t listed = kUnknownSize) {
+      counted_ = 0;
+      listed_ = listed;
+    }
     // The file's whole size once it is digested: what the hook was not told of.
     void EndFile(uint64_t size) {
       if (size > counted_) Count(size - counted_);
@@ -57,16 +61,25 @@ struct TDigestPipeline::TShared {
 
    private:
     void Count(uint64_t bytes) {
+      const uint64_t before = counted_;
       counted_ += bytes;
-      if (shared_.progress) shared_.progress->done.fetch_add(bytes, std::memory_order_relaxed);
+      if (!shared_.progress) return;
+      shared_.progress->done.fetch_add(bytes, std::memory_order_relaxed);
+      // A file that grew since it was listed: the total grows with what is read beyond its size.
+      if (counted_ > listed_)
+        shared_.progress->total.fetch_add(counted_ - std::max(before, listed_),
+                                          std::memory_order_relaxed);
     }
+    static constexpr uint64_t kUnknownSize = UINT64_MAX;
     TShared& shared_;
     uint64_t counted_ = 0;
+    uint64_t listed_ = kUnknownSize;
   };
 
   struct TSlot {
     std::string path;        // read by the worker and the window's thread while in flight
     std::string otherPaths;  // see Queue
+    std::uint64_t listedSize = UINT64_MAX;
     TDigestResult result;
     std::atomic<bool> done{false};
   };
@@ -83,7 +96,8 @@ struct TDigestPipeline::TShared {
   // Digests the slot's file: its first path, and where the name reads as several paths every one
   // that names a file. Every path passes the gate right before it is opened or looked up.
   void Digest(const TSlot& slot, TWorkerProgress& progress, TDigestResult& result);
-  void DigestReading(const std::string& path, TWorkerProgress& progress, TDigestResult& result);
+  void DigestReading(const std::string& path, TWorkerProgress& progress, TDigestResult& result,
+                     std::uint64_t listedSize = UINT64_MAX);
   // Sleeps while the run is paused; false once it is cancelled. The pause flag is not looked at
   // after a cancel: it belongs to the run, which a worker left stuck in a read may outlive.
   bool WaitWhilePaused() {
@@ -160,12 +174,13 @@ bool TDigestPipeline::Empty() const {
   return shared_->queued.load(std::memory_order_relaxed) == shared_->taken;
 }
 
-void TDigestPipeline::Queue(std::string path, std::string otherPaths) {
+void TDigestPipeline::Queue(std::string path, std::string otherPaths, std::uint64_t listedSize) {
   TShared& s = *shared_;
   const std::uint64_t file = s.queued.load(std::memory_order_relaxed);
   TShared::TSlot& slot = s.slots[file % s.slotCount];
   slot.path = std::move(path);
   slot.otherPaths = std::move(otherPaths);
+  slot.listedSize = listedSize;
   slot.done.store(false, std::memory_order_relaxed);
   s.queued.store(file + 1);
   // A busy worker claims the file when it is done: waking nobody saves system calls per file.
@@ -243,14 +258,14 @@ void TDigestPipeline::Cancel(TRunView& view) {
 }
 
 void TDigestPipeline::TShared::DigestReading(const std::string& path, TWorkerProgress& progress,
-                                             TDigestResult& result) {
+                                             TDigestResult& result, std::uint64_t listedSize) {
   if (gate && !gate->MayOpen(path)) {
     result.Code = HASH_ERR_OPEN_FILE;
     result.Refused = true;
     return;
   }
   TFileFacts facts;
-  progress.StartFile();
+  progress.StartFile(listedSize);
   result.Code = digestFile(path, result.Digest, &progress, &facts);
   if (result.Code == HASH_ERR_NONE) progress.EndFile(facts.Size);
   result.LastWrite = facts.LastWrite;
@@ -259,7 +274,7 @@ void TDigestPipeline::TShared::DigestReading(const std::string& path, TWorkerPro
 
 void TDigestPipeline::TShared::Digest(const TSlot& slot, TWorkerProgress& progress,
                                       TDigestResult& result) {
-  DigestReading(slot.path, progress, result);
+  DigestReading(slot.path, progress, result, slot.listedSize);
   if (slot.otherPaths.empty() || result.Code == HASH_ERR_ABANDONED) return;
   // The name reads as more than one path: each reading that names a file is digested, so that
   // the caller can tell whether the name is ambiguous.

@@ -66,7 +66,10 @@ class TDigestPipeline {
   // Queues a file (a core path) for digesting; only when not Full(). `otherPaths` are other
   // readings of the same name, each followed by a NUL byte: each that names a file is digested
   // as well (TDigestResult::AlsoNamed), and where `path` names none the first that does stands.
-  void Queue(std::string path, std::string otherPaths = std::string());
+  // `listedSize`: the size the run counted in its total for the file (UINT64_MAX: none); what is
+  // read beyond it is added to the total.
+  void Queue(std::string path, std::string otherPaths = std::string(),
+             std::uint64_t listedSize = UINT64_MAX);
   // The first path queued for the oldest file whose result is not taken yet; only when not
   // Empty(). Valid until that result is taken.
   const std::string& OldestPath() const;

@@ -11,6 +11,17 @@
 
 namespace {
 
+// The programs, copied beside their checkfile so that a disc or folder checks itself: not files
+// of the tree that the list forgot.
+bool IsProgramBesideCheckfile(std::string_view relative) {
+  if (relative.find('\\') != std::string_view::npos) return false;
+  const std::string name = platform::FoldedName(relative);
+  for (const char* program :
+       {"hashtally.exe", "hashtally64.exe", "hashtally-console.exe", "hashtally64-console.exe"})
+    if (name == platform::FoldedName(program)) return true;
+  return false;
+}
+
 std::uint64_t HashOf(std::string_view text) {
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a, then mixed, for the low bits' sake
   for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
@@ -157,6 +168,7 @@ void TFolderInventory::AddFile(std::string_view relative, std::uint64_t size,
   const std::string key = platform::FoldedName(relative);
   if (key == ownKey_) return;  // the checkfile itself
   const TClaim claim = Claim(key, relative, size, progress);
+  if (claim.entry == kNoEntry && IsProgramBesideCheckfile(relative)) return;
   if (claim.entry == kNoEntry) ++newFiles_;
   items_.push_back({false, claim.reading, claim.exact, claim.entry, size, lastWrite});
   if (!claim.exact) paths_.append(relative);

@@ -17,6 +17,7 @@
 #include "digest/digest_service.h"
 #include "platform/clock.h"
 #include "platform/drive.h"
+#include "platform/path.h"
 #include "platform/sync.h"
 
 using texts::TText;
@@ -25,6 +26,9 @@ namespace {
 
 // How long the window's thread waits for the walk's next steps before it lets messages run.
 constexpr std::chrono::milliseconds kWalkSlice{20};
+
+// Files looked up between two chances for the window's messages to run.
+constexpr std::size_t kMessagesEvery = 256;
 
 }  // namespace
 
@@ -44,8 +48,9 @@ class TMakePass::TWalkQueue {
         return;
       }
     }
-    TStepRecord record{step.kind,          step.isFolder,    false,         step.depth,
-                       batch.paths.size(), step.path.size(), step.nameStart};
+    TStepRecord record{step.kind,          step.isFolder,    false,          step.depth,
+                       batch.paths.size(), step.path.size(), step.nameStart, step.size,
+                       step.lastWrite};
     batch.paths.append(step.path);
     batch.records.push_back(record);
     if (batch.records.size() == 1) arrived_.NotifyOne();
@@ -89,6 +94,9 @@ TMakePass::TMakePass(TRunView& view, std::string versionText, unsigned digestThr
 
 std::string TMakePass::Run(const std::string& scanFolder) {
   view_.ClearAbortRequest();
+  // The checkfile is dated when the make began, so that a later check takes a file written at any
+  // time after that for an edit, and never for damage: the make may have read it before the edit.
+  const std::int64_t started = platform::FileTimeNow();
   TRunningState running(view_, TRunKind::Make);
   TShownProgress shown(view_);
   progress_ = shown.Counts().get();
@@ -96,6 +104,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   if (!scanFolder_.empty() && scanFolder_.back() == '\\') scanFolder_.pop_back();
   view_.ClearPane();
   nodes_.clear();
+  listed_.clear();
   batches_.clear();
   shown_ = queueAt_ = 0;
   depth_ = 0;
@@ -153,6 +162,7 @@ std::string TMakePass::Run(const std::string& scanFolder) {
   view_.SetStatus({ProgramText(Say(view_, TText::WritingStatus))});
   view_.ShowNow();
   try {
+    ShowFilesChangedSinceListed();
     const TCheckfileBody body = CheckfileBody(scanFolder_, nodes_);
     // Written in UTF-8, a path may take more bytes than the walk counted for it.
     for (const std::size_t i : body.LeftOut)
@@ -164,7 +174,10 @@ std::string TMakePass::Run(const std::string& scanFolder) {
       view_.ShowNoFilesBox();
       return scanFolder_;
     }
-    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), body);
+    TCheckfileWriting writing;
+    writing.datedAt = started;
+    writing.language = view_.Language();
+    WriteCheckfile(scanFolder_, versionText_, platform::LocalNow(), body, writing);
     written_ = true;
   } catch (...) {
     view_.SetStatus({ProgramText(kIdleStatus)});
@@ -204,7 +217,8 @@ void TMakePass::QueueFiles() {
   std::string_view path;
   while (queueAt_ < available && !pipeline_->Full()) {
     const TStepRecord& record = Record(queueAt_++, &path);
-    if (record.kind == TTreeWalk::TStepKind::File) pipeline_->Queue(std::string(path));
+    if (record.kind == TTreeWalk::TStepKind::File)
+      pipeline_->Queue(std::string(path), std::string(), record.size);
   }
 }
 
@@ -251,7 +265,7 @@ void TMakePass::ShowFront() {
     case TTreeWalk::TStepKind::File:
       // The file's line shows while its result is waited for.
       AppendPath(view_, TText::FileLine, path.substr(step.nameStart));
-      ShowFileResult(path);
+      ShowFileResult(path, step);
       break;
     case TTreeWalk::TStepKind::EntryDone:
       if (!EntryDone(step.depth)) return;
@@ -271,17 +285,30 @@ bool TMakePass::EntryDone(unsigned depth) {
   return false;
 }
 
-void TMakePass::ShowFileResult(std::string_view path) {
+void TMakePass::ShowFileResult(std::string_view path, const TStepRecord& step) {
   TDigestResult result;
   pipeline_->Take(view_, result);
   // A file digested after the stop is never reported: the run ends at the entry's end.
   if (view_.AbortRequested() || result.Code == HASH_ERR_ABANDONED) return;
   if (result.Code == HASH_ERR_NONE) {
     nodes_.Append(path, result.Digest);
+    listed_.emplace_back(step.size, step.lastWrite);
     return;
   }
   AppendText(view_, HashErrorName(result.Code));
   ++leftOut_;
+}
+
+void TMakePass::ShowFilesChangedSinceListed() {
+  for (std::size_t i = 0; i < nodes_.size(); ++i) {
+    if (i % kMessagesEvery == kMessagesEvery - 1) view_.ProcessMessages();
+    const std::string path(nodes_.FullPath(i));
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;
+    if (platform::GetPathKind(path, &size, &lastWrite) != platform::TPathKind::File ||
+        size != listed_[i].first || lastWrite != listed_[i].second)
+      AppendPath(view_, TText::ChangedWhileReadLine, path);
+  }
 }
 
 void TMakePass::ShowStop(unsigned depth) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/checkfile.h"
@@ -41,6 +42,8 @@ class TMakePass {
     unsigned depth;
     std::size_t pathStart, pathLength;  // in the batch's path bytes
     std::size_t nameStart;              // File: where its name starts in the path
+    std::uint64_t size;                 // File: as listed
+    std::int64_t lastWrite;             // File: as listed
   };
   // Steps as the walk handed them over, in order; `first` is the walk's index of the first.
   struct TStepBatch {
@@ -62,7 +65,10 @@ class TMakePass {
   // The status after an entry of level `depth`, the messages, and the stop button; false once
   // the run is stopped.
   bool EntryDone(unsigned depth);
-  void ShowFileResult(std::string_view path);
+  void ShowFileResult(std::string_view path, const TStepRecord& step);
+  // Names each file whose size or last write is no longer what the walk listed: it changed while
+  // or after it was read, and its entry may not hold what it holds now.
+  void ShowFilesChangedSinceListed();
   // The stop was noticed at a level `depth` down: one line for it and one for each level above.
   void ShowStop(unsigned depth);
 
@@ -80,6 +86,8 @@ class TMakePass {
   std::size_t queueAt_ = 0;         // the walk's index of the next step to look at for queueing
   unsigned depth_ = 0;              // the level of the step shown last: where a stop is noticed
   TMD5NodeArray nodes_;
+  // Each node's size and last write as the walk listed them.
+  std::vector<std::pair<std::uint64_t, std::int64_t>> listed_;
   bool stopped_ = false;
   bool written_ = false;
   // Files and folders of this run that could not be digested or listed.

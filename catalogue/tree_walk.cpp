@@ -5,6 +5,7 @@
 
 #include "catalogue/checkfile.h"
 #include "catalogue/path_gate.h"
+#include "platform/output_file.h"
 
 TTreeWalk::TTreeWalk(TListFolder listFolder, std::shared_ptr<const TPathGate> gate)
     : listFolder_(std::move(listFolder)), gate_(std::move(gate)) {
@@ -95,8 +96,11 @@ void TTreeWalk::LeaveFolder() {
   levels_.pop_back();
 }
 
-bool TTreeWalk::IsPassedOver(const std::string& name) const {
+bool TTreeWalk::IsPassedOver(const platform::FolderEntry& entry) const {
+  const std::string& name = entry.Name;
   if (name == "." || name == ".." || name == CheckfileName) return true;
+  // A temporary file of ours, left by a writer that was killed: never a file of the tree.
+  if (!entry.IsFolder && platform::IsTemporaryFileName(name)) return true;
   // In the top folder the new checkfile replaces one of any letter case (Windows names ignore
   // it), so such a file is not listed either: it would be reported as changed ever after.
   return levels_.size() == 1 && IsCheckfileNameInItsFolder(name);
@@ -116,7 +120,7 @@ bool TTreeWalk::WalkEntry(const platform::FolderEntry& entry, unsigned depth) {
     (*sink_)(step);
     return false;
   }
-  if (IsPassedOver(name)) return false;
+  if (IsPassedOver(entry)) return false;
   folder_ += '\\';
   folder_ += name;
   if (entry.IsLink && gate_ && !gate_->MayOpen(folder_)) {

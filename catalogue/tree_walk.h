@@ -61,7 +61,7 @@ class TTreeWalk {
   bool IsWalkedInto(const platform::FolderIdentity& identity);
   void LeaveFolder();
   bool WalkEntry(const platform::FolderEntry& entry, unsigned depth);
-  bool IsPassedOver(const std::string& name) const;
+  bool IsPassedOver(const platform::FolderEntry& entry) const;
   void Emit(TStepKind kind, unsigned depth, std::string_view path = {});
 
   TListFolder listFolder_;

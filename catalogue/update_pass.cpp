@@ -65,6 +65,7 @@ std::string_view DigestToKeep(const TCheckOutcome& outcome, std::uint32_t entry,
 
 // How a listed file counts among the update's counts.
 enum class TCount : unsigned char { None, Added, Edited, Kept, Accepted, Reread };
+constexpr std::size_t kCountKinds = static_cast<std::size_t>(TCount::Reread) + 1;
 
 TCount CountOf(TState state, bool acceptKept) {
   switch (state) {
@@ -128,6 +129,11 @@ TUpdatePass::TUpdatePass(TRunView& view, std::string versionText, unsigned diges
       digestFile_(digestFile) {}
 
 void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
+  if (Read(outcome)) Write(acceptKept);
+}
+
+bool TUpdatePass::Read(const TCheckOutcome& outcome) {
+  read_ = &outcome;
   const TCheckfileEntries& entries = *outcome.entries;
   const TFolderInventory& inventory = *outcome.inventory;
   const std::vector<TFolderInventory::TItem>& items = inventory.Items();
@@ -145,12 +151,14 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
   const auto stop = [&] {
     AppendText(view_, TText::CheckAbortLine);
     view_.SetStatus({ProgramText(kIdleStatus)});
+    return false;
   };
 
   // The files read now, in walk order: the new ones, those behind a name the check could not
   // verify as them, and those it verified that changed since (their size or last write is not
   // what the check listed). A file it could not read keeps its entry as it was.
-  std::vector<std::size_t> fresh;
+  fresh_.clear();
+  std::vector<std::uint64_t> sizes;
   std::size_t looked = 0;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].unreadable) continue;
@@ -168,7 +176,8 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
           (size == items[i].size && lastWrite == items[i].lastWrite))
         continue;
     }
-    fresh.push_back(i);
+    fresh_.push_back(i);
+    sizes.push_back(size);
     shown.Counts()->total += size;
   }
   shown.Counts()->totalKnown = true;
@@ -177,16 +186,19 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
   options.gate = gate;
   options.progress = shown.Counts();
   options.paused = &view_.PauseFlag();
-  std::vector<std::string> digests(fresh.size());  // empty where the file could not be read
+  digests_.assign(fresh_.size(), std::string());
   {
     TDigestPipeline pipeline(
         digestThreads_ != 0 ? digestThreads_ : platform::DigestThreads(base.empty() ? "." : base),
         std::move(options));
     std::size_t queued = 0;
     TDigestResult result;
-    for (std::size_t n = 0; n < fresh.size(); ++n) {
-      while (queued < fresh.size() && !pipeline.Full())
-        pipeline.Queue(base + inventory.RelativePath(fresh[queued++]));
+    for (std::size_t n = 0; n < fresh_.size(); ++n) {
+      while (queued < fresh_.size() && !pipeline.Full()) {
+        pipeline.Queue(base + inventory.RelativePath(fresh_[queued]), std::string(),
+                       sizes[queued]);
+        ++queued;
+      }
       const std::string& path = pipeline.OldestPath();
       view_.SetStatus({ProgramText(FilesProgressText(view_, n)),
                        Utf8Text(std::string_view(path).substr(0, path.find_last_of('\\')))});
@@ -197,7 +209,7 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
         return stop();
       }
       if (result.Code == HASH_ERR_NONE) {
-        digests[n] = result.Digest;
+        digests_[n] = result.Digest;
       } else {
         AppendDigestError(view_, result.Code, result.Path);
       }
@@ -205,84 +217,126 @@ void TUpdatePass::Run(const TCheckOutcome& outcome, bool acceptKept) {
   }
 
   // A gone entry whose digest a new file has moved to that file: its entry follows it.
-  const std::vector<bool> gone = GoneEntries(outcome);
+  gone_ = GoneEntries(outcome);
   std::multimap<std::string_view, std::size_t> freshByDigest;
-  for (std::size_t n = 0; n < fresh.size(); ++n)
-    if (!digests[n].empty() && items[fresh[n]].entry == TFolderInventory::kNoEntry)
-      freshByDigest.emplace(digests[n], n);
-  std::vector<bool> moved(fresh.size(), false);
-  std::size_t removed = 0, movedCount = 0;
+  for (std::size_t n = 0; n < fresh_.size(); ++n)
+    if (!digests_[n].empty() && items[fresh_[n]].entry == TFolderInventory::kNoEntry)
+      freshByDigest.emplace(digests_[n], n);
+  moved_.assign(fresh_.size(), false);
+  removed_ = 0;
+  std::size_t movedCount = 0;
   std::string oldPath;
   for (std::size_t e = 0; e < entries.size(); ++e) {
-    if (!gone[e]) continue;
+    if (!gone_[e]) continue;
     const auto match = freshByDigest.find(entries.ExpectedDigest(e));
     if (match == freshByDigest.end()) {
-      ++removed;
+      ++removed_;
       continue;
     }
-    moved[match->second] = true;
+    moved_[match->second] = true;
     ++movedCount;
     entries.Path(e, base, 0, oldPath);
-    const std::string newPath = base + std::string(inventory.RelativePath(fresh[match->second]));
+    const std::string newPath = base + std::string(inventory.RelativePath(fresh_[match->second]));
     view_.AppendLine(
         TFilledText(Say(view_, TText::MovedLine), {Utf8Text(oldPath), Utf8Text(newPath)}));
     freshByDigest.erase(match);
   }
+  view_.SetStatus({ProgramText(kIdleStatus)});
 
+  std::size_t counts[kCountKinds] = {};
+  Build(false, nullptr, counts);
+  prepared_ = TPlan();
+  prepared_.added = counts[static_cast<int>(TCount::Added)];
+  prepared_.removed = removed_;
+  prepared_.moved = movedCount;
+  prepared_.edited = counts[static_cast<int>(TCount::Edited)];
+  prepared_.kept = counts[static_cast<int>(TCount::Kept)];
+  prepared_.reread = counts[static_cast<int>(TCount::Reread)];
+  prepared_.possible = prepared_.added + prepared_.removed + prepared_.moved + prepared_.edited +
+                           prepared_.kept + prepared_.reread >
+                       0;
+  return true;
+}
+
+void TUpdatePass::Build(bool acceptKept, TMD5NodeArray* nodes, std::size_t* counts) const {
+  const TCheckOutcome& outcome = *read_;
+  const TCheckfileEntries& entries = *outcome.entries;
+  const TFolderInventory& inventory = *outcome.inventory;
+  const std::vector<TFolderInventory::TItem>& items = inventory.Items();
   // The checkfile as a make run of the folder would write it now, in walk order; the entries of
   // files that exist but were not listed (hidden since) follow, never dropped.
   const std::string& top = inventory.Top();
-  TMD5NodeArray nodes;
-  std::size_t counts[static_cast<int>(TCount::Reread) + 1] = {};
-  std::size_t next = 0;  // in `fresh`
+  std::size_t next = 0;  // in `fresh_`
+  std::string path;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (items[i].unreadable) continue;
-    const std::string path = top + "\\" + inventory.RelativePath(i);
-    const std::size_t n = next < fresh.size() && fresh[next] == i ? next++ : fresh.size();
+    const std::size_t n = next < fresh_.size() && fresh_[next] == i ? next++ : fresh_.size();
     const std::uint32_t entry = items[i].entry;
+    if (nodes) path = top + "\\" + inventory.RelativePath(i);
     if (ReadAsNew(outcome, items[i])) {
       // Left out, as a make leaves it, where it could not be read.
-      if (digests[n].empty()) continue;
+      if (digests_[n].empty()) continue;
       const TCount count = entry == TFolderInventory::kNoEntry ? TCount::Added : TCount::Reread;
-      counts[static_cast<int>(count)] += !moved[n];
-      nodes.Append(path, digests[n]);
+      counts[static_cast<int>(count)] += !moved_[n];
+      if (nodes) nodes->Append(path, digests_[n]);
       continue;
     }
     std::string_view digest = DigestToKeep(outcome, entry, acceptKept);
     TCount count = CountOf(outcome.states[entry], acceptKept);
     // Changed since the check, and not back to what it was: an edit.
-    if (n < fresh.size() && !digests[n].empty() && digests[n] != digest) {
-      digest = digests[n];
+    if (n < fresh_.size() && !digests_[n].empty() && digests_[n] != digest) {
+      digest = digests_[n];
       count = TCount::Edited;
     }
     ++counts[static_cast<int>(count)];
-    nodes.Append(path, digest);
+    if (nodes) nodes->Append(path, digest);
   }
-  std::string path;
+  if (!nodes) return;
+  const std::string& base = inventory.ShownBase();
   for (std::size_t e = 0; e < entries.size(); ++e) {
-    if (gone[e] || inventory.Names(e)) continue;
+    if (gone_[e] || inventory.Names(e)) continue;
     entries.Path(e, base, 0, path);
     std::string relative = platform::OpenedPath(path).substr(top.size() + 1);
-    nodes.Append(top + "\\" + relative,
-                 DigestToKeep(outcome, static_cast<std::uint32_t>(e), acceptKept));
+    nodes->Append(top + "\\" + relative,
+                  DigestToKeep(outcome, static_cast<std::uint32_t>(e), acceptKept));
   }
-  view_.SetStatus({ProgramText(kIdleStatus)});
+}
+
+void TUpdatePass::LeaveAsItWas() { AppendText(view_, TText::CheckfileLeftLine); }
+
+void TUpdatePass::Write(bool acceptKept) {
+  const TCheckOutcome& outcome = *read_;
+  view_.ClearAbortRequest();
+  TRunningState running(view_, TRunKind::Check);
+  TMD5NodeArray nodes;
+  std::size_t counts[kCountKinds] = {};
+  Build(acceptKept, &nodes, counts);
   if (nodes.empty()) {
     view_.ShowNoFilesBox();
-    return;
+    return LeaveAsItWas();
   }
+  const std::string& top = outcome.inventory->Top();
   const TCheckfileBody body = CheckfileBody(top, nodes);
   for (const std::size_t i : body.LeftOut) AppendPath(view_, TText::TooLongLine, nodes.FullPath(i));
   // Written meanwhile by another, the checkfile is left to them.
-  if (!IsCheckfileAsRead(outcome.checkfilePath, entries, outcome.checkfileWritten, pump))
+  const auto pump = [this] { view_.ProcessMessages(); };
+  if (!IsCheckfileAsRead(outcome.checkfilePath, *outcome.entries, outcome.checkfileWritten, pump))
     RefuseChangedCheckfile(view_, outcome.checkfilePath);
-  WriteCheckfile(top, versionText_, platform::LocalNow(), body);
+  TCheckfileWriting writing;
+  writing.shownPath = outcome.checkfilePath;
+  writing.language = view_.Language();
+  try {
+    WriteCheckfile(top, versionText_, platform::LocalNow(), body, writing);
+  } catch (const ECheckfileError&) {
+    LeaveAsItWas();
+    throw;
+  }
 
   running.End();
   const auto count = [&](TCount kind) { return counts[static_cast<int>(kind)]; };
   const std::pair<std::size_t, TText> lines[] = {{count(TCount::Added), TText::AddedCount},
-                                                 {removed, TText::RemovedCount},
-                                                 {movedCount, TText::MovedCount},
+                                                 {removed_, TText::RemovedCount},
+                                                 {prepared_.moved, TText::MovedCount},
                                                  {count(TCount::Edited), TText::EditedTakenCount},
                                                  {count(TCount::Kept), TText::KeptCount},
                                                  {count(TCount::Accepted), TText::AcceptedCount},

@@ -72,6 +72,10 @@ int RunRequest(const TConsoleRequest& request, TConsoleView& view) {
 bool SaveReport(TConsoleView& view, const std::string& path) {
   unsigned long error = 0;
   if (widgets::SaveReport(view.Lines(), path, error)) return true;
+  if (error == widgets::kReadOnlyReport) {
+    view.WriteError(Say(view.Language(), TText::ReadOnlyReportBox) + ViewTextUtf8({Utf8Text(path)}));
+    return false;
+  }
   view.WriteError(
       Say(view.Language(), TText::SaveFailedBox) +
       ViewTextUtf8({Utf8Text(path), ProgramText("\r\n"), SystemText(platform::ErrorText(error))}));

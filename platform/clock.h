@@ -14,4 +14,8 @@ LocalDateTime LocalNow();
 // The local date and time of a moment given in seconds since 1970 (UTC).
 LocalDateTime LocalTimeOf(long long utcSeconds);
 
+// Now in the system's file time (100-nanosecond ticks since 1601-01-01 UTC), the clock the file
+// system dates last writes by.
+long long FileTimeNow();
+
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "platform/clock.h"
+#include "platform/file_time_posix.h"
 
 namespace platform {
 
@@ -28,6 +29,12 @@ LocalDateTime LocalTimeOf(long long utcSeconds) {
   localtime_r(&seconds, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
           local.tm_sec, 0};
+}
+
+long long FileTimeNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return FileTimeOf(now);
 }
 
 }  // namespace platform

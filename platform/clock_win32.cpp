@@ -11,6 +11,13 @@ LocalDateTime LocalNow() {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+long long FileTimeNow() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<long long>((static_cast<unsigned long long>(now.dwHighDateTime) << 32) |
+                                now.dwLowDateTime);
+}
+
 LocalDateTime LocalTimeOf(long long utcSeconds) {
   // File time counts 100-nanosecond ticks from 1601, 11644473600 seconds before 1970.
   const unsigned long long ticks = (utcSeconds + 11644473600LL) * 10000000ULL;

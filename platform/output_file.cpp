@@ -14,8 +14,25 @@ std::atomic<std::size_t> writeLimit{NoWriteLimit};
 std::atomic<void (*)()> writeHook{nullptr};
 }  // namespace
 
+bool IsTemporaryFileName(std::string_view name) {
+  // "~HT" <hex> "-" <hex> ".tmp"
+  constexpr std::string_view kStart = "~HT", kEnd = ".tmp";
+  if (name.size() < kStart.size() + 3 + kEnd.size() || name.substr(0, kStart.size()) != kStart ||
+      name.substr(name.size() - kEnd.size()) != kEnd)
+    return false;
+  const std::string_view middle = name.substr(kStart.size(), name.size() - 7);
+  const std::size_t dash = middle.find('-');
+  if (dash == 0 || dash == std::string_view::npos || dash + 1 == middle.size()) return false;
+  for (std::size_t i = 0; i < middle.size(); ++i) {
+    const char c = middle[i];
+    if (i != dash && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
 bool TTemporaryFile::Create(const std::string& folder, unsigned long& error) {
   static std::atomic<unsigned> counter{0};
+  folder_ = folder;
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[48];
     std::snprintf(name, sizeof name, "\\~HT%lX-%X.tmp", CurrentProcessId(), counter++);
@@ -42,6 +59,7 @@ TTemporaryFile::~TTemporaryFile() {
 
 bool TTemporaryFile::ReplaceTarget(const std::string& target) {
   replaced_ = ReplaceFileInOneStep(path_, target);
+  if (replaced_) RemoveStaleTemporaryFiles(folder_);
   return replaced_;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -28,6 +29,10 @@ class TOutputFile {
 
   // Pushes the written bytes to the medium (FlushFileBuffers / fsync).
   bool Flush();
+
+  // Dates the file's last write `fileTime` (the system's file time): set after the last write, it
+  // stays through Close and a ReplaceTarget.
+  bool SetLastWrite(std::int64_t fileTime);
 
   // Closes the file; false when the system reports a failure while closing.
   bool Close();
@@ -55,11 +60,13 @@ class TTemporaryFile {
   bool Create(const std::string& folder, unsigned long& error);
   TOutputFile& File() { return file_; }
   // Puts the file, written and closed, in place of `target` (see ReplaceFileInOneStep); from then
-  // on it is the target's and stays. On failure the error code is left for LastErrorCode().
+  // on it is the target's and stays, and the temporary files that writers killed while writing
+  // left in the folder are removed. On failure the error code is left for LastErrorCode().
   bool ReplaceTarget(const std::string& target);
 
  private:
   TOutputFile file_;
+  std::string folder_;
   std::string path_;
   bool created_ = false;
   bool replaced_ = false;
@@ -70,6 +77,17 @@ class TTemporaryFile {
 // system's error code in `error` when it could not; `target` is then as it was.
 bool ReplaceWithContent(const std::string& target, const std::string& content,
                         unsigned long& error);
+
+// True for a name TTemporaryFile gives (of any process).
+bool IsTemporaryFileName(std::string_view name);
+
+// Removes from `folder` the files named as TTemporaryFile names them that no writer holds open:
+// those a writer left when it was killed or the power failed.
+void RemoveStaleTemporaryFiles(const std::string& folder);
+
+// True when `corePath` is a file the user marked read-only (Windows: the read-only attribute;
+// host: no write permission for anyone).
+bool IsReadOnlyFile(const std::string& corePath);
 
 // Puts `source` in place of `target` in one step (not named ReplaceFile: <windows.h> makes that a
 // macro), replacing a `target` that exists (Windows:

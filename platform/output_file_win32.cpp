@@ -43,6 +43,13 @@ bool TOutputFile::Flush() {
   return handle_ != INVALID_HANDLE_VALUE && FlushFileBuffers(handle_) != FALSE;
 }
 
+bool TOutputFile::SetLastWrite(std::int64_t fileTime) {
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(fileTime);
+  time.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(fileTime) >> 32);
+  return handle_ != INVALID_HANDLE_VALUE && SetFileTime(handle_, nullptr, nullptr, &time) != FALSE;
+}
+
 bool TOutputFile::Close() {
   if (handle_ == INVALID_HANDLE_VALUE) return true;
   const bool closed = CloseHandle(handle_) != FALSE;
@@ -54,6 +61,28 @@ bool ReplaceFileInOneStep(const std::string& source, const std::string& target) 
   const RealFiles realFiles;
   return MoveFileExW(SystemPath(source).c_str(), SystemPath(target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void RemoveStaleTemporaryFiles(const std::string& folder) {
+  const RealFiles realFiles;
+  WIN32_FIND_DATAW found{};
+  const HANDLE find = FindFirstFileW(SystemPath(folder + "\\~HT*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name;
+    // A writer holds its file open without sharing: deleting that one fails.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        Utf8Name(found.cFileName, name) && IsTemporaryFileName(name))
+      DeleteFileW(SystemPath(folder + "\\" + name).c_str());
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
+bool IsReadOnlyFile(const std::string& corePath) {
+  const RealFiles realFiles;
+  const DWORD attributes = GetFileAttributesW(SystemPath(corePath).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool RemoveFile(const std::string& corePath) {

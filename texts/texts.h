@@ -57,6 +57,7 @@ enum class TText : unsigned short {
   CopyLostBox,
   ReportFilter,  // pairs of name and pattern, each ending in "|"
   SaveFailedBox,
+  ReadOnlyReportBox,
   // The progress line under a run's pane.
   ListingFiles,
   TimeLeft,  // %1: an amount of time
@@ -89,6 +90,7 @@ enum class TText : unsigned short {
   MakeAbortLine,
   WritingStatus,
   LeftOutCount,
+  ChangedWhileReadLine,
   // The check's lines ("%1" a count where the name ends in Count).
   AutoCheckLine,
   CheckingLine,
@@ -110,12 +112,18 @@ enum class TText : unsigned short {
   DamagedBlock,
   DamagedCount,
   EditedCount,
+  FutureDateNote,
   NewBlock,
   UnlistedFolderLine,
   NewCount,
   NewCountPartly,
   OutsideLine,
   CheckfileTooLarge,
+  CannotOpenFile,
+  CannotCreateFile,
+  StreamReadError,
+  StreamWriteError,
+  ReadOnlyCheckfileBox,
   // The update's lines and its question.
   UpdateLine,
   MovedLine,
@@ -131,6 +139,7 @@ enum class TText : unsigned short {
   UpdateQuestionStart,
   UpdateQuestionAdd,
   UpdateQuestionRemove,
+  UpdateQuestionMove,
   UpdateQuestionEdit,
   UpdateQuestionReread,
   UpdateQuestionKeep,
@@ -138,6 +147,7 @@ enum class TText : unsigned short {
   UpdateQuestionSemicolon,
   UpdateQuestionEnd,
   AcceptKeptOption,
+  CheckfileLeftLine,
   // The console program; "\n" ends each line of its texts.
   // The rolling scrub.
   ScrubSetAsideLine,

@@ -15,6 +15,10 @@ constexpr std::size_t kPieceSize = 1 << 20;
 }  // namespace
 
 bool SaveReport(const TLineStore& lines, const std::string& path, unsigned long& error) {
+  if (platform::IsReadOnlyFile(path)) {
+    error = kReadOnlyReport;
+    return false;
+  }
   const std::size_t cut = path.find_last_of("\\/");
   platform::TTemporaryFile temporary;
   if (!temporary.Create(cut == std::string::npos ? "." : path.substr(0, cut), error)) return false;

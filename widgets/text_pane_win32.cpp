@@ -828,6 +828,7 @@ void TTextPane::SaveAs() {
   std::string path;
   unsigned long error = ERROR_INVALID_NAME;
   if (platform::Utf8Name(chosen.c_str(), path) && SaveReport(lines_, path, error)) return;
+  if (error == kReadOnlyReport) return ShowStopBox(Say(TText::ReadOnlyReportBox) + chosen);
   ShowStopBox(Say(TText::SaveFailedBox) + chosen + L"\r\n" +
               gui::SystemWide(gui::SystemErrorText(error)));
 }

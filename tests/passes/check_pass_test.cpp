@@ -103,11 +103,16 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
                                          "1" + kEdited};
        }},
       // Changed with its last write put back: more than two seconds before the checkfile's, it may
-      // be damaged; within them (coarse file system times), edited. A new file, even an empty one
-      // (a make lists it), is listed after the summary.
+      // be damaged; within them (coarse file system times), edited. A last write years ahead of
+      // now is no sign of an edit. A new file, even an empty one (a make lists it), is listed after
+      // the summary; the programs beside the checkfile and a writer's temporary file are not.
       {"damaged, edited and new files", abc, false,
        [](const std::string& r) {
          const std::string checkfile = r + "\\" + CheckfileName;
+         testtree::WriteBytes(r + "\\a.txt", "damaged, dated in the future");
+         testtree::SetWriteTimeFrom(r + "\\a.txt", checkfile, 10 * 365 * 86400);
+         testtree::WriteBytes(r + "\\HashTally.exe", "the program");
+         testtree::WriteBytes(r + "\\~HT1F-0.tmp", "left by a killed writer");
          testtree::WriteBytes(r + "\\b.txt", "damaged");
          testtree::SetWriteTimeFrom(r + "\\b.txt", checkfile, -3);
          testtree::WriteBytes(r + "\\c.txt", "edited");
@@ -116,21 +121,23 @@ TEST(CheckPass, ReportsEveryEntryThenTheSortedMismatchesAndTheCounts) {
        },
        [](const std::string& r, auto d, auto n) {
          return std::vector<std::string>{
-             "OK: " + r + "\\a.txt",
+             MismatchLine(r + "\\a.txt", d("a.txt"), n("a.txt")),
              MismatchLine(r + "\\b.txt", d("b.txt"), n("b.txt")),
              MismatchLine(r + "\\c.txt", d("c.txt"), n("c.txt")),
              "操作完成",
              "",
              "*** 以下文件经过对比,没有匹配:",
+             r + "\\a.txt",
              r + "\\b.txt",
              r + "\\c.txt",
              "***",
              "3" + kCompared,
-             "2" + kMismatched,
+             "3" + kMismatched,
              "*** 以下文件内容已改变,修改日期却早于检查文件,可能已损坏:",
+             r + "\\a.txt  (修改日期晚于当前时间,不能说明文件已被修改)",
              r + "\\b.txt",
              "***",
-             "1 个文件可能已损坏(修改日期未变)",
+             "2 个文件可能已损坏(修改日期未变)",
              "1" + kEdited,
              "*** 以下文件不在检查文件中,未进行对比:",
              r + "\\new.txt",
@@ -426,11 +433,29 @@ TEST(UpdatePass, ReadsOnlyNewFilesAndLeavesTheCheckfileOnAStopOrAFailedWrite) {
   platform::SetWriteLimitForTesting(0);
   EXPECT_THROW(TUpdatePass(view, "1").Run(*check.Outcome()), ECheckfileError);
   platform::SetWriteLimitForTesting(platform::NoWriteLimit);
+  EXPECT_EQ(view.pane.back(), "检查文件保持原样,未更新");
+  // A checkfile the user made read-only is not replaced.
+  testtree::MakeReadOnly(checkfile, true);
+  try {
+    TUpdatePass(view, "1").Run(*check.Outcome());
+    ADD_FAILURE() << "written over a read-only checkfile";
+  } catch (const ECheckfileError& error) {
+    EXPECT_EQ(std::string(error.what()), "检查文件为只读文件,未替换: " + checkfile);
+  }
+  EXPECT_TRUE(platform::IsReadOnlyFile(checkfile));
+  testtree::MakeReadOnly(checkfile, false);
   ASSERT_TRUE(testtree::ReadBytes(checkfile, after));
   EXPECT_EQ(after, before);
 
+  // Read before it asks, the update tells its move among what it will do.
   g_reads = 0;
-  TUpdatePass(view, "1", 2, counting).Run(*check.Outcome());
+  TUpdatePass update(view, "1", 2, counting);
+  ASSERT_TRUE(update.Read(*check.Outcome()));
+  const TUpdatePass::TPlan& prepared = update.Prepared();
+  EXPECT_EQ(std::vector<std::size_t>(
+                {prepared.added, prepared.removed, prepared.moved, prepared.edited, prepared.kept}),
+            std::vector<std::size_t>({1, 0, 1, 1, 0}));
+  update.Write(false);
   EXPECT_EQ(g_reads, 2);
   EXPECT_EQ(std::vector<std::string>(view.pane.end() - 5, view.pane.end()),
             (std::vector<std::string>{"已移动: " + r + "\\gone.txt -> " + r + "\\moved.txt",
@@ -576,17 +601,23 @@ TEST(DigestPipeline, StopAndCloseLeaveAReadThatNeverEnds) {
 }
 
 // While the run is paused no worker starts a read; once it goes on, the queued files are digested.
+// A file that grew since it was listed grows the total with what is read beyond its listed size.
 TEST(DigestPipeline, StartsNoReadWhilePaused) {
   static std::atomic<int> reads{0};
   std::atomic<bool> paused{true};
   TPipelineOptions options;
-  options.digestFile = [](const std::string&, std::string&, THashProgress*, TFileFacts*) {
+  options.digestFile = [](const std::string&, std::string&, THashProgress* progress,
+                          TFileFacts* facts) {
     ++reads;
+    progress->KeepReading(5000);
+    facts->Size = 8000;
     return HASH_ERR_NONE;
   };
   options.paused = &paused;
+  options.progress = std::make_shared<TByteProgress>();
+  options.progress->total = 3 * 1000;
   TDigestPipeline pipeline(2, options);
-  for (const char* name : {"a", "b", "c"}) pipeline.Queue(name);
+  for (const char* name : {"a", "b", "c"}) pipeline.Queue(name, std::string(), 1000);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // room for a wrong read
   EXPECT_EQ(reads, 0);
   paused = false;
@@ -596,6 +627,8 @@ TEST(DigestPipeline, StartsNoReadWhilePaused) {
     pipeline.Take(view, result);
     EXPECT_EQ(result.Path, name);
   }
+  EXPECT_EQ(options.progress->done, 3u * 8000);
+  EXPECT_EQ(options.progress->total, 3u * 8000);
 }
 
 }  // namespace

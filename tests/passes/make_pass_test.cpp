@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "catalogue/check_pass.h"
+#include "platform/clock.h"
+#include "platform/path.h"
 #include "tests/passes/recording_view.h"
 #include "tests/passes/test_tree.h"
 
@@ -54,6 +56,9 @@ TEST(MakePass, ListsEveryVisibleFileWithItsDigest) {
   testtree::WriteBytes(r + "\\a.txt", "alpha");
   testtree::WriteBytes(r + "\\" + kZhongwen, "zhongwen");
   testtree::WriteBytes(r + "\\" + CheckfileName, "an earlier checkfile");
+  // Left by a make that was killed while writing: never listed, and removed once the new
+  // checkfile is in place.
+  testtree::WriteBytes(r + "\\~HT2A-0.tmp", "the start of a checkfile");
   const std::string hiddenFile = r + "\\" + testtree::HiddenName("hidden.txt");
   testtree::WriteBytes(hiddenFile, "hidden");
   testtree::MarkHiddenOrSystem(hiddenFile, false);
@@ -129,14 +134,15 @@ TEST(MakePass, ListsEveryVisibleFileWithItsDigest) {
     }
   }
 
-  // One progress status and pump per listed entry, skipped checkfile names included: 6 in the top
-  // folder, 3 in sub, 2 in deeper, 1 in other.
+  // One progress status and pump per listed entry, skipped checkfile and temporary names
+  // included: 7 in the top folder, 3 in sub, 2 in deeper, 1 in other.
   EXPECT_EQ(std::count_if(view.calls.begin(), view.calls.end(),
                           [](const std::string& call) {
                             return call.find(" 文件进度:\n目标为:") != std::string::npos;
                           }),
-            12);
-  EXPECT_GE(view.pumps, 12);
+            13);
+  EXPECT_GE(view.pumps, 13);
+  EXPECT_FALSE(testtree::Exists(r + "\\~HT2A-0.tmp"));
   EXPECT_FALSE(view.makeRunning);
   EXPECT_EQ(view.status, "");
   EXPECT_EQ(scanFolder, r);
@@ -156,16 +162,28 @@ TEST(MakePass, ShowsTheWritingStatusBeforeWritingAndEndsIdle) {
 
   RecordingView view;
   std::vector<std::string> shown;
+  std::int64_t editedAt = 0;
+  // a.txt is edited after the make read it: the make says so, and dates the checkfile when it
+  // began, so that a check takes the change for an edit however long the make went on.
   view.onShowNow = [&](const std::string& status) {
     shown.push_back(status);
     EXPECT_FALSE(testtree::Exists(r + "\\" + CheckfileName));
+    testtree::WriteBytes(r + "\\a.txt", "edited after it was read");
+    editedAt = platform::FileTimeNow();
   };
   const std::string scanned = TMakePass(view, kVersion).Run(r);
 
   EXPECT_EQ(shown, (std::vector<std::string>{"检查文件生成..."}));
   EXPECT_EQ(ReadEntries(r).size(), 1u);
-  const std::vector<std::string> tail = {"MakeIdle", "Status ", "Line " + DoneLine(r)};
+  const std::vector<std::string> tail = {"Line 文件在读取期间或之后已被修改: " + r + "\\a.txt",
+                                         "MakeIdle", "Status ", "Line " + DoneLine(r)};
   EXPECT_EQ(std::vector<std::string>(view.calls.end() - tail.size(), view.calls.end()), tail);
+  std::int64_t dated = 0;
+  platform::GetPathKind(r + "\\" + CheckfileName, nullptr, &dated);
+  EXPECT_LE(dated, editedAt);
+  RecordingView checker;
+  TCheckPass(checker).Run(r + "\\" + CheckfileName, TCheckOrigin::Chosen);
+  EXPECT_EQ(checker.pane.back(), "1 个文件在检查文件制作之后被修改");
 }
 
 // On Windows names ignore letter case, so the new checkfile replaces one of another case in the

@@ -37,6 +37,8 @@ void MoveFolder(const std::string& from, const std::string& to);
 // when `system` asks for the system attribute instead.
 std::string HiddenName(const std::string& base);
 void MarkHiddenOrSystem(const std::string& path, bool system);
+// Read-only as the user makes a file so: the attribute on Windows, no write permission on the host.
+void MakeReadOnly(const std::string& path, bool readOnly);
 
 // MD5 digest text of a file from a trusted peer: coreutils md5sum on the host, the system's
 // cryptographic provider on Windows.

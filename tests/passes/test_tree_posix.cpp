@@ -105,6 +105,10 @@ std::string HiddenName(const std::string& base) { return "." + base; }
 
 void MarkHiddenOrSystem(const std::string&, bool) {}
 
+void MakeReadOnly(const std::string& path, bool readOnly) {
+  Require(chmod(platform::NativePath(path).c_str(), readOnly ? 0444 : 0644) == 0, "chmod " + path);
+}
+
 void SetWriteTimeFrom(const std::string& path, const std::string& reference, int seconds) {
   struct stat info;
   Require(stat(platform::NativePath(reference).c_str(), &info) == 0, "stat " + reference);

@@ -154,6 +154,12 @@ void MarkHiddenOrSystem(const std::string& path, bool system) {
           "SetFileAttributes " + path);
 }
 
+void MakeReadOnly(const std::string& path, bool readOnly) {
+  Require(SetFileAttributesW(LongForm(path).c_str(),
+                             readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0,
+          "SetFileAttributes " + path);
+}
+
 std::string PeerDigest(const std::string& path) {
   std::string bytes;
   Require(ReadBytes(path, bytes), "read " + path);

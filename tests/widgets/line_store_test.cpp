@@ -53,6 +53,18 @@ TEST(LineStore, KeepsEveryLineAcrossBlocks) {
     EXPECT_EQ(limit == platform::NoWriteLimit, saved);
     EXPECT_TRUE(bytes == (saved ? "\xEF\xBB\xBF" + store.Text(store.All()) : "old")) << limit;
   }
+  // A report the user made read-only is not replaced (the save dialog's confirmation aside).
+  const auto writable = std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                        std::filesystem::perms::others_write;
+  std::ofstream(native, std::ios::binary | std::ios::trunc) << "kept";
+  std::filesystem::permissions(native, writable, std::filesystem::perm_options::remove);
+  unsigned long error = 0;
+  EXPECT_FALSE(widgets::SaveReport(store, platform::CorePath(native.string()), error));
+  EXPECT_EQ(error, widgets::kReadOnlyReport);
+  std::filesystem::permissions(native, writable, std::filesystem::perm_options::add);
+  std::ifstream kept(native, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
+  kept.close();
   std::filesystem::remove(native);
   store.Clear();
   EXPECT_EQ(0u, store.LineCount());
