@@ -462,24 +462,6 @@ TEST(Layout, EveryCaptionFitsItsControlInBothLanguagesAtEveryScale) {
   }
 }
 
-// Under 64-bit Wine even a plain edit box of the asking process has no accessible object; where
-// the system gives one, it is a read-only text box, as the pane's must be.
-TEST(ScreenReader, PlainEditBoxIsAReadOnlyTextBoxOrHasNoObjectAtAll) {
-  const widgets::TComInit com;
-  const TPlainEditBox box;
-  ASSERT_NE(nullptr, box.edit);
-  if (box.found != S_OK) {
-    EXPECT_EQ(E_NOINTERFACE, box.found);
-    return;
-  }
-  VARIANT self{}, role{}, state{};
-  self.vt = VT_I4;
-  ASSERT_EQ(S_OK, box.accessible->get_accRole(self, &role));
-  EXPECT_EQ(ROLE_SYSTEM_TEXT, role.lVal);
-  ASSERT_EQ(S_OK, box.accessible->get_accState(self, &state));
-  EXPECT_TRUE(state.lVal & STATE_SYSTEM_READONLY);
-}
-
 TEST(CheckRun, ChosenThroughTheOpenDialog) {
   TProgramFolder setup;
   TTempFolder data;
@@ -974,8 +956,8 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   EXPECT_NE(std::wstring::npos, pane.find(summary)) << pane;
   EXPECT_EQ(L"5 个文件不在检查文件中", WideLastLine(pane));
 
-  // Asked first, then the checkfile is written by another: the update leaves it, and says so.
-  // Read before it asks, the update tells its moves and what changed since the check.
+  // Read before it asks, the update tells its moves and what changed since the check; the
+  // checkfile then written by another is left to them.
   const auto askToUpdate = [&](const wchar_t* edited) {
     program.Click(IdButtonUpdateCheckfile);
     const HWND box = WaitForBox(program);
