@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
                   benchmark::RegisterBenchmark("ScrubPass", BM_ScrubPass),
                   benchmark::RegisterBenchmark("CheckOfTheShareAlone", BM_CheckOfTheShareAlone),
                   benchmark::RegisterBenchmark("Md5sumCheck", BM_Md5sumCheck)}) {
-    b->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+    b->UseManualTime()->Iterations(getenv("HT_BENCH_ITERATIONS") ? atoi(getenv("HT_BENCH_ITERATIONS")) : 3)->Unit(benchmark::kMillisecond);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
