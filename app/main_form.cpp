@@ -753,8 +753,8 @@ void TForm1::RunCheck(const std::string& path, TCheckOrigin origin) {
   pass.Run(path, origin);
   // Where rolling scrubs keep a state of this checkfile: how far they have come.
   TShownText scrubbed;
-  if (pass.Outcome() && ScrubStateLine(path, *pass.Outcome()->entries, ScrubStateFolder(),
-                                       language_, scrubbed)) {
+  if (pass.Outcome() &&
+      ScrubStateLine(path, *pass.Outcome()->entries, ScrubStateFolder(), language_, scrubbed)) {
     const std::vector<TTextPiece> pieces = scrubbed.Pieces();
     checkView_.AppendLine({pieces.data(), pieces.data() + pieces.size()});
   }
@@ -778,8 +778,8 @@ void TForm1::ButtonUpdateCheckfileClick() {
   };
   std::string question;
   const std::pair<std::size_t, TText> parts[] = {
-      {plan.added, TText::UpdateQuestionAdd},   {plan.removed, TText::UpdateQuestionRemove},
-      {plan.moved, TText::UpdateQuestionMove},  {plan.edited, TText::UpdateQuestionEdit},
+      {plan.added, TText::UpdateQuestionAdd},     {plan.removed, TText::UpdateQuestionRemove},
+      {plan.moved, TText::UpdateQuestionMove},    {plan.edited, TText::UpdateQuestionEdit},
       {plan.reread, TText::UpdateQuestionReread},
   };
   const std::string start(texts::Text(language_, TText::UpdateQuestionStart));

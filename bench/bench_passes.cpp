@@ -1,7 +1,7 @@
-// The make, check and scrub passes over two generated trees, 20,000 files of 4 KiB in 200 folders and
-// 4 files of 256 MiB, next to coreutils md5sum making and checking a list of the same files, alone
-// and two at once (xargs -P2). Each tree is built in /tmp and removed after its runs; the ratios at
-// the end compare our speed with the peers' (above 1: faster).
+// The make, check and scrub passes over two generated trees, 20,000 files of 4 KiB in 200 folders
+// and 4 files of 256 MiB, next to coreutils md5sum making and checking a list of the same files,
+// alone and two at once (xargs -P2). Each tree is built in /tmp and removed after its runs; the
+// ratios at the end compare our speed with the peers' (above 1: faster).
 //   bench_passes [--tree=small|large] [google benchmark flags]
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -128,7 +128,8 @@ void BM_CheckOfTheShareAlone(benchmark::State& state) {
   std::ifstream all(TreeNative() + "/HTSUM-sums.MD5", std::ios::binary);
   std::ofstream part(TreeNative() + "/part.md5", std::ios::binary);
   std::string line;
-  for (int i = 0; i < 3 + g_shape.Files() / 10 && std::getline(all, line); ++i) part << line << '\n';
+  for (int i = 0; i < 3 + g_shape.Files() / 10 && std::getline(all, line); ++i)
+    part << line << '\n';
   part.close();
   Timed(state, "check of 10%", [&] {
     NullView view;
@@ -177,7 +178,9 @@ int main(int argc, char** argv) {
                   benchmark::RegisterBenchmark("ScrubPass", BM_ScrubPass),
                   benchmark::RegisterBenchmark("CheckOfTheShareAlone", BM_CheckOfTheShareAlone),
                   benchmark::RegisterBenchmark("Md5sumCheck", BM_Md5sumCheck)}) {
-    b->UseManualTime()->Iterations(getenv("HT_BENCH_ITERATIONS") ? atoi(getenv("HT_BENCH_ITERATIONS")) : 3)->Unit(benchmark::kMillisecond);
+    b->UseManualTime()
+        ->Iterations(getenv("HT_BENCH_ITERATIONS") ? atoi(getenv("HT_BENCH_ITERATIONS")) : 3)
+        ->Unit(benchmark::kMillisecond);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

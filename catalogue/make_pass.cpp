@@ -48,9 +48,9 @@ class TMakePass::TWalkQueue {
         return;
       }
     }
-    TStepRecord record{step.kind,          step.isFolder,    false,          step.depth,
-                       batch.paths.size(), step.path.size(), step.nameStart, step.size,
-                       step.lastWrite};
+    TStepRecord record{step.kind,      step.isFolder,      false,
+                       step.depth,     batch.paths.size(), step.path.size(),
+                       step.nameStart, step.size,          step.lastWrite};
     batch.paths.append(step.path);
     batch.records.push_back(record);
     if (batch.records.size() == 1) arrived_.NotifyOne();

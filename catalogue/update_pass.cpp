@@ -195,8 +195,7 @@ bool TUpdatePass::Read(const TCheckOutcome& outcome) {
     TDigestResult result;
     for (std::size_t n = 0; n < fresh_.size(); ++n) {
       while (queued < fresh_.size() && !pipeline.Full()) {
-        pipeline.Queue(base + inventory.RelativePath(fresh_[queued]), std::string(),
-                       sizes[queued]);
+        pipeline.Queue(base + inventory.RelativePath(fresh_[queued]), std::string(), sizes[queued]);
         ++queued;
       }
       const std::string& path = pipeline.OldestPath();
@@ -334,13 +333,11 @@ void TUpdatePass::Write(bool acceptKept) {
 
   running.End();
   const auto count = [&](TCount kind) { return counts[static_cast<int>(kind)]; };
-  const std::pair<std::size_t, TText> lines[] = {{count(TCount::Added), TText::AddedCount},
-                                                 {removed_, TText::RemovedCount},
-                                                 {prepared_.moved, TText::MovedCount},
-                                                 {count(TCount::Edited), TText::EditedTakenCount},
-                                                 {count(TCount::Kept), TText::KeptCount},
-                                                 {count(TCount::Accepted), TText::AcceptedCount},
-                                                 {count(TCount::Reread), TText::RereadCount}};
+  const std::pair<std::size_t, TText> lines[] = {
+      {count(TCount::Added), TText::AddedCount},  {removed_, TText::RemovedCount},
+      {prepared_.moved, TText::MovedCount},       {count(TCount::Edited), TText::EditedTakenCount},
+      {count(TCount::Kept), TText::KeptCount},    {count(TCount::Accepted), TText::AcceptedCount},
+      {count(TCount::Reread), TText::RereadCount}};
   for (const auto& [n, text] : lines)
     if (n > 0) AppendCount(view_, text, n);
   AppendPath(view_, TText::SavedLine, outcome.checkfilePath);

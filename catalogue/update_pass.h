@@ -65,10 +65,10 @@ class TUpdatePass {
 
   // Between Read and Write.
   const TCheckOutcome* read_ = nullptr;  // the outcome Read was given
-  std::vector<std::size_t> fresh_;     // the inventory's items read now, in walk order
-  std::vector<std::string> digests_;   // theirs; empty where a file could not be read
-  std::vector<bool> moved_;            // by fresh file: a gone entry follows it
-  std::vector<bool> gone_;             // by entry
+  std::vector<std::size_t> fresh_;       // the inventory's items read now, in walk order
+  std::vector<std::string> digests_;     // theirs; empty where a file could not be read
+  std::vector<bool> moved_;              // by fresh file: a gone entry follows it
+  std::vector<bool> gone_;               // by entry
   std::size_t removed_ = 0;
   TPlan prepared_;
   // Fills `nodes` (may be null) with the checkfile's files and `counts` with how each counts.

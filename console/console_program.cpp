@@ -73,7 +73,8 @@ bool SaveReport(TConsoleView& view, const std::string& path) {
   unsigned long error = 0;
   if (widgets::SaveReport(view.Lines(), path, error)) return true;
   if (error == widgets::kReadOnlyReport) {
-    view.WriteError(Say(view.Language(), TText::ReadOnlyReportBox) + ViewTextUtf8({Utf8Text(path)}));
+    view.WriteError(Say(view.Language(), TText::ReadOnlyReportBox) +
+                    ViewTextUtf8({Utf8Text(path)}));
     return false;
   }
   view.WriteError(

@@ -27,8 +27,13 @@ LocalDateTime LocalTimeOf(long long utcSeconds) {
   std::tm local{};
   const std::time_t seconds = static_cast<std::time_t>(utcSeconds);
   localtime_r(&seconds, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-          local.tm_sec, 0};
+  return {local.tm_year + 1900,
+          local.tm_mon + 1,
+          local.tm_mday,
+          local.tm_hour,
+          local.tm_min,
+          local.tm_sec,
+          0};
 }
 
 long long FileTimeNow() {

@@ -1,8 +1,8 @@
 // Output files on the host; core paths are mapped to POSIX paths here.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -87,7 +87,7 @@ void RemoveStaleTemporaryFiles(const std::string& folder) {
 }
 
 bool IsReadOnlyFile(const std::string& corePath) {
-  struct stat facts{};
+  struct stat facts {};
   return stat(NativePath(corePath).c_str(), &facts) == 0 && S_ISREG(facts.st_mode) &&
          (facts.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }

@@ -37,9 +37,8 @@ int EnglishTour(const std::string& folder, const std::string& suffix) {
   {
     driver::TProgram window(program, folder);
     window.Click(IdButtonGo);
-    driver::WaitUntil([&] {
-      return window.Idle() && EndsWith(window.Text(IdMemoMake), "HTSUM-sums.MD5");
-    });
+    driver::WaitUntil(
+        [&] { return window.Idle() && EndsWith(window.Text(IdMemoMake), "HTSUM-sums.MD5"); });
     Shot(folder, "make-en" + suffix);
     window.ClickPageTab(2);
     driver::WaitUntil([&] { return window.Visible(IdTabSheet1); });
