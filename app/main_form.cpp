@@ -768,8 +768,14 @@ void TForm1::ButtonUpdateCheckfileClick() {
   if (!lastCheck_) return;
   const std::shared_ptr<const TCheckOutcome> outcome = lastCheck_;
   TUpdatePass pass(checkView_, VersionInfo1.VersionString(widgets::TVersionInfo::kFileVersion));
+  // What the check found still holds where the user stops the reading or answers no: the
+  // update stays on offer.
+  const auto offerAgain = [&] {
+    lastCheck_ = outcome;
+    SetEnabled(Control(IdButtonUpdateCheckfile), true);
+  };
   // Read first, so that the question tells exactly what will happen, moves included.
-  if (!pass.Read(*outcome)) return;
+  if (!pass.Read(*outcome)) return offerAgain();
   const TUpdatePass::TPlan& plan = pass.Prepared();
   // "将添加 N 个新文件,删除 M 个已不存在的文件的条目,K 个被修改的文件采用新的MD5值;J 个可能已损坏的
   // 文件保留原来的MD5值。继续吗?", the parts that count nothing left out.
@@ -796,8 +802,11 @@ void TForm1::ButtonUpdateCheckfileClick() {
         part(TText::UpdateQuestionKeep, plan.kept);
   question += texts::Text(language_, TText::UpdateQuestionEnd);
   bool acceptKept = false;
-  if (!plan.possible || !AskToUpdate(handle_, language_, question, plan.kept, acceptKept))
-    return pass.LeaveAsItWas();
+  if (!plan.possible) return pass.LeaveAsItWas();
+  if (!AskToUpdate(handle_, language_, question, plan.kept, acceptKept)) {
+    pass.LeaveAsItWas();
+    return offerAgain();
+  }
   pass.Write(acceptKept);
 }
 

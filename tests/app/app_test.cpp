@@ -985,6 +985,12 @@ TEST(CheckRun, WhatChangedIsReportedAndTheUpdateNeverBlessesDamage) {
   // Checked again, and a file edited after the check: it is read again.
   ASSERT_FALSE(CheckPane(program, checkfile).empty());
   WriteFile(root + L"\\same.txt", "edited after the check");
+  box = askToUpdate(L"2");  // answered no, it stays on offer
+  ASSERT_TRUE(box && CloseBox(box, IDNO));
+  ASSERT_TRUE(WaitUntil([&] {
+    return LastLine(PaneText(program, IdMemoCheck)) == "检查文件保持原样,未更新" &&
+           program.Enabled(IdButtonUpdateCheckfile);
+  }));
   box = askToUpdate(L"2");
   ASSERT_NE(nullptr, box);
   ASSERT_TRUE(CloseBox(box, IDYES));
