@@ -300,9 +300,10 @@ void TMakePass::ShowFileResult(std::string_view path, const TStepRecord& step) {
 }
 
 void TMakePass::ShowFilesChangedSinceListed() {
+  std::string path;
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
     if (i % kMessagesEvery == kMessagesEvery - 1) view_.ProcessMessages();
-    const std::string path(nodes_.FullPath(i));
+    path.assign(nodes_.FullPath(i));
     std::uint64_t size = 0;
     std::int64_t lastWrite = 0;
     if (platform::GetPathKind(path, &size, &lastWrite) != platform::TPathKind::File ||
