@@ -60,10 +60,4 @@ TEST(ProgressMeter, TextAndFractionAfterTheSamples) {
   }
 }
 
-TEST(Texts, EveryNameHasATextInEveryLanguage) {
-  for (std::size_t i = 0; i < texts::kTextCount; ++i)
-    for (const auto language : {texts::TLanguage::Chinese, texts::TLanguage::English})
-      EXPECT_FALSE(texts::Text(language, static_cast<texts::TText>(i)).empty()) << i;
-}
-
 }  // namespace

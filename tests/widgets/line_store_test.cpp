@@ -37,34 +37,30 @@ TEST(LineStore, KeepsEveryLineAcrossBlocks) {
   }
   EXPECT_EQ((TTextPosition{lines.size() - 1, 0}), store.End());
 
-  // Saved as a report, in pieces: the whole text behind the byte-order mark, or, when the medium
-  // fills up half-way, nothing in place of the old file.
+  // Saved as a report, in pieces: the whole text behind the byte-order mark; where the medium
+  // fills up half-way, or the user made the report read-only, nothing in place of the old file.
   const std::filesystem::path native =
       std::filesystem::temp_directory_path() /
       ("ht-report-" + std::to_string(platform::CurrentProcessId()));
+  const auto writable = std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
+                        std::filesystem::perms::others_write;
   std::ofstream(native, std::ios::binary) << "old";
-  for (const std::size_t limit : {std::size_t{3} << 20, platform::NoWriteLimit}) {
-    platform::SetWriteLimitForTesting(limit);
+  for (int attempt = 0; attempt < 3; ++attempt) {  // a full medium, a read-only file, a save
+    platform::SetWriteLimitForTesting(attempt == 0 ? std::size_t{3} << 20 : platform::NoWriteLimit);
+    if (attempt == 1)
+      std::filesystem::permissions(native, writable, std::filesystem::perm_options::remove);
     unsigned long error = 0;
     const bool saved = widgets::SaveReport(store, platform::CorePath(native.string()), error);
     platform::SetWriteLimitForTesting(platform::NoWriteLimit);
+    if (attempt == 1) {
+      EXPECT_EQ(error, widgets::kReadOnlyReport);
+      std::filesystem::permissions(native, writable, std::filesystem::perm_options::add);
+    }
     std::ifstream in(native, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_EQ(limit == platform::NoWriteLimit, saved);
-    EXPECT_TRUE(bytes == (saved ? "\xEF\xBB\xBF" + store.Text(store.All()) : "old")) << limit;
+    EXPECT_EQ(attempt == 2, saved);
+    EXPECT_TRUE(bytes == (saved ? "\xEF\xBB\xBF" + store.Text(store.All()) : "old")) << attempt;
   }
-  // A report the user made read-only is not replaced (the save dialog's confirmation aside).
-  const auto writable = std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                        std::filesystem::perms::others_write;
-  std::ofstream(native, std::ios::binary | std::ios::trunc) << "kept";
-  std::filesystem::permissions(native, writable, std::filesystem::perm_options::remove);
-  unsigned long error = 0;
-  EXPECT_FALSE(widgets::SaveReport(store, platform::CorePath(native.string()), error));
-  EXPECT_EQ(error, widgets::kReadOnlyReport);
-  std::filesystem::permissions(native, writable, std::filesystem::perm_options::add);
-  std::ifstream kept(native, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "kept");
-  kept.close();
   std::filesystem::remove(native);
   store.Clear();
   EXPECT_EQ(0u, store.LineCount());
